@@ -1,0 +1,4 @@
+%name KivParse
+%token_prefix TK_
+%token ASSIGN.
+spec ::= .

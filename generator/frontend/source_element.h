@@ -1,0 +1,39 @@
+// The values the spec front end produces: a location in a spec source and the
+// base class of every token and grammar element. Elements travel as owning raw
+// pointers and are deleted through the virtual destructor by whoever does not
+// pass them on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct SourceLocation {
+  std::string fileName;  // empty: no location
+  int32_t line = 0;      // 1-based; 0 means no location
+  int32_t column = 0;    // 1-based
+
+  SourceLocation() = default;
+  SourceLocation(std::string file, int32_t l, int32_t c)
+      : fileName(std::move(file)), line(l), column(c) {}
+
+  bool HasFileName() const { return !fileName.empty(); }
+};
+
+class SourceElement {
+ public:
+  SourceElement() = default;
+  explicit SourceElement(const SourceLocation& where) : location(where) {}
+  SourceElement(const SourceElement&) = default;
+  SourceElement& operator=(const SourceElement&) = default;
+  virtual ~SourceElement() = default;
+
+  void SetLocation(const SourceElement& other) { location = other.location; }
+
+  SourceLocation location;
+};
+
+// Base of everything a grammar action builds.
+class NonTerminal : public SourceElement {
+ public:
+  using SourceElement::SourceElement;
+};

@@ -1,0 +1,131 @@
+// The model of the application spec being read. The parser calls one
+// statement operation per statement; each checks it, records its effect and
+// reports problems through ReportDiagnostic. Finalize completes the model and
+// the writers then read it. Every element handed to an operation is owned by
+// that operation from then on.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "generator/frontend/spec_elements.h"
+#include "generator/frontend/token.h"
+#include "generator/model/symbol_table.h"
+
+// One import that named a module: its alias and where it was written.
+struct ModuleReference {
+  std::string alias;
+  SourceLocation location;
+};
+
+using AliasSet = std::set<std::string>;
+
+// Receives the ordered walk over all modules and definitions that the check
+// value and the three writers share.
+class DefinitionVisitor {
+ public:
+  virtual ~DefinitionVisitor() = default;
+  virtual void ModuleBegin(const AliasSet& /*aliases*/,
+                           const std::string& /*moduleName*/) {}
+  // qualifiedName: enclosing class names, outermost first, and the name,
+  // joined with ":".
+  virtual void Definition(const std::string& /*name*/,
+                          const std::string& /*qualifiedName*/,
+                          const SourceElement& /*element*/) {}
+  // prefix: the qualified name of the class itself.
+  virtual void ClassEnd(const std::string& /*className*/,
+                        const std::string& /*prefix*/,
+                        const ClassDefinition& /*element*/) {}
+  virtual void ModuleEnd(const AliasSet& /*aliases*/,
+                         const std::string& /*moduleName*/) {}
+};
+
+class Generator {
+ public:
+  Generator(std::ostream& errorStream, std::string specName);
+
+  // Statement operations, called by the parser's reduce actions. Each takes
+  // ownership of the elements it receives.
+  void DeclareLibrary(Token* lib);
+  void IncludeSource(Token* name);
+  // Without an alias the same token is passed as both; it is deleted once.
+  void ImportModule(Token* module, Token* alias);
+  void SetFeature(Token* name, bool enable);
+  void AssignConstant(Token* name, Literal* value);
+  void DefineFunction(Token* name, ParameterList* parameters, Token* internalName);
+  void DefineClass(Token* name);
+  void EndClass();
+  void DeleteNames(NameList* names);
+  // A Literal, or null after reporting why it cannot be built.
+  Literal* MakeLiteral(Token* token);
+  // Reports a parser error at currentLocation and counts it.
+  void ReportError(const std::string& message);
+
+  // The one place that formats diagnostics: "file:line:column: Error: text"
+  // (no prefix without a location). Does not count.
+  void ReportDiagnostic(const std::string& message,
+                        const SourceLocation& location, bool isError);
+
+  // Driver hooks.
+  void SetSource(const std::string& fileName, bool atFirstStatement,
+                 bool isLibrary, const SourceLocation& location);
+  // The next queued module (empty when none is left) and the imports that
+  // named it, by alias and then in import order.
+  std::string StartNextModule(std::vector<ModuleReference>* references);
+  void QueueModule(const std::string& name);
+
+  // Completes the model; false after the class-feature error.
+  bool Finalize();
+  uint32_t ComputeCheckValue() const;
+  void VisitDefinitions(DefinitionVisitor& visitor) const;
+
+  // State, in the order the model describes it.
+  std::ostream& errorStream;
+  int32_t errorCount = 0;
+  std::string specName;
+  std::string specIdentifier;
+  uint8_t specFormatVersion = 1;
+  uint8_t appSpecFormatVersion = 0;
+  bool atFirstStatement = true;
+  bool isLibrary = false;
+  SourceLocation currentLocation;
+  std::string currentSourceName;
+  std::string currentModuleName;
+  std::shared_ptr<DefinitionMap> scope;
+  std::deque<std::shared_ptr<DefinitionMap>> scopeStack;
+  std::deque<std::string> moduleQueue;
+  std::set<std::string> everQueued;
+  struct AliasBinding {
+    std::string moduleName;
+    std::vector<SourceLocation> locations;
+  };
+  std::map<std::string, AliasBinding> importsByAlias;
+  std::map<std::string, std::map<std::string, std::vector<SourceLocation>>>
+      importsByModule;
+  std::map<std::string, std::shared_ptr<DefinitionMap>> moduleDefinitions;
+  SymbolTable moduleSymbols{0};
+  SymbolTable nameSymbols{64};
+  std::optional<int32_t> lastNameSymbol;
+  struct Module {
+    std::string name;
+    std::shared_ptr<DefinitionMap> definitions;
+  };
+  std::map<AliasSet, Module> modules;
+  bool finalized = false;
+  bool symbolsAssigned = false;
+  std::optional<uint32_t> checkValue;  // set by Finalize
+  uint8_t features = 0;
+
+ private:
+  bool CheckReservedName(const std::string& name, const SourceElement& element);
+  void RemoveExistingDefinition(const std::string& name,
+                                const SourceElement& element, bool warn);
+  void ReportErrorAt(const std::string& message, const SourceLocation& location);
+};

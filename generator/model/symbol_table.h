@@ -1,0 +1,42 @@
+// Hands out the signed 32-bit symbol numbers that identify names and modules
+// at run time. The order of first requests decides the numbers, so every
+// caller's order of calls is part of the output format.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+class SymbolTable {
+ public:
+  // The highest number ever handed out.
+  static constexpr int32_t kLastSymbol = 0x7FFFFFF;
+
+  explicit SymbolTable(int32_t firstFree) : nextSymbol_(firstFree) {}
+
+  // The name's number, giving it the next free one if it has none.
+  // Throws "Maximum number of name symbols exceeded" when the range is used up.
+  int32_t Assign(const std::string& name);
+  // Enters a name with a fixed number below the first free one.
+  void DefineReserved(int32_t symbol, const std::string& name);
+  // Enters the reserved names whose feature mask is 0 or shares a bit with
+  // the given features.
+  void DefineReservedNames(uint8_t features);
+  // Throws "Symbol name '...' not found" when the name has no number.
+  int32_t Lookup(const std::string& name) const;
+  bool Contains(const std::string& name) const;
+
+  // The name of the reserved number, if any.
+  static std::optional<std::string> ReservedName(int32_t symbol);
+
+  using Entries = std::map<std::string, int32_t>;
+  Entries::const_iterator begin() const { return entries_.begin(); }
+  Entries::const_iterator end() const { return entries_.end(); }
+  size_t size() const { return entries_.size(); }
+  int32_t nextSymbol() const { return nextSymbol_; }
+
+ private:
+  Entries entries_;
+  int32_t nextSymbol_;
+};

@@ -1,0 +1,61 @@
+// Byte layout of the encoded app spec that generated C code hands to the
+// engine (KivAppSpec::spec), shared by the generator's C source writer and the
+// stand-in engine's decoder. Words are 32-bit big-endian; V is the encoding
+// version (0, 1 or 2).
+//
+// Entries, in order:
+//   header (V >= 1)   FF FF, V, [features byte if V >= 2], word modules - 1
+//   import            FC, word engine module symbol (negated module number)
+//   module begin      FD                 (every module but the main one)
+//   constant          FF, [word name if V >= 1], value
+//   bare name         FE                 (V = 0 only; no entry if V >= 1)
+//   function          count byte n (FB if n > 250), [word name (| member flag
+//                     if V >= 2) if V >= 1], [word n if n > 250],
+//                     [word qualified-name symbol if member and V >= 2],
+//                     one parameter word per parameter (kind flags below),
+//                     followed by a value when the parameter has a default
+//   class begin       FE, word name | class flag
+//   class end         FE 00
+//
+// A value is one LiteralType byte, then: Boolean one byte; Integer one word;
+// Float the 8 bytes of the IEEE-754 double, most significant first; String a
+// length word and the bytes; None and Ellipsis nothing.
+#pragma once
+
+#include <cstdint>
+
+namespace encoded_spec {
+
+constexpr uint8_t kHeaderMark = 0xFF;  // twice, at the start of a header
+constexpr uint8_t kImport = 0xFC;
+constexpr uint8_t kModuleBegin = 0xFD;
+constexpr uint8_t kConstant = 0xFF;
+constexpr uint8_t kBareName = 0xFE;
+constexpr uint8_t kClassBegin = 0xFE;
+constexpr uint8_t kClassEnd[2] = {0xFE, 0x00};
+
+// Largest parameter count written as the entry's count byte.
+constexpr int kMaxShortParameterCount = 250;
+constexpr uint8_t kLongParameterCount = 0xFB;
+
+// Flags or-ed into symbol words.
+constexpr uint32_t kMemberFunctionFlag = 0x10000000;
+constexpr uint32_t kClassFlag = 0x80000000;
+constexpr uint32_t kParameterDefaultFlag = 0x10000000;
+constexpr uint32_t kParameterTupleGroupFlag = 0x20000000;
+constexpr uint32_t kParameterDictionaryGroupFlag = 0x30000000;
+constexpr uint32_t kParameterFlagMask = 0xF0000000;
+
+// Encoding versions and what they add.
+constexpr uint8_t kFirstVersionWithHeader = 1;        // header, name words
+constexpr uint8_t kFirstVersionWithFeatures = 2;      // features, members
+
+// Value type bytes (the LiteralType numbers).
+constexpr uint8_t kValueNone = 0;
+constexpr uint8_t kValueEllipsis = 1;
+constexpr uint8_t kValueBoolean = 2;
+constexpr uint8_t kValueInteger = 3;
+constexpr uint8_t kValueFloat = 4;
+constexpr uint8_t kValueString = 5;
+
+}  // namespace encoded_spec

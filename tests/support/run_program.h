@@ -1,0 +1,32 @@
+// Runs one of the toolchain's programs as a user would, from a shell, and
+// captures what it printed and how it ended.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ProgramResult {
+  int status = -1;  // exit status, or 128 + signal number
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+struct RunOptions {
+  std::string workDir;  // empty: the test's current directory
+  // Environment changes: a value sets the variable, nullopt unsets it.
+  std::vector<std::pair<std::string, std::optional<std::string>>> env;
+  std::string stdinPath;  // empty: /dev/null
+  std::string stdoutPath; // empty: captured into ProgramResult::out
+};
+
+ProgramResult RunProgram(const std::string& program,
+                         const std::vector<std::string>& args,
+                         const RunOptions& options = {});
+
+// Path of a program built into the build tree's bin directory.
+std::string BinPath(const std::string& program);
+
+// Path of a file in the source tree.
+std::string SourcePath(const std::string& relative);
