@@ -1,1 +1,240 @@
-// placeholder
+// Finalization of the spec model: the class initializer, reserved symbols,
+// format versions, the ordered module list, and the check value computed over
+// the one ordered walk of all definitions.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "generator/model/crc_engine.h"
+#include "generator/model/generator.h"
+
+namespace {
+
+constexpr uint8_t kClassFeature = 0x01;
+// Functions with more parameters than this need the wider app-spec encoding.
+constexpr size_t kMaxParametersOfFirstEncoding = 250;
+
+// Check value bytes that introduce each kind of item.
+constexpr uint8_t kFeaturesMark = 0x66;    // "f"
+constexpr uint8_t kAliasesMark = 0x2E;     // "."
+constexpr uint8_t kAssignmentMark = 0x0B;
+constexpr uint8_t kFunctionMark = 0x0C;
+constexpr uint8_t kParameterMark = 0x28;   // "("
+constexpr uint8_t kClassMark = 0x63;       // "c"
+
+// Feeds the check value's byte sequence into a CRC register.
+class CheckValueFeeder : public DefinitionVisitor {
+ public:
+  explicit CheckValueFeeder(const CrcEngine& engine)
+      : engine_(engine), register_(engine.Initial()) {}
+
+  void Byte(uint8_t byte) { register_ = engine_.Update(register_, &byte, 1); }
+
+  void Text(const std::string& text) {
+    register_ = engine_.Update(
+        register_, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  }
+
+  // Most significant byte first.
+  void BigEndian(uint64_t value, int size) {
+    for (int shift = 8 * (size - 1); shift >= 0; shift -= 8)
+      Byte(static_cast<uint8_t>(value >> shift));
+  }
+
+  void LiteralBytes(const Literal& literal) {
+    Byte(static_cast<uint8_t>(literal.type));
+    switch (literal.type) {
+      case LiteralType::None:
+      case LiteralType::Ellipsis:
+        break;
+      case LiteralType::Boolean:
+        Byte(literal.booleanValue ? 1 : 0);
+        break;
+      case LiteralType::Integer:
+        BigEndian(static_cast<uint32_t>(literal.integerValue), 4);
+        break;
+      case LiteralType::Float: {
+        uint64_t bits;
+        static_assert(sizeof bits == sizeof literal.realValue,
+                      "a double must be 64 bits wide");
+        std::memcpy(&bits, &literal.realValue, sizeof bits);
+        BigEndian(bits, 8);
+        break;
+      }
+      case LiteralType::String:
+        Text(literal.stringValue);
+        break;
+    }
+  }
+
+  void ModuleBegin(const AliasSet& aliases, const std::string&) override {
+    if (aliases.empty()) return;
+    Byte(kAliasesMark);
+    for (const std::string& alias : aliases) {
+      Text(alias);
+      Byte(0);
+    }
+  }
+
+  // The plain name is fed, not the qualified one: nesting shows in the order
+  // of the items instead.
+  void Definition(const std::string& name, const std::string&,
+                  const SourceElement& element) override {
+    if (auto* assignment = dynamic_cast<const Assignment*>(&element)) {
+      Byte(kAssignmentMark);
+      Text(name);
+      if (assignment->value) LiteralBytes(*assignment->value);
+    } else if (auto* function =
+                   dynamic_cast<const FunctionDefinition*>(&element)) {
+      // The internal name, the library flag and the parameter kinds do not
+      // change what a compiled script may call, so they are left out.
+      Byte(kFunctionMark);
+      Text(name);
+      for (const auto& parameter : function->parameters->parameters) {
+        Byte(kParameterMark);
+        Text(parameter->name);
+        if (parameter->defaultValue) LiteralBytes(*parameter->defaultValue);
+      }
+    } else if (dynamic_cast<const ClassDefinition*>(&element) != nullptr) {
+      Byte(kClassMark);
+      Text(name);
+    } else {
+      throw std::string("Internal error: Unknown definition type");
+    }
+  }
+
+  uint32_t Result() const { return engine_.Result(register_); }
+
+ private:
+  const CrcEngine& engine_;
+  uint32_t register_;
+};
+
+}  // namespace
+
+bool Generator::Finalize() {
+  currentLocation = SourceLocation();
+
+  if (features & kClassFeature) {
+    std::shared_ptr<DefinitionMap>& main = moduleDefinitions[""];
+    if (!main) main = std::make_shared<DefinitionMap>();
+    scope = main;
+    std::string initializer = *SymbolTable::ReservedName(3);
+    if (scope->count(initializer) == 0) {
+      // As if the main spec held: def __init__(self) = KivLib_class_init
+      auto* parameters = new ParameterList();
+      parameters->Append(new Parameter(
+          Token(SourceLocation(), TokenType::NAME, "self"), nullptr));
+      DefineFunction(new Token(SourceLocation(), TokenType::NAME, initializer),
+                     parameters,
+                     new Token(SourceLocation(), TokenType::NAME,
+                               "KivLib_class_init"));
+    }
+  }
+
+  everQueued.clear();
+  nameSymbols.DefineReservedNames(features);
+  if (features != 0) {
+    specFormatVersion = std::max<uint8_t>(specFormatVersion, 3);
+    appSpecFormatVersion = std::max<uint8_t>(appSpecFormatVersion, 2);
+  }
+
+  // A module imported under no alias can only be the main spec. When two
+  // modules share an alias set, the first in name order keeps it.
+  for (const auto& [moduleName, definitions] : moduleDefinitions) {
+    AliasSet aliases;
+    auto imports = importsByModule.find(moduleName);
+    if (imports != importsByModule.end() && !imports->second.empty()) {
+      for (const auto& entry : imports->second) aliases.insert(entry.first);
+    } else if (!moduleName.empty()) {
+      continue;
+    }
+    modules.emplace(std::move(aliases), Module{moduleName, definitions});
+  }
+
+  if (modules.size() > 1) {
+    specFormatVersion = std::max<uint8_t>(specFormatVersion, 2);
+    if (appSpecFormatVersion == 0) appSpecFormatVersion = 1;
+  }
+
+  for (const auto& entry : modules) {
+    moduleSymbols.Assign(entry.second.name);
+    for (const auto& definition : *entry.second.definitions) {
+      const SourceElement* element = definition.second.get();
+      auto* function = dynamic_cast<const FunctionDefinition*>(element);
+      if (appSpecFormatVersion == 0 && function != nullptr &&
+          function->parameters->parameters.size() >
+              kMaxParametersOfFirstEncoding)
+        appSpecFormatVersion = 1;
+      if (dynamic_cast<const ClassDefinition*>(element) != nullptr &&
+          !(features & kClassFeature)) {
+        ReportError(
+            "Class definition(s) encountered without the class feature "
+            "enabled");
+        return false;
+      }
+    }
+  }
+
+  importsByModule.clear();
+  moduleDefinitions.clear();
+  checkValue = ComputeCheckValue();
+  finalized = true;
+  return true;
+}
+
+uint32_t Generator::ComputeCheckValue() const {
+  const CrcEngine engine = CrcEngine::Crc32();
+  CheckValueFeeder feeder(engine);
+  if (features != 0) {
+    feeder.Byte(kFeaturesMark);
+    feeder.Byte(features);
+  }
+  VisitDefinitions(feeder);
+  return feeder.Result();
+}
+
+void Generator::VisitDefinitions(DefinitionVisitor& visitor) const {
+  // One frame per map being walked: the module's map at the bottom, then the
+  // member map of each class entered. An explicit stack keeps the process
+  // stack flat however deeply classes nest.
+  struct Frame {
+    const DefinitionMap* map;
+    DefinitionMap::const_iterator next;
+    const ClassDefinition* owner;  // null for the module's map
+    std::string className;
+    std::string qualifiedName;     // of the owner
+  };
+  std::vector<Frame> frames;
+
+  for (const auto& [aliases, module] : modules) {
+    visitor.ModuleBegin(aliases, module.name);
+    frames.push_back(Frame{module.definitions.get(),
+                           module.definitions->begin(), nullptr, {}, {}});
+    while (!frames.empty()) {
+      Frame& frame = frames.back();
+      if (frame.next == frame.map->end()) {
+        if (frame.owner != nullptr)
+          visitor.ClassEnd(frame.className, frame.qualifiedName, *frame.owner);
+        frames.pop_back();
+        continue;
+      }
+      const std::string& name = frame.next->first;
+      const SourceElement& element = *frame.next->second;
+      ++frame.next;
+      std::string qualifiedName =
+          frame.owner != nullptr ? frame.qualifiedName + ":" + name : name;
+      visitor.Definition(name, qualifiedName, element);
+      // Members are walked right away, before the next sibling. The push may
+      // move the frames, so frame is not used after it.
+      if (auto* cls = dynamic_cast<const ClassDefinition*>(&element)) {
+        frames.push_back(Frame{cls->definitions.get(),
+                               cls->definitions->begin(), cls, name,
+                               std::move(qualifiedName)});
+      }
+    }
+    visitor.ModuleEnd(aliases, module.name);
+  }
+}

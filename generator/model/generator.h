@@ -50,6 +50,11 @@ class DefinitionVisitor {
 class Generator {
  public:
   Generator(std::ostream& errorStream, std::string specName);
+  // Tears nested class scopes down one level at a time, so that a deeply
+  // nested spec cannot overflow the stack through recursive destructors.
+  ~Generator();
+  Generator(const Generator&) = delete;
+  Generator& operator=(const Generator&) = delete;
 
   // Statement operations, called by the parser's reduce actions. Each takes
   // ownership of the elements it receives.
