@@ -1,1 +1,349 @@
-// placeholder
+#include "generator/output/source_writer.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "generator/output/byte_writer.h"
+#include "generator/output/encoded_spec_format.h"
+
+namespace {
+
+// The oldest engine that understands module symbols and the encoded spec
+// header; code of a spec that needs them refuses older engines.
+const char kEngineVersionText[] = "1.2.3.0";
+const char kEngineVersionConstant[] = "0x01020300";
+
+const std::string kOldEngineGuard =
+    std::string("#if KIV_VERSION < ") + kEngineVersionConstant;
+const std::string kNewEngineGuard =
+    std::string("#if KIV_VERSION >= ") + kEngineVersionConstant;
+
+// Generated text is collected here and handed to the stream in large pieces;
+// a spec with a hundred thousand functions must still be written quickly.
+class TextSink {
+ public:
+  explicit TextSink(std::ostream& out) : out_(out) {}
+
+  std::string& text() { return text_; }
+  void FlushIfLarge() {
+    if (text_.size() >= kFlushSize) Flush();
+  }
+  void Flush() {
+    out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    text_.clear();
+  }
+
+ private:
+  static constexpr size_t kFlushSize = 1 << 16;
+  std::ostream& out_;
+  std::string text_;
+};
+
+bool IsGroup(ParameterKind kind) {
+  return kind == ParameterKind::TupleGroup ||
+         kind == ParameterKind::DictionaryGroup;
+}
+
+const std::vector<std::unique_ptr<Parameter>>& ParametersOf(
+    const FunctionDefinition& function) {
+  static const std::vector<std::unique_ptr<Parameter>> kNone;
+  return function.parameters ? function.parameters->parameters : kNone;
+}
+
+std::string HexWord(uint32_t value) {
+  static const char kHexDigits[] = "0123456789ABCDEF";
+  std::string text(8, '0');
+  for (int i = 7; i >= 0; --i, value >>= 4) text[i] = kHexDigits[value & 0x0F];
+  return text;
+}
+
+void AppendPreamble(const Generator& generator, const std::string& headerFileName,
+                    bool oldEngineGuards, std::string& text) {
+  text += "/*** AUTO-GENERATED; DO NOT EDIT ***/\n\n";
+  text += "#include \"" + headerFileName + "\"\n";
+  text += "#include <stdint.h>\n";
+  if (!oldEngineGuards) {
+    text += "\n" + kOldEngineGuard + "\n";
+    text += std::string("#error Kiv engine must be version ") + kEngineVersionText +
+            " or greater\n";
+    text += "#endif\n";
+  }
+  text += "\nstatic KivRunResult KivDispatch_" + generator.specIdentifier + "\n";
+  text += "    (KivEngine *engine,\n";
+  if (oldEngineGuards) {
+    text += "     " + kNewEngineGuard + "\n";
+    text += "     int32_t moduleSymbol,\n";
+    text += "     #endif\n";
+    text += "     int32_t functionSymbol,\n";
+  } else {
+    text += "     int32_t moduleSymbol, int32_t functionSymbol,\n";
+  }
+  text += "     KivDataEntry *ns, KivDataEntry **returnValue)\n";
+  text += "{\n";
+  if (oldEngineGuards) text += "    " + kNewEngineGuard + "\n";
+  text += "    switch (moduleSymbol)\n";
+  text += "    {\n";
+}
+
+// The body of the dispatch function: one case per module, and inside it one
+// case per function that fetches the parameters and calls the C function.
+// With V = 0 the guards leave, for an engine older than the module symbols,
+// only the function switch of the single main module.
+class DispatchWriter : public DefinitionVisitor {
+ public:
+  DispatchWriter(const Generator& generator, bool oldEngineGuards, TextSink& sink)
+      : generator_(generator), oldEngineGuards_(oldEngineGuards), sink_(sink) {}
+
+  void ModuleBegin(const AliasSet&, const std::string& moduleName) override {
+    std::string& text = sink_.text();
+    int32_t moduleNumber = generator_.moduleSymbols.Lookup(moduleName);
+    text += "        case " + std::to_string(-static_cast<int64_t>(moduleNumber)) + ":\n";
+    if (oldEngineGuards_) text += "    #endif\n";
+    text += "            switch (functionSymbol)\n";
+    text += "            {\n";
+    text += "                default:\n";
+    text += "                    break;\n";
+  }
+
+  void Definition(const std::string&, const std::string& qualifiedName,
+                  const SourceElement& element) override {
+    const auto* function = dynamic_cast<const FunctionDefinition*>(&element);
+    if (function == nullptr) return;
+    std::string& text = sink_.text();
+    text += "                case " +
+            std::to_string(generator_.nameSymbols.Lookup(qualifiedName)) + ":\n";
+    text += "                {\n";
+    std::string call = "                    return " + function->internalName + "(engine, ";
+    for (const auto& parameter : ParametersOf(*function)) {
+      AppendParameterFetch(*parameter, text);
+      call += "_" + parameter->name + (IsGroup(parameter->kind) ? ".value, " : ", ");
+    }
+    text += call + "returnValue);\n";
+    text += "                }\n";
+    sink_.FlushIfLarge();
+  }
+
+  void ModuleEnd(const AliasSet&, const std::string&) override {
+    std::string& text = sink_.text();
+    text += "            }\n";
+    if (oldEngineGuards_) text += "    " + kNewEngineGuard + "\n";
+    text += "            break;\n";
+  }
+
+ private:
+  void AppendParameterFetch(const Parameter& parameter, std::string& text) const {
+    const std::string variable = "_" + parameter.name;
+    const std::string symbol =
+        std::to_string(generator_.nameSymbols.Lookup(parameter.name));
+    if (!IsGroup(parameter.kind)) {
+      text += "                    KivDataEntry *" + variable +
+              " = KivParameterValue(engine, ns, " + symbol + ");\n";
+      text += "                    if (" + variable + " == 0)\n";
+      text += "                        return KivRunResult_OutOfDataMemory;\n";
+      return;
+    }
+    const char* dictionary =
+        parameter.kind == ParameterKind::DictionaryGroup ? "true" : "false";
+    text += "                    KivParameterResult " + variable +
+            " = KivGroupParameterValue(engine, ns, " + symbol + ", " + dictionary +
+            ");\n";
+    text += "                    if (" + variable + ".result != KivRunResult_OK)\n";
+    text += "                        return " + variable + ".result;\n";
+  }
+
+  const Generator& generator_;
+  bool oldEngineGuards_;
+  TextSink& sink_;
+};
+
+void AppendValue(const Literal& value, std::string& bytes) {
+  bytes += static_cast<char>(value.type);
+  switch (value.type) {
+    case LiteralType::Boolean:
+      bytes += static_cast<char>(value.booleanValue ? 1 : 0);
+      break;
+    case LiteralType::Integer:
+      AppendWord(bytes, static_cast<uint32_t>(value.integerValue));
+      break;
+    case LiteralType::Float:
+      AppendDouble(bytes, value.realValue);
+      break;
+    case LiteralType::String:
+      AppendWord(bytes, static_cast<uint32_t>(value.stringValue.size()));
+      bytes += value.stringValue;
+      break;
+    case LiteralType::None:
+    case LiteralType::Ellipsis:
+      break;
+  }
+}
+
+// The encoded spec: one C string literal line per entry, every byte escaped,
+// and the count of the bytes the literals hold.
+class EncodedSpecWriter : public DefinitionVisitor {
+ public:
+  EncodedSpecWriter(const Generator& generator, TextSink& sink)
+      : generator_(generator),
+        version_(generator.appSpecFormatVersion),
+        sink_(sink) {}
+
+  void WriteHeaderEntry() {
+    if (version_ < encoded_spec::kFirstVersionWithHeader) return;
+    std::string bytes(2, static_cast<char>(encoded_spec::kHeaderMark));
+    bytes += static_cast<char>(version_);
+    if (version_ >= encoded_spec::kFirstVersionWithFeatures)
+      bytes += static_cast<char>(generator_.features);
+    AppendWord(bytes, static_cast<uint32_t>(generator_.modules.size() - 1));
+    WriteEntry(bytes);
+  }
+
+  void WriteImportEntries() {
+    for (const auto& alias : generator_.importsByAlias) {
+      std::string bytes(1, static_cast<char>(encoded_spec::kImport));
+      int32_t moduleNumber = generator_.moduleSymbols.Lookup(alias.second.moduleName);
+      AppendWord(bytes, static_cast<uint32_t>(0) - static_cast<uint32_t>(moduleNumber));
+      WriteEntry(bytes);
+    }
+  }
+
+  void ModuleBegin(const AliasSet&, const std::string& moduleName) override {
+    if (!moduleName.empty())
+      WriteEntry(std::string(1, static_cast<char>(encoded_spec::kModuleBegin)));
+  }
+
+  void Definition(const std::string& name, const std::string& qualifiedName,
+                  const SourceElement& element) override {
+    std::string bytes;
+    if (const auto* function = dynamic_cast<const FunctionDefinition*>(&element)) {
+      AppendFunction(name, qualifiedName, *function, bytes);
+    } else if (const auto* assignment = dynamic_cast<const Assignment*>(&element)) {
+      if (!AppendAssignment(name, *assignment, bytes)) return;
+    } else if (dynamic_cast<const ClassDefinition*>(&element) != nullptr) {
+      bytes += static_cast<char>(encoded_spec::kClassBegin);
+      AppendWord(bytes, NameSymbol(name) | encoded_spec::kClassFlag);
+    } else {
+      throw std::string("Internal error: Unknown definition type");
+    }
+    WriteEntry(bytes);
+  }
+
+  void ClassEnd(const std::string&, const std::string&,
+                const ClassDefinition&) override {
+    WriteEntry(std::string(reinterpret_cast<const char*>(encoded_spec::kClassEnd),
+                           sizeof encoded_spec::kClassEnd));
+  }
+
+  // A record needs at least one string literal; a spec without entries gets
+  // an empty one, so its record still compiles.
+  void EnsureAnEntry() {
+    if (entryCount_ == 0) WriteEntry(std::string());
+  }
+
+  size_t byteCount() const { return byteCount_; }
+
+ private:
+  uint32_t NameSymbol(const std::string& name) const {
+    return static_cast<uint32_t>(generator_.nameSymbols.Lookup(name));
+  }
+
+  void WriteEntry(const std::string& bytes) {
+    std::string& text = sink_.text();
+    text += "\n    \"";
+    AppendEscapes(text, bytes);
+    text += '"';
+    byteCount_ += bytes.size();
+    ++entryCount_;
+    sink_.FlushIfLarge();
+  }
+
+  // False when the assignment has no entry: a bare name exists only in the
+  // oldest encoding.
+  bool AppendAssignment(const std::string& name, const Assignment& assignment,
+                        std::string& bytes) const {
+    if (!assignment.value) {
+      if (version_ >= encoded_spec::kFirstVersionWithHeader) return false;
+      bytes += static_cast<char>(encoded_spec::kBareName);
+      return true;
+    }
+    bytes += static_cast<char>(encoded_spec::kConstant);
+    if (version_ >= encoded_spec::kFirstVersionWithHeader)
+      AppendWord(bytes, NameSymbol(name));
+    AppendValue(*assignment.value, bytes);
+    return true;
+  }
+
+  void AppendFunction(const std::string& name, const std::string& qualifiedName,
+                      const FunctionDefinition& function, std::string& bytes) const {
+    const auto& parameters = ParametersOf(function);
+    const size_t count = parameters.size();
+    const bool isLong = count > static_cast<size_t>(encoded_spec::kMaxShortParameterCount);
+    const bool encodesMember = qualifiedName != name &&
+                               version_ >= encoded_spec::kFirstVersionWithFeatures;
+    bytes += static_cast<char>(isLong ? encoded_spec::kLongParameterCount
+                                      : static_cast<uint8_t>(count));
+    if (version_ >= encoded_spec::kFirstVersionWithHeader)
+      AppendWord(bytes, NameSymbol(name) |
+                            (encodesMember ? encoded_spec::kMemberFunctionFlag : 0));
+    if (isLong) AppendWord(bytes, static_cast<uint32_t>(count));
+    if (encodesMember) AppendWord(bytes, NameSymbol(qualifiedName));
+    for (const auto& parameter : parameters) AppendParameter(*parameter, bytes);
+  }
+
+  void AppendParameter(const Parameter& parameter, std::string& bytes) const {
+    const uint32_t symbol = NameSymbol(parameter.name);
+    if (parameter.defaultValue) {
+      AppendWord(bytes, symbol | encoded_spec::kParameterDefaultFlag);
+      AppendValue(*parameter.defaultValue, bytes);
+    } else if (parameter.kind == ParameterKind::TupleGroup) {
+      AppendWord(bytes, symbol | encoded_spec::kParameterTupleGroupFlag);
+    } else if (parameter.kind == ParameterKind::DictionaryGroup) {
+      AppendWord(bytes, symbol | encoded_spec::kParameterDictionaryGroupFlag);
+    } else {
+      AppendWord(bytes, symbol);
+    }
+  }
+
+  const Generator& generator_;
+  const uint8_t version_;
+  TextSink& sink_;
+  size_t byteCount_ = 0;
+  size_t entryCount_ = 0;
+};
+
+}  // namespace
+
+void WriteSource(const Generator& generator, std::ostream& out,
+                 const std::string& headerFileName) {
+  if (!generator.symbolsAssigned)
+    throw std::string("Internal error: Symbol not assigned");
+
+  // Only the oldest encoding can run on an engine without module symbols.
+  const bool oldEngineGuards =
+      generator.appSpecFormatVersion < encoded_spec::kFirstVersionWithHeader;
+  TextSink sink(out);
+  AppendPreamble(generator, headerFileName, oldEngineGuards, sink.text());
+
+  DispatchWriter dispatch(generator, oldEngineGuards, sink);
+  generator.VisitDefinitions(dispatch);
+  std::string& text = sink.text();
+  text += "    }\n";
+  if (oldEngineGuards) text += "    #endif\n";
+  text += "    return KivRunResult_UndefinedAppFunction;\n";
+  text += "}\n";
+
+  text += "\nKivAppSpec KivAppSpec_" + generator.specIdentifier + " =\n{";
+  EncodedSpecWriter encoded(generator, sink);
+  encoded.WriteHeaderEntry();
+  encoded.WriteImportEntries();
+  generator.VisitDefinitions(encoded);
+  encoded.EnsureAnEntry();
+  sink.Flush();
+
+  if (!generator.checkValue)
+    throw std::string("Internal error: Check value not computed");
+  sink.text() += ",\n    " + std::to_string(encoded.byteCount()) + ", 0x" +
+                 HexWord(*generator.checkValue) + ", KivDispatch_" +
+                 generator.specIdentifier + "\n};\n";
+  sink.Flush();
+}

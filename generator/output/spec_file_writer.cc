@@ -1,1 +1,118 @@
-// placeholder
+#include "generator/output/spec_file_writer.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "generator/output/byte_writer.h"
+#include "generator/output/spec_file_format.h"
+
+namespace {
+
+// Gathers, in one walk, the names of every definition and the parameter names
+// of every function grouped by qualified name. Functions of different modules
+// or classes sharing a qualified name form one group, in walk order.
+class NameCollector : public DefinitionVisitor {
+ public:
+  void Definition(const std::string& name, const std::string& qualifiedName,
+                  const SourceElement& element) override {
+    definitionNames.insert(name);
+    const auto* function = dynamic_cast<const FunctionDefinition*>(&element);
+    if (function == nullptr) return;
+    std::vector<const std::string*>& names = parameterNames[qualifiedName];
+    if (function->parameters == nullptr) return;
+    for (const auto& parameter : function->parameters->parameters)
+      names.push_back(&parameter->name);
+  }
+
+  std::set<std::string> definitionNames;
+  // Pointers into the model, which outlives this collector.
+  std::map<std::string, std::vector<const std::string*>> parameterNames;
+};
+
+// Member names are numbered after every written name; they never appear in the
+// file, only in the encoded spec of the C source.
+class MemberNumberer : public DefinitionVisitor {
+ public:
+  explicit MemberNumberer(SymbolTable& symbols) : symbols_(symbols) {}
+  void Definition(const std::string& name, const std::string& qualifiedName,
+                  const SourceElement&) override {
+    if (qualifiedName != name) symbols_.Assign(qualifiedName);
+  }
+
+ private:
+  SymbolTable& symbols_;
+};
+
+// Writes the name list, numbering each name as it is written. A name that
+// already has a number (reserved, or written earlier) is skipped.
+class NameListWriter {
+ public:
+  NameListWriter(SymbolTable& symbols, uint8_t formatVersion, std::string& bytes)
+      : symbols_(symbols),
+        terminator_(static_cast<char>(spec_file::NameTerminator(formatVersion))),
+        bytes_(bytes) {}
+
+  // Returns the new name's number, or nothing when it was skipped.
+  std::optional<int32_t> Write(const std::string& name) {
+    if (symbols_.Contains(name)) return std::nullopt;
+    int32_t symbol = symbols_.Assign(name);
+    bytes_ += name;
+    bytes_ += terminator_;
+    return symbol;
+  }
+  void WriteEmptyEntry() { bytes_ += terminator_; }
+
+ private:
+  SymbolTable& symbols_;
+  char terminator_;
+  std::string& bytes_;
+};
+
+void WriteFileHeader(const Generator& generator, std::string& bytes) {
+  bytes.append(spec_file::kMagic, spec_file::kMagicSize);
+  bytes += static_cast<char>(generator.specFormatVersion);
+  AppendWord(bytes, *generator.checkValue);
+  if (generator.specFormatVersion >= spec_file::kFirstVersionWithFeatures)
+    bytes += static_cast<char>(generator.features);
+}
+
+}  // namespace
+
+void WriteSpecFile(Generator& generator, std::ostream& out) {
+  if (!generator.finalized) throw std::string("Internal error: Not finalized");
+  if (!generator.checkValue)
+    throw std::string("Internal error: Check value not computed");
+
+  std::string bytes;
+  WriteFileHeader(generator, bytes);
+  NameListWriter names(generator.nameSymbols, generator.specFormatVersion, bytes);
+
+  // The header lists every number up to lastNameSymbol; starting below the
+  // first user number (or at the last alias) keeps the reserved names and the
+  // aliases listed when no definition or parameter name gets numbered.
+  generator.lastNameSymbol = spec_file::kFirstNameSymbol - 1;
+  for (const auto& alias : generator.importsByAlias) {
+    if (auto symbol = names.Write(alias.first)) generator.lastNameSymbol = symbol;
+  }
+  if (generator.specFormatVersion >= spec_file::kFirstVersionWithAliasEnd)
+    names.WriteEmptyEntry();
+
+  NameCollector collected;
+  generator.VisitDefinitions(collected);
+  for (const std::string& name : collected.definitionNames) {
+    if (auto symbol = names.Write(name)) generator.lastNameSymbol = symbol;
+  }
+  for (const auto& function : collected.parameterNames) {
+    for (const std::string* name : function.second) {
+      if (auto symbol = names.Write(*name)) generator.lastNameSymbol = symbol;
+    }
+  }
+
+  MemberNumberer members(generator.nameSymbols);
+  generator.VisitDefinitions(members);
+
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  generator.symbolsAssigned = true;
+}
