@@ -1,4 +1,136 @@
+// Grammar of application spec sources. Each action builds an element or hands
+// a complete statement to the Generator, which checks it; no syntax tree
+// outlives a statement. The terminals are declared in token-code order so that
+// the generated codes equal TokenType.
+
 %name KivParse
 %token_prefix TK_
-%token ASSIGN.
-spec ::= .
+%start_symbol spec
+%stack_size 100
+%extra_context {Generator* generator}
+
+%include {
+#include <cassert>
+#include <cstdlib>
+
+#include "generator/frontend/spec_elements.h"
+#include "generator/frontend/token.h"
+#include "generator/model/generator.h"
+
+// Moves the generator's current location to a freshly built element, so that
+// a later diagnostic without a location of its own points at it.
+template <typename Element>
+static Element* Located(Generator* generator, Element* element) {
+  if (element != nullptr && element->location.line != 0)
+    generator->currentLocation = element->location;
+  return element;
+}
+}
+
+%syntax_error { generator->ReportError("Syntax error"); }
+%parse_failure { generator->ReportError("Parse error"); }
+%stack_overflow { generator->ReportError("Parser stack overflow"); }
+
+%token_type {Token*}
+%token_destructor { delete $$; }
+%default_type {SourceElement*}
+%default_destructor { delete $$; }
+
+%type literal {Literal*}
+%type parameters {ParameterList*}
+%type names {NameList*}
+%type parameter {Parameter*}
+
+%token ASSIGN LEFT_PAREN NAME
+       AND ASSERT BREAK CLASS CONTINUE DEL ELIF ELSE EXCEPT EXEC FINALLY FOR
+       FROM GLOBAL IF IN IS LAMBDA LOCAL NONLOCAL NOT OR PASS RAISE RETURN TRY
+       WHILE WITH YIELD
+       UNEXPECTED_INDENT MISSING_INDENT MISMATCHED_INDENT INCONSISTENT_INDENT
+       COLON NEWLINE LIB INCLUDE STRING IMPORT AS PLUS MINUS DEF RIGHT_PAREN
+       DEDENT COMMA ASTERISK DOUBLE_ASTERISK NONE FALSE TRUE ELLIPSIS INTEGER
+       FLOAT.
+
+spec ::= statements.
+
+statements ::= statements statement.
+statements ::= .
+
+statement ::= NEWLINE(N). { delete N; }
+statement ::= LIB(L) NEWLINE(N). { generator->DeclareLibrary(L); delete N; }
+statement ::= INCLUDE(I) NAME(X) NEWLINE(N). {
+  delete I; generator->IncludeSource(X); delete N;
+}
+statement ::= INCLUDE(I) STRING(X) NEWLINE(N). {
+  delete I; generator->IncludeSource(X); delete N;
+}
+statement ::= IMPORT(I) NAME(M) NEWLINE(N). {
+  delete I; generator->ImportModule(M, M); delete N;
+}
+statement ::= IMPORT(I) NAME(M) AS(A) NAME(X) NEWLINE(N). {
+  delete I; generator->ImportModule(M, X); delete A; delete N;
+}
+statement ::= IMPORT(I) STRING(M) AS(A) NAME(X) NEWLINE(N). {
+  delete I; generator->ImportModule(M, X); delete A; delete N;
+}
+statement ::= PLUS(P) NAME(X) NEWLINE(N). {
+  delete P; generator->SetFeature(X, true); delete N;
+}
+statement ::= MINUS(P) NAME(X) NEWLINE(N). {
+  delete P; generator->SetFeature(X, false); delete N;
+}
+statement ::= PLUS(P) CLASS(X) NEWLINE(N). {
+  delete P; generator->SetFeature(X, true); delete N;
+}
+statement ::= MINUS(P) CLASS(X) NEWLINE(N). {
+  delete P; generator->SetFeature(X, false); delete N;
+}
+statement ::= NAME(X) ASSIGN(A) literal(L) NEWLINE(N). {
+  generator->AssignConstant(X, L); delete A; delete N;
+}
+statement ::= DEF(D) NAME(X) LEFT_PAREN(LP) parameters(P) RIGHT_PAREN(RP)
+              ASSIGN(A) NAME(I) NEWLINE(N). {
+  delete D; generator->DefineFunction(X, P, I);
+  delete LP; delete RP; delete A; delete N;
+}
+statement ::= CLASS(C) NAME(X) COLON(O). {
+  delete C; generator->DefineClass(X); delete O;
+}
+statement ::= DEDENT(D). { delete D; generator->EndClass(); }
+statement ::= NAME(X) NEWLINE(N). { generator->AssignConstant(X, nullptr); delete N; }
+statement ::= DEL(D) names(L) NEWLINE(N). {
+  delete D; generator->DeleteNames(L); delete N;
+}
+
+parameters(A) ::= parameters(L) COMMA(C) parameter(P). {
+  A = Located(generator, L->Append(P)); delete C;
+}
+parameters(A) ::= parameter(P). {
+  A = Located(generator, (new ParameterList)->Append(P));
+}
+parameters(A) ::= . { A = new ParameterList; }
+
+parameter(A) ::= NAME(X) ASSIGN(S) literal(L). {
+  A = Located(generator, new Parameter(*X, L)); delete X; delete S;
+}
+parameter(A) ::= NAME(X). {
+  A = Located(generator, new Parameter(*X, ParameterKind::Positional)); delete X;
+}
+parameter(A) ::= ASTERISK(S) NAME(X). {
+  delete S; A = Located(generator, new Parameter(*X, ParameterKind::TupleGroup)); delete X;
+}
+parameter(A) ::= DOUBLE_ASTERISK(S) NAME(X). {
+  delete S; A = Located(generator, new Parameter(*X, ParameterKind::DictionaryGroup)); delete X;
+}
+
+names(A) ::= names(L) COMMA(C) NAME(X). {
+  A = Located(generator, L->Append(*X)); delete X; delete C;
+}
+names(A) ::= NAME(X). { A = Located(generator, (new NameList)->Append(*X)); delete X; }
+
+literal(A) ::= NONE(T). { A = generator->MakeLiteral(T); }
+literal(A) ::= FALSE(T). { A = generator->MakeLiteral(T); }
+literal(A) ::= TRUE(T). { A = generator->MakeLiteral(T); }
+literal(A) ::= ELLIPSIS(T). { A = generator->MakeLiteral(T); }
+literal(A) ::= INTEGER(T). { A = generator->MakeLiteral(T); }
+literal(A) ::= FLOAT(T). { A = generator->MakeLiteral(T); }
+literal(A) ::= STRING(T). { A = generator->MakeLiteral(T); }

@@ -37,3 +37,11 @@ class NonTerminal : public SourceElement {
  public:
   using SourceElement::SourceElement;
 };
+
+// "file:line:column", the prefix of every located message. Line and column
+// print as unsigned numbers.
+inline std::string FormatLocation(const SourceLocation& location) {
+  return location.fileName + ":" +
+         std::to_string(static_cast<uint32_t>(location.line)) + ":" +
+         std::to_string(static_cast<uint32_t>(location.column));
+}

@@ -1,0 +1,243 @@
+// The grammar driven by real lexer tokens into the real Generator: which
+// statement operations run, when they run, and the parser's own errors.
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "generator/frontend/lexer.h"
+#include "generator/frontend/parser.h"
+#include "generator/model/generator.h"
+
+namespace {
+
+// Feeds every token of text to one parser, as the driver does but without
+// stopping at errors. Error tokens are skipped.
+void FeedText(Generator& generator, Parser& parser, const std::string& text) {
+  Lexer lexer(text, "app.kivs");
+  for (;;) {
+    Token* token = lexer.NextToken();
+    generator.currentLocation = token->location;
+    const TokenType type = token->type;
+    if (IsErrorToken(type)) {
+      delete token;
+      continue;
+    }
+    if (type == TokenType::END) {
+      delete token;
+      parser.Parse(TokenType::END, nullptr);
+      return;
+    }
+    parser.Parse(type, token);
+  }
+}
+
+struct Parsed {
+  std::string diagnostics;
+  int errors;
+};
+
+Parsed ParseSpec(const std::string& text, Generator** keep = nullptr) {
+  static std::ostringstream sink;
+  sink.str("");
+  auto* generator = new Generator(sink, "app");
+  generator->StartNextModule(nullptr);
+  generator->SetSource("app.kivs", true, false, SourceLocation());
+  {
+    Parser parser(*generator);
+    FeedText(*generator, parser, text);
+  }
+  Parsed parsed{sink.str(), generator->errorCount};
+  if (keep)
+    *keep = generator;
+  else
+    delete generator;
+  return parsed;
+}
+
+TEST(Parser, GeneratedTablesHaveTheGrammarsSizes) {
+  std::ifstream in(KIV_GRAMMAR_SOURCE);
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string source = text.str();
+  auto define = [&](const std::string& name) {
+    std::smatch match;
+    const std::regex pattern("#define " + name + "\\s+\\(?(\\d+)\\)?");
+    EXPECT_TRUE(std::regex_search(source, match, pattern)) << name;
+    return std::stoi(match[1]);
+  };
+  EXPECT_EQ(define("YYNOCODE"), 65);           // symbols
+  EXPECT_EQ(define("YYNRULE"), 36);            // rules
+  EXPECT_EQ(define("YY_MIN_SHIFTREDUCE"), 71); // parser states
+  EXPECT_EQ(define("YYNSTATE"), 39);           // states with a shift row
+  EXPECT_EQ(define("YY_ACTTAB_COUNT"), 88);    // packed action entries
+}
+
+TEST(Parser, EveryStatementReachesTheModel) {
+  Generator* generator = nullptr;
+  const Parsed parsed = ParseSpec(
+      "lib\n"
+      "+class\n"
+      "-class\n"
+      "+class\n"
+      "import m\n"
+      "import n as a\n"
+      "import \"q\" as b\n"
+      "x = 1\n"
+      "y\n"
+      "z = 'text'\n"
+      "def f(p, d=2.5, *t, **k) = F\n"
+      "def g() = G\n"
+      "class C:\n"
+      "    def m(self) = M\n"
+      "    w = None\n"
+      "del z\n",
+      &generator);
+  EXPECT_EQ(parsed.diagnostics, "");
+  EXPECT_EQ(parsed.errors, 0);
+  EXPECT_TRUE(generator->isLibrary);
+  EXPECT_EQ(generator->features, 1);
+  EXPECT_EQ(generator->importsByAlias.size(), 3u);
+  EXPECT_EQ(generator->importsByAlias["b"].moduleName, "q");
+  const DefinitionMap& main = *generator->moduleDefinitions[""];
+  std::vector<std::string> names;
+  for (const auto& [name, element] : main) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"C", "f", "g", "x", "y"}));
+  auto* f = dynamic_cast<FunctionDefinition*>(main.at("f").get());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->internalName, "F");
+  EXPECT_TRUE(f->isLibrary);
+  ASSERT_EQ(f->parameters->parameters.size(), 4u);
+  EXPECT_EQ(f->parameters->parameters[1]->defaultValue->realValue, 2.5);
+  EXPECT_EQ(f->parameters->parameters[2]->kind, ParameterKind::TupleGroup);
+  EXPECT_EQ(f->parameters->parameters[3]->kind, ParameterKind::DictionaryGroup);
+  auto* g = dynamic_cast<FunctionDefinition*>(main.at("g").get());
+  ASSERT_NE(g, nullptr);
+  EXPECT_TRUE(g->parameters->parameters.empty());
+  auto* c = dynamic_cast<ClassDefinition*>(main.at("C").get());
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->definitions->size(), 2u);
+  EXPECT_TRUE(generator->scopeStack.empty());
+  auto* y = dynamic_cast<Assignment*>(main.at("y").get());
+  ASSERT_NE(y, nullptr);
+  EXPECT_EQ(y->value, nullptr);
+  delete generator;
+}
+
+// A statement's action runs when the token after its last one arrives, so an
+// include request shows after that token and before the next statement is
+// complete.
+TEST(Parser, IncludeRequestFollowsTheNextToken) {
+  std::ostringstream sink;
+  Generator generator(sink, "app");
+  generator.StartNextModule(nullptr);
+  generator.SetSource("app.kivs", true, false, SourceLocation());
+  Parser parser(generator);
+  Lexer lexer("include common\nx = 1\n", "app.kivs");
+  std::vector<std::string> seen;
+  for (;;) {
+    Token* token = lexer.NextToken();
+    const TokenType type = token->type;
+    generator.currentLocation = token->location;
+    if (type == TokenType::END) {
+      delete token;
+      parser.Parse(type, nullptr);
+    } else {
+      parser.Parse(type, token);
+    }
+    seen.push_back(generator.currentSourceName);
+    if (type == TokenType::END) break;
+  }
+  // include, common, NEWLINE, x (reduces the include), =, 1, NEWLINE, NEWLINE, END
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "app.kivs", "app.kivs", "app.kivs", "common.kivs",
+                      "common.kivs", "common.kivs", "common.kivs",
+                      "common.kivs", "common.kivs"}));
+}
+
+TEST(Parser, ClassBodyEndsWithTheDedentStatement) {
+  std::ostringstream sink;
+  Generator generator(sink, "app");
+  generator.StartNextModule(nullptr);
+  generator.SetSource("app.kivs", true, false, SourceLocation());
+  Parser parser(generator);
+  Lexer lexer("class C:\n    x = 1\ny = 2\n", "app.kivs");
+  std::vector<size_t> depth;  // scope depth after each token
+  for (;;) {
+    Token* token = lexer.NextToken();
+    const TokenType type = token->type;
+    if (type == TokenType::END) {
+      delete token;
+      parser.Parse(type, nullptr);
+    } else {
+      parser.Parse(type, token);
+    }
+    depth.push_back(generator.scopeStack.size());
+    if (type == TokenType::END) break;
+  }
+  // class C : | x (opens C) = 1 NEWLINE | DEDENT y (closes C) = 2 NEWLINE ...
+  EXPECT_EQ(depth, (std::vector<size_t>{0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
+}
+
+struct SyntaxCase {
+  std::string text;
+  std::string diagnostics;
+};
+
+TEST(Parser, SyntaxErrorsAreReportedAtTheCurrentLocation) {
+  const std::vector<SyntaxCase> cases = {
+      {"while = 1\n", "app.kivs:1:1: Error: Syntax error\n"},
+      {"def f(a) \n", "app.kivs:1:10: Error: Syntax error\n"},
+      {"def f(a,) = F\n", "app.kivs:1:9: Error: Syntax error\n"},
+      // The first name already became a parameter when the second is
+      // rejected, so the error points at that parameter.
+      {"def f(a b) = F\n", "app.kivs:1:7: Error: Syntax error\n"},
+      {"x = y\n", "app.kivs:1:5: Error: Syntax error\n"},
+      {"import m as 'n'\n", "app.kivs:1:13: Error: Syntax error\n"},
+      {"del\n", "app.kivs:1:4: Error: Syntax error\n"},
+      {"+Class\n", "app.kivs:1:2: Error: Unknown feature 'Class'\n"},
+      {"x = 2147483648\n",
+       "app.kivs:1:5: Error: Integer constant out of range\n"},
+  };
+  for (const SyntaxCase& c : cases) {
+    SCOPED_TRACE(c.text);
+    const Parsed parsed = ParseSpec(c.text);
+    EXPECT_EQ(parsed.diagnostics, c.diagnostics);
+  }
+}
+
+// Fed directly, the parser stays silent about further rejected tokens until
+// three tokens have been shifted, and a stream ending inside a statement
+// fails the parse.
+TEST(Parser, ErrorCountdownAndParseFailure) {
+  const Parsed silent = ParseSpec("x = = = 1\n");
+  EXPECT_EQ(silent.diagnostics, "app.kivs:1:5: Error: Syntax error\n");
+
+  std::ostringstream sink;
+  Generator generator(sink, "app");
+  generator.StartNextModule(nullptr);
+  {
+    Parser parser(generator);
+    SourceLocation at("app.kivs", 1, 1);
+    generator.currentLocation = at;
+    parser.Parse(TokenType::DEF, new Token(at, TokenType::DEF, "def"));
+    parser.Parse(TokenType::NAME, new Token(at, TokenType::NAME, "f"));
+    parser.Parse(TokenType::END, nullptr);
+  }
+  EXPECT_EQ(sink.str(),
+            "app.kivs:1:1: Error: Syntax error\n"
+            "app.kivs:1:1: Error: Parse error\n");
+  EXPECT_EQ(generator.errorCount, 2);
+}
+
+TEST(Parser, EmptySourceCallsNothing) {
+  Generator* generator = nullptr;
+  const Parsed parsed = ParseSpec("\n# comment\n\n", &generator);
+  EXPECT_EQ(parsed.errors, 0);
+  EXPECT_TRUE(generator->atFirstStatement);
+  EXPECT_TRUE(generator->moduleDefinitions[""]->empty());
+  delete generator;
+}
+
+}  // namespace
