@@ -5,11 +5,21 @@
 
 namespace {
 
+// Text is gathered in pieces of this size before it goes to the stream, so a
+// large spec is neither written line by line nor held whole in memory.
+constexpr size_t kFlushSize = 1 << 16;
+
+void FlushIfLarge(std::string& text, std::ostream& out) {
+  if (text.size() < kFlushSize) return;
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  text.clear();
+}
+
 // One prototype per internal name: the first definition in walk order decides
 // it, later definitions bound to the same C function add nothing.
 class PrototypeWriter : public DefinitionVisitor {
  public:
-  explicit PrototypeWriter(std::string& text) : text_(text) {}
+  PrototypeWriter(std::string& text, std::ostream& out) : text_(text), out_(out) {}
 
   void Definition(const std::string&, const std::string&,
                   const SourceElement& element) override {
@@ -22,10 +32,16 @@ class PrototypeWriter : public DefinitionVisitor {
     text_ += "KivRunResult " + function->internalName + '\n';
     if (function->parameters == nullptr || function->parameters->parameters.empty()) {
       text_ += "    (KivEngine *, KivDataEntry **returnValue);\n";
-      return;
+    } else {
+      AppendParameters(*function->parameters);
     }
+    FlushIfLarge(text_, out_);
+  }
+
+ private:
+  void AppendParameters(const ParameterList& list) {
     text_ += "    (KivEngine *,\n";
-    for (const auto& parameter : function->parameters->parameters) {
+    for (const auto& parameter : list.parameters) {
       text_ += "     KivDataEntry *_" + parameter->name + ',';
       if (parameter->kind == ParameterKind::TupleGroup)
         text_ += " /* tuple group */";
@@ -36,19 +52,21 @@ class PrototypeWriter : public DefinitionVisitor {
     text_ += "     KivDataEntry **returnValue);\n";
   }
 
- private:
   std::string& text_;
+  std::ostream& out_;
   std::set<std::string> declared_;
 };
 
 // Reserved names, aliases, definition and parameter names; the qualified
 // names of class members are numbered above lastNameSymbol and left out.
-void AppendSymbolMacros(const Generator& generator, std::string& text) {
+void WriteSymbolMacros(const Generator& generator, std::string& text,
+                       std::ostream& out) {
   const int32_t last = generator.lastNameSymbol.value_or(-1);
   const std::string prefix = "#define KIV_APP_" + generator.specIdentifier + "_SYM_";
   for (const auto& entry : generator.nameSymbols) {
     if (entry.second > last) continue;
     text += prefix + entry.first + ' ' + std::to_string(entry.second) + '\n';
+    FlushIfLarge(text, out);
   }
 }
 
@@ -73,8 +91,8 @@ void WriteHeader(const Generator& generator, std::ostream& out) {
       "\n"
       "extern KivAppSpec KivAppSpec_" + id + ";\n"
       "\n";
-  AppendSymbolMacros(generator, text);
-  PrototypeWriter prototypes(text);
+  WriteSymbolMacros(generator, text, out);
+  PrototypeWriter prototypes(text, out);
   generator.VisitDefinitions(prototypes);
   text +=
       "\n"

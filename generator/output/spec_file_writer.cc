@@ -56,8 +56,11 @@ class NameListWriter {
 
   // Returns the new name's number, or nothing when it was skipped.
   std::optional<int32_t> Write(const std::string& name) {
-    if (symbols_.Contains(name)) return std::nullopt;
+    // Assign leaves a numbered name alone, so a grown table means a new name;
+    // this saves a second lookup per name.
+    const size_t known = symbols_.size();
     int32_t symbol = symbols_.Assign(name);
+    if (symbols_.size() == known) return std::nullopt;
     bytes_ += name;
     bytes_ += terminator_;
     return symbol;
