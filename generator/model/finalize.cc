@@ -199,40 +199,47 @@ uint32_t Generator::ComputeCheckValue() const {
 void Generator::VisitDefinitions(DefinitionVisitor& visitor) const {
   // One frame per map being walked: the module's map at the bottom, then the
   // member map of each class entered. An explicit stack keeps the process
-  // stack flat however deeply classes nest.
+  // stack flat however deeply classes nest, and the qualified names share
+  // one growing string, so a deep nesting costs linear memory, not quadratic.
   struct Frame {
     const DefinitionMap* map;
     DefinitionMap::const_iterator next;
     const ClassDefinition* owner;  // null for the module's map
-    std::string className;
-    std::string qualifiedName;     // of the owner
+    const std::string* className;  // key of the owner in its parent map
+    size_t parentLength;           // of qualifiedName before the owner
   };
   std::vector<Frame> frames;
+  std::string qualifiedName;
 
   for (const auto& [aliases, module] : modules) {
     visitor.ModuleBegin(aliases, module.name);
     frames.push_back(Frame{module.definitions.get(),
-                           module.definitions->begin(), nullptr, {}, {}});
+                           module.definitions->begin(), nullptr, nullptr, 0});
+    qualifiedName.clear();
     while (!frames.empty()) {
       Frame& frame = frames.back();
       if (frame.next == frame.map->end()) {
+        // qualifiedName is now the qualified name of the owner.
         if (frame.owner != nullptr)
-          visitor.ClassEnd(frame.className, frame.qualifiedName, *frame.owner);
+          visitor.ClassEnd(*frame.className, qualifiedName, *frame.owner);
+        qualifiedName.resize(frame.parentLength);
         frames.pop_back();
         continue;
       }
       const std::string& name = frame.next->first;
       const SourceElement& element = *frame.next->second;
       ++frame.next;
-      std::string qualifiedName =
-          frame.owner != nullptr ? frame.qualifiedName + ":" + name : name;
+      const size_t length = qualifiedName.size();
+      if (frame.owner != nullptr) qualifiedName += ':';
+      qualifiedName += name;
       visitor.Definition(name, qualifiedName, element);
       // Members are walked right away, before the next sibling. The push may
       // move the frames, so frame is not used after it.
       if (auto* cls = dynamic_cast<const ClassDefinition*>(&element)) {
         frames.push_back(Frame{cls->definitions.get(),
-                               cls->definitions->begin(), cls, name,
-                               std::move(qualifiedName)});
+                               cls->definitions->begin(), cls, &name, length});
+      } else {
+        qualifiedName.resize(length);
       }
     }
     visitor.ModuleEnd(aliases, module.name);

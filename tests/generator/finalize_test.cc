@@ -1,0 +1,461 @@
+// Finalization of the spec model: versions, module order and symbols, the
+// generated class initializer, the definition walk and the check value.
+#include <cstring>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "generator/model/crc_engine.h"
+#include "generator/model/generator.h"
+
+namespace {
+
+uint32_t Crc(const CrcEngine& engine, const std::string& bytes) {
+  uint32_t crcRegister = engine.Update(
+      engine.Initial(), reinterpret_cast<const uint8_t*>(bytes.data()),
+      bytes.size());
+  return engine.Result(crcRegister);
+}
+
+TEST(CrcEngineTest, CheckValuesOfKnownConfigurations) {
+  struct Case {
+    const char* name;
+    CrcEngine engine;
+    uint32_t check;  // of "123456789"
+  } cases[] = {
+      {"CRC-32", CrcEngine::Crc32(), 0xCBF43926},
+      {"CRC-32/BZIP2", CrcEngine(32, 0x04C11DB7, 0xFFFFFFFF, false, false, 0xFFFFFFFF), 0xFC891918},
+      {"CRC-16/ARC", CrcEngine(16, 0x8005, 0, true, true, 0), 0xBB3D},
+      {"CRC-16/IBM-3740", CrcEngine(16, 0x1021, 0xFFFF, false, false, 0), 0x29B1},
+      {"CRC-8/SMBUS", CrcEngine(8, 0x07, 0, false, false, 0), 0xF4},
+      {"CRC-7/MMC", CrcEngine(7, 0x09, 0, false, false, 0), 0x75},
+      {"CRC-5/USB", CrcEngine(5, 0x05, 0x1F, true, true, 0x1F), 0x19},
+      {"CRC-3/ROHC", CrcEngine(3, 0x3, 0x7, true, true, 0), 0x6},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Crc(c.engine, "123456789"), c.check) << c.name;
+}
+
+TEST(CrcEngineTest, UpdatesInPiecesEqualOneUpdate) {
+  const CrcEngine engine = CrcEngine::Crc32();
+  const std::string text = "1234567";
+  uint32_t crcRegister = engine.Initial();
+  for (char c : text)
+    crcRegister = engine.Update(crcRegister, reinterpret_cast<const uint8_t*>(&c), 1);
+  crcRegister = engine.Update(crcRegister, reinterpret_cast<const uint8_t*>("89"), 2);
+  EXPECT_EQ(engine.Result(crcRegister), 0xCBF43926u);
+  EXPECT_EQ(Crc(engine, ""), 0u);
+}
+
+SourceLocation At(int32_t line, int32_t column = 1) {
+  return SourceLocation("app.kivs", line, column);
+}
+
+Token* Name(const std::string& text, int32_t line = 1) {
+  return new Token(At(line), TokenType::NAME, text);
+}
+
+Literal* MakeLiteral(Token* token) {
+  std::unique_ptr<Token> owned(token);
+  return new Literal(*owned);
+}
+
+Literal* Int(int32_t value) {
+  return MakeLiteral(Token::MakeInteger(At(1), value, false, ""));
+}
+
+Parameter* Positional(const std::string& name, Literal* value = nullptr) {
+  return new Parameter(Token(At(1), TokenType::NAME, name), value);
+}
+
+ParameterList* Parameters(std::vector<Parameter*> parameters) {
+  auto* list = new ParameterList();
+  for (Parameter* parameter : parameters) list->Append(parameter);
+  return list;
+}
+
+ParameterList* ManyParameters(int count) {
+  auto* list = new ParameterList();
+  for (int i = 0; i < count; ++i) list->Append(Positional("p" + std::to_string(i)));
+  return list;
+}
+
+void Import(Generator& g, const std::string& module, const std::string& alias) {
+  g.ImportModule(Name(module), Name(alias));
+}
+
+// Reads a spec "app" whose main file is written by `main`; every imported
+// module is then started and left empty, as the driver would read it.
+struct Spec {
+  explicit Spec(const std::function<void(Generator&)>& main)
+      : generator(errors, "app") {
+    generator.QueueModule("app");
+    generator.StartNextModule(nullptr);
+    generator.SetSource("app.kivs", true, false, SourceLocation());
+    main(generator);
+    while (!generator.StartNextModule(nullptr).empty()) {
+    }
+  }
+
+  std::ostringstream errors;
+  Generator generator;
+};
+
+void DefineF(Generator& g) {
+  // def f(a, b=1) = F
+  g.DefineFunction(Name("f"), Parameters({Positional("a"), Positional("b", Int(1))}),
+                   Name("F"));
+}
+
+uint32_t CheckValueOf(const std::function<void(Generator&)>& main) {
+  Spec spec(main);
+  EXPECT_TRUE(spec.generator.Finalize());
+  EXPECT_EQ(spec.errors.str(), "");
+  return spec.generator.checkValue.value_or(0);
+}
+
+TEST(FinalizeTest, CheckValueOfASingleFunction) {
+  EXPECT_EQ(CheckValueOf(DefineF), 0x11C5446Eu);
+}
+
+TEST(FinalizeTest, FormatVersions) {
+  struct Case {
+    const char* what;
+    std::function<void(Generator&)> main;
+    uint8_t specFormatVersion;
+    uint8_t appSpecFormatVersion;
+  } cases[] = {
+      {"only functions", DefineF, 1, 0},
+      {"250 parameters",
+       [](Generator& g) { g.DefineFunction(Name("f"), ManyParameters(250), Name("F")); },
+       1, 0},
+      {"251 parameters",
+       [](Generator& g) { g.DefineFunction(Name("f"), ManyParameters(251), Name("F")); },
+       1, 1},
+      {"251 parameters inside a class",
+       [](Generator& g) {
+         g.SetFeature(Name("class"), true);
+         g.DefineClass(Name("C"));
+         g.DefineFunction(Name("f"), ManyParameters(251), Name("F"));
+       },
+       3, 2},
+      {"an import", [](Generator& g) { Import(g, "m", "m"); }, 2, 1},
+      {"the class feature", [](Generator& g) { g.SetFeature(Name("class"), true); }, 3, 2},
+      {"feature and import",
+       [](Generator& g) {
+         g.SetFeature(Name("class"), true);
+         Import(g, "m", "m");
+       },
+       3, 2},
+  };
+  for (const Case& c : cases) {
+    Spec spec(c.main);
+    ASSERT_TRUE(spec.generator.Finalize()) << c.what;
+    EXPECT_EQ(spec.generator.specFormatVersion, c.specFormatVersion) << c.what;
+    EXPECT_EQ(spec.generator.appSpecFormatVersion, c.appSpecFormatVersion) << c.what;
+    EXPECT_TRUE(spec.generator.finalized);
+  }
+}
+
+TEST(FinalizeTest, ModulesAreOrderedByAliasSet) {
+  Spec spec([](Generator& g) {
+    Import(g, "beta", "b");
+    Import(g, "zeta", "z");
+    Import(g, "zeta", "a");
+  });
+  Generator& g = spec.generator;
+  g.moduleDefinitions["beta"]->emplace(
+      "x", std::make_shared<Assignment>(SourceElement(), nullptr));
+  ASSERT_TRUE(g.Finalize());
+
+  std::vector<std::pair<AliasSet, std::string>> order;
+  for (const auto& [aliases, module] : g.modules) order.emplace_back(aliases, module.name);
+  EXPECT_EQ(order, (std::vector<std::pair<AliasSet, std::string>>{
+                       {{}, ""}, {{"a", "z"}, "zeta"}, {{"b"}, "beta"}}));
+  EXPECT_EQ(g.modules.at({"b"}).definitions->count("x"), 1u);
+  EXPECT_EQ(g.moduleSymbols.Lookup(""), 0);
+  EXPECT_EQ(g.moduleSymbols.Lookup("zeta"), 1);
+  EXPECT_EQ(g.moduleSymbols.Lookup("beta"), 2);
+  EXPECT_TRUE(g.importsByModule.empty());
+  EXPECT_TRUE(g.moduleDefinitions.empty());
+  EXPECT_TRUE(g.everQueued.empty());
+  EXPECT_EQ(g.importsByAlias.size(), 3u);
+}
+
+TEST(FinalizeTest, TheClassFeatureAddsTheInitializer) {
+  Spec spec([](Generator& g) {
+    g.DeclareLibrary(new Token(At(1), TokenType::LIB));
+    g.SetFeature(Name("class"), true);
+  });
+  Generator& g = spec.generator;
+  ASSERT_TRUE(g.Finalize());
+  EXPECT_EQ(spec.errors.str(), "");
+  const auto& main = *g.modules.at({}).definitions;
+  auto init = std::dynamic_pointer_cast<FunctionDefinition>(main.at("__init__"));
+  ASSERT_NE(init, nullptr);
+  EXPECT_EQ(init->internalName, "KivLib_class_init");
+  EXPECT_EQ(init->location.line, 0);
+  EXPECT_TRUE(init->isLibrary);  // the flag of the last file read
+  ASSERT_EQ(init->parameters->parameters.size(), 1u);
+  const Parameter& self = *init->parameters->parameters[0];
+  EXPECT_EQ(self.name, "self");
+  EXPECT_EQ(self.kind, ParameterKind::Positional);
+  EXPECT_EQ(self.defaultValue, nullptr);
+
+  std::vector<std::pair<std::string, int32_t>> reserved(g.nameSymbols.begin(),
+                                                        g.nameSymbols.end());
+  EXPECT_EQ(reserved, (std::vector<std::pair<std::string, int32_t>>{
+                          {"__call__", 8}, {"__func__", 7}, {"__get__", 4},
+                          {"__init__", 3}, {"__main__", 2}, {"args", 1}, {"sys", 0}}));
+}
+
+TEST(FinalizeTest, AUserInitializerIsKept) {
+  Spec spec([](Generator& g) {
+    g.SetFeature(Name("class"), true);
+    g.DefineFunction(Name("__init__", 2), Parameters({}), Name("MyInit"));
+  });
+  ASSERT_TRUE(spec.generator.Finalize());
+  EXPECT_EQ(spec.errors.str(), "");
+  auto init = std::dynamic_pointer_cast<FunctionDefinition>(
+      spec.generator.modules.at({}).definitions->at("__init__"));
+  EXPECT_EQ(init->internalName, "MyInit");
+}
+
+TEST(FinalizeTest, ClassesNeedTheClassFeature) {
+  struct Case {
+    const char* what;
+    std::function<void(Generator&)> main;
+  } cases[] = {
+      {"never enabled", [](Generator& g) { g.DefineClass(Name("C")); g.EndClass(); }},
+      {"disabled again",
+       [](Generator& g) {
+         g.SetFeature(Name("class"), true);
+         g.DefineClass(Name("C"));
+         g.EndClass();
+         g.SetFeature(Name("class"), false);
+       }},
+      {"in a module",
+       [](Generator& g) {
+         Import(g, "m", "m");
+         g.StartNextModule(nullptr);
+         g.DefineClass(Name("C"));
+         g.EndClass();
+       }},
+  };
+  for (const Case& c : cases) {
+    Spec spec(c.main);
+    spec.generator.currentLocation = At(9, 9);
+    EXPECT_FALSE(spec.generator.Finalize()) << c.what;
+    EXPECT_EQ(spec.errors.str(),
+              "Error: Class definition(s) encountered without the class "
+              "feature enabled\n");
+    EXPECT_EQ(spec.generator.errorCount, 1);
+    EXPECT_FALSE(spec.generator.finalized);
+    EXPECT_FALSE(spec.generator.checkValue.has_value());
+  }
+}
+
+// Records the walk as one line per callback.
+class WalkRecorder : public DefinitionVisitor {
+ public:
+  void ModuleBegin(const AliasSet& aliases, const std::string& name) override {
+    lines.push_back("begin " + name + Join(aliases));
+  }
+  void Definition(const std::string& name, const std::string& qualifiedName,
+                  const SourceElement&) override {
+    lines.push_back(name + " " + qualifiedName);
+  }
+  void ClassEnd(const std::string& name, const std::string& prefix,
+                const ClassDefinition&) override {
+    lines.push_back("end " + name + " " + prefix);
+  }
+  void ModuleEnd(const AliasSet& aliases, const std::string& name) override {
+    lines.push_back("end module " + name + Join(aliases));
+  }
+  static std::string Join(const AliasSet& aliases) {
+    std::string text;
+    for (const std::string& alias : aliases) text += " ." + alias;
+    return text;
+  }
+  std::vector<std::string> lines;
+};
+
+TEST(FinalizeTest, TheWalkIsDepthFirstInNameOrder) {
+  Spec spec([](Generator& g) {
+    g.SetFeature(Name("class"), true);
+    g.AssignConstant(Name("z"), nullptr);
+    g.DefineClass(Name("B"));
+    g.AssignConstant(Name("y"), nullptr);
+    g.DefineClass(Name("C"));
+    g.AssignConstant(Name("m"), nullptr);
+    g.EndClass();
+    g.DefineClass(Name("A"));
+    g.EndClass();
+    g.EndClass();
+    g.AssignConstant(Name("a"), nullptr);
+    Import(g, "mod", "q");
+  });
+  ASSERT_TRUE(spec.generator.Finalize());
+  WalkRecorder recorder;
+  spec.generator.VisitDefinitions(recorder);
+  EXPECT_EQ(recorder.lines, (std::vector<std::string>{
+                                "begin ",
+                                "B B",
+                                "A B:A",
+                                "end A B:A",
+                                "C B:C",
+                                "m B:C:m",
+                                "end C B:C",
+                                "y B:y",
+                                "end B B",
+                                "__init__ __init__",
+                                "a a",
+                                "z z",
+                                "end module ",
+                                "begin mod .q",
+                                "end module mod .q",
+                            }));
+}
+
+// A main spec with one constant x of the given value.
+uint32_t CheckValueOfConstant(Literal* value) {
+  return CheckValueOf([value](Generator& g) { g.AssignConstant(Name("x"), value); });
+}
+
+TEST(FinalizeTest, LiteralBytesOfTheCheckValue) {
+  using Bytes = std::string;
+  struct Case {
+    const char* what;
+    Literal* value;
+    Bytes bytes;  // after 0x0B "x"
+  } cases[] = {
+      {"no value", nullptr, ""},
+      {"None", MakeLiteral(new Token(At(1), TokenType::NONE)), Bytes("\x00", 1)},
+      {"Ellipsis", MakeLiteral(new Token(At(1), TokenType::ELLIPSIS)), "\x01"},
+      {"True", MakeLiteral(new Token(At(1), TokenType::TRUE)), "\x02\x01"},
+      {"False", MakeLiteral(new Token(At(1), TokenType::FALSE)), Bytes("\x02\x00", 2)},
+      {"-2", Int(-2), "\x03\xFF\xFF\xFF\xFE"},
+      {"0x01020304", Int(0x01020304), "\x03\x01\x02\x03\x04"},
+      {"1.5", MakeLiteral(Token::MakeReal(At(1), 1.5, "1.5")),
+       Bytes("\x04\x3F\xF8\x00\x00\x00\x00\x00\x00", 9)},
+      {"string with NUL", MakeLiteral(Token::MakeString(At(1), Bytes("a\0b", 3))),
+       Bytes("\x05" "a\0b", 4)},
+  };
+  const CrcEngine engine = CrcEngine::Crc32();
+  for (const Case& c : cases)
+    EXPECT_EQ(CheckValueOfConstant(c.value), Crc(engine, "\x0Bx" + c.bytes)) << c.what;
+}
+
+TEST(FinalizeTest, WhatTheCheckValueCovers) {
+  // +class; import m as a; def f(a, b=1) = F; class C: (m); x = 1
+  struct Variant {
+    std::string alias = "a";
+    std::string functionName = "f";
+    std::string secondParameter = "b";
+    ParameterKind firstKind = ParameterKind::Positional;
+    int32_t defaultValue = 1;
+    std::string internalName = "F";
+    bool library = false;
+    bool classFeature = true;
+    bool withClass = true;
+    std::string className = "C";
+    std::string memberName = "m";
+  };
+  auto checkValue = [](const Variant& v) {
+    return CheckValueOf([&v](Generator& g) {
+      if (v.library) g.DeclareLibrary(new Token(At(1), TokenType::LIB));
+      Import(g, "m", v.alias);
+      g.SetFeature(Name("class"), v.classFeature);
+      // Written out, so that the feature alone makes no other difference.
+      g.DefineFunction(Name("__init__"), Parameters({Positional("self")}),
+                       Name("KivLib_class_init"));
+      g.DefineFunction(Name(v.functionName),
+                       Parameters({new Parameter(Token(At(1), TokenType::NAME, "a"),
+                                                 v.firstKind),
+                                   Positional(v.secondParameter, Int(v.defaultValue))}),
+                       Name(v.internalName));
+      if (v.withClass) {
+        g.DefineClass(Name(v.className));
+        g.AssignConstant(Name(v.memberName), nullptr);
+        g.EndClass();
+      }
+      g.AssignConstant(Name("x"), Int(1));
+    });
+  };
+
+  auto none = [](Variant&) {};
+  struct Change {
+    const char* what;
+    std::function<void(Variant&)> from;
+    std::function<void(Variant&)> apply;
+    bool changesCheckValue;
+  } changes[] = {
+      {"default value", none, [](Variant& v) { v.defaultValue = 2; }, true},
+      {"parameter name", none, [](Variant& v) { v.secondParameter = "c"; }, true},
+      {"definition name", none, [](Variant& v) { v.functionName = "g"; }, true},
+      {"class name", none, [](Variant& v) { v.className = "D"; }, true},
+      {"member name", none, [](Variant& v) { v.memberName = "n"; }, true},
+      {"alias", none, [](Variant& v) { v.alias = "b"; }, true},
+      {"features", [](Variant& v) { v.withClass = false; },
+       [](Variant& v) { v.classFeature = false; }, true},
+      {"internal name", none, [](Variant& v) { v.internalName = "G"; }, false},
+      {"lib", none, [](Variant& v) { v.library = true; }, false},
+      {"parameter kind", none,
+       [](Variant& v) { v.firstKind = ParameterKind::TupleGroup; }, false},
+  };
+  for (const Change& change : changes) {
+    Variant before;
+    change.from(before);
+    Variant after = before;
+    change.apply(after);
+    EXPECT_EQ(checkValue(after) != checkValue(before), change.changesCheckValue)
+        << change.what;
+  }
+}
+
+TEST(FinalizeTest, AnUnknownDefinitionIsAnInternalError) {
+  Spec spec([](Generator& g) {
+    g.scope->emplace("t", std::make_shared<Token>(At(1), TokenType::NAME, "t"));
+  });
+  std::string failure;
+  try {
+    spec.generator.Finalize();
+  } catch (const std::string& message) {
+    failure = message;
+  }
+  EXPECT_EQ(failure, "Internal error: Unknown definition type");
+}
+
+// Counts what the walk visits.
+class Counter : public DefinitionVisitor {
+ public:
+  void Definition(const std::string&, const std::string&, const SourceElement&) override {
+    ++definitions;
+  }
+  void ClassEnd(const std::string&, const std::string&, const ClassDefinition&) override {
+    ++classEnds;
+  }
+  int definitions = 0;
+  int classEnds = 0;
+};
+
+TEST(FinalizeTest, DeeplyNestedClassesDoNotExhaustTheStack) {
+  // Deep enough that a recursive walk or recursive destruction would overflow
+  // the process stack.
+  constexpr int kDepth = 200000;
+  Spec spec([](Generator& g) {
+    g.SetFeature(Name("class"), true);
+    for (int i = 0; i < kDepth; ++i) g.DefineClass(Name("C"));
+    for (int i = 0; i < kDepth; ++i) g.EndClass();
+  });
+  ASSERT_TRUE(spec.generator.Finalize());
+  Counter counter;
+  spec.generator.VisitDefinitions(counter);
+  EXPECT_EQ(counter.definitions, kDepth + 1);  // and __init__
+  EXPECT_EQ(counter.classEnds, kDepth);
+}
+
+}  // namespace
