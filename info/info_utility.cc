@@ -1,0 +1,95 @@
+#include "info/info_utility.h"
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <kivd.h>
+
+#include "info/info_answers.h"
+#include "info/info_command_line.h"
+
+namespace {
+
+struct SourceInfoUnloader {
+  void operator()(KivSourceInfo* info) const { KivUnloadSourceInfo(info); }
+};
+using SourceInfoHandle = std::unique_ptr<KivSourceInfo, SourceInfoUnloader>;
+
+// The second pass: answers the options before INFO in order. Returns at the
+// first invalid value; the answers given so far stand.
+void AnswerOptions(int infoIndex, char** argv, KivSourceInfo* info,
+                   std::ostream& out, std::ostream& err) {
+  for (int i = 1; i < infoIndex; ++i) {
+    const std::string argument = argv[i];
+    const std::string option = argument.substr(1);
+    const bool needsInfo = option == "l" || option == "p" || option == "s";
+    if (needsInfo && info == nullptr) {
+      err << argument << " option ignored in absence of source info file\n";
+      if (option != "l") ++i;
+      continue;
+    }
+    if (option == "l") {
+      ListSourceFiles(out, info);
+      continue;
+    }
+    if (option != "a" && option != "e" && option != "p" && option != "s")
+      continue;
+    const char* valueText = argv[++i];
+    int32_t value = 0;
+    if (!ParseInfoValue(valueText, &value)) {
+      err << "Invalid value for " << argument << ": " << valueText << '\n';
+      return;
+    }
+    if (option == "a") {
+      AnswerAddCodeResult(out, value);
+    } else if (option == "e") {
+      AnswerRunResult(out, value);
+    } else if (option == "s") {
+      AnswerSymbol(out, info, value);
+    } else if (value < 0) {
+      err << "Invalid value for " << argument << ": " << value << '\n';
+      return;
+    } else {
+      AnswerProgramCounter(out, info, static_cast<uint32_t>(value));
+    }
+  }
+}
+
+}  // namespace
+
+int RunInfoUtility(int argc, char** argv, std::ostream& out,
+                   std::ostream& err) {
+  if (argc <= 1) {
+    PrintInfoUsage(err);
+    return 1;
+  }
+  const InfoCommandLine line = ScanInfoOptions(argc, argv, err);
+  if (line.exit) return line.exitStatus;
+  const InfoOptions& options = line.options;
+  if (options.version) {
+    out << "Kiv information utility version 1.3.0.0\n";
+    return 0;
+  }
+  if (options.infoIndex != argc && options.infoIndex != argc - 1) {
+    err << "Command line error at argument " << options.infoIndex << '\n';
+    PrintInfoUsage(err);
+    return 1;
+  }
+  SourceInfoHandle info;
+  if (options.infoIndex == argc - 1) {
+    const std::string name = InfoFileName(argv[options.infoIndex]);
+    errno = 0;
+    info.reset(KivLoadSourceInfoFromFile(name.c_str()));
+    if (!info) {
+      const int error = errno;
+      err << "Error loading " << name << ": "
+          << (error != 0 ? std::strerror(error) : "Possible file corruption")
+          << '\n';
+      return 1;
+    }
+  }
+  AnswerOptions(options.infoIndex, argv, info.get(), out, err);
+  return 0;
+}

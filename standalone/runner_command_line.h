@@ -1,0 +1,30 @@
+// The command line of kivs: kivs [OPTION]... [--] SCRIPT [ARG]...
+// Parsing either yields the settings and the position of SCRIPT, or ends the
+// program with a status after printing what the user needs to see.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+struct RunnerSettings {
+  std::size_t codeSize = 0;         // 0: no code area, the file is read whole
+  std::size_t dataEntryCount = 2048;
+  std::size_t codePageSize = 0;     // 0: no paging
+  bool verbose = false;
+};
+
+struct RunnerCommandLine {
+  bool exit = false;    // parsing already decided the outcome
+  int exitStatus = 0;   // meaningful when exit is set
+  RunnerSettings settings;
+  int scriptIndex = 0;  // index of SCRIPT in argv; argc when there is none
+};
+
+RunnerCommandLine ParseRunnerCommandLine(int argc, char** argv);
+
+// Converts an option value like strtol with base 0 and widens it with its
+// sign, so a negative value becomes a huge size. False when the text is not
+// consumed whole or lies outside the signed 32-bit range. An empty text is 0.
+bool ParseOptionValue(const char* text, std::size_t* value);
+
+void PrintRunnerUsage(std::FILE* stream);
