@@ -50,54 +50,55 @@ static Element* Located(Generator* generator, Element* element) {
        DEDENT COMMA ASTERISK DOUBLE_ASTERISK NONE FALSE TRUE ELLIPSIS INTEGER
        FLOAT.
 
-spec ::= statements.
+// Statements build nothing: every statement's value is null.
+spec(A) ::= statements(S). { A = nullptr; delete S; }
 
-statements ::= statements statement.
-statements ::= .
+statements(A) ::= statements(L) statement(S). { A = L; delete S; }
+statements(A) ::= . { A = nullptr; }
 
-statement ::= NEWLINE(N). { delete N; }
-statement ::= LIB(L) NEWLINE(N). { generator->DeclareLibrary(L); delete N; }
-statement ::= INCLUDE(I) NAME(X) NEWLINE(N). {
+statement(S) ::= NEWLINE(N). { S = nullptr; delete N; }
+statement(S) ::= LIB(L) NEWLINE(N). { S = nullptr; generator->DeclareLibrary(L); delete N; }
+statement(S) ::= INCLUDE(I) NAME(X) NEWLINE(N). { S = nullptr;
   delete I; generator->IncludeSource(X); delete N;
 }
-statement ::= INCLUDE(I) STRING(X) NEWLINE(N). {
+statement(S) ::= INCLUDE(I) STRING(X) NEWLINE(N). { S = nullptr;
   delete I; generator->IncludeSource(X); delete N;
 }
-statement ::= IMPORT(I) NAME(M) NEWLINE(N). {
+statement(S) ::= IMPORT(I) NAME(M) NEWLINE(N). { S = nullptr;
   delete I; generator->ImportModule(M, M); delete N;
 }
-statement ::= IMPORT(I) NAME(M) AS(A) NAME(X) NEWLINE(N). {
+statement(S) ::= IMPORT(I) NAME(M) AS(A) NAME(X) NEWLINE(N). { S = nullptr;
   delete I; generator->ImportModule(M, X); delete A; delete N;
 }
-statement ::= IMPORT(I) STRING(M) AS(A) NAME(X) NEWLINE(N). {
+statement(S) ::= IMPORT(I) STRING(M) AS(A) NAME(X) NEWLINE(N). { S = nullptr;
   delete I; generator->ImportModule(M, X); delete A; delete N;
 }
-statement ::= PLUS(P) NAME(X) NEWLINE(N). {
+statement(S) ::= PLUS(P) NAME(X) NEWLINE(N). { S = nullptr;
   delete P; generator->SetFeature(X, true); delete N;
 }
-statement ::= MINUS(P) NAME(X) NEWLINE(N). {
+statement(S) ::= MINUS(P) NAME(X) NEWLINE(N). { S = nullptr;
   delete P; generator->SetFeature(X, false); delete N;
 }
-statement ::= PLUS(P) CLASS(X) NEWLINE(N). {
+statement(S) ::= PLUS(P) CLASS(X) NEWLINE(N). { S = nullptr;
   delete P; generator->SetFeature(X, true); delete N;
 }
-statement ::= MINUS(P) CLASS(X) NEWLINE(N). {
+statement(S) ::= MINUS(P) CLASS(X) NEWLINE(N). { S = nullptr;
   delete P; generator->SetFeature(X, false); delete N;
 }
-statement ::= NAME(X) ASSIGN(A) literal(L) NEWLINE(N). {
+statement(S) ::= NAME(X) ASSIGN(A) literal(L) NEWLINE(N). { S = nullptr;
   generator->AssignConstant(X, L); delete A; delete N;
 }
-statement ::= DEF(D) NAME(X) LEFT_PAREN(LP) parameters(P) RIGHT_PAREN(RP)
-              ASSIGN(A) NAME(I) NEWLINE(N). {
+statement(S) ::= DEF(D) NAME(X) LEFT_PAREN(LP) parameters(P) RIGHT_PAREN(RP)
+              ASSIGN(A) NAME(I) NEWLINE(N). { S = nullptr;
   delete D; generator->DefineFunction(X, P, I);
   delete LP; delete RP; delete A; delete N;
 }
-statement ::= CLASS(C) NAME(X) COLON(O). {
+statement(S) ::= CLASS(C) NAME(X) COLON(O). { S = nullptr;
   delete C; generator->DefineClass(X); delete O;
 }
-statement ::= DEDENT(D). { delete D; generator->EndClass(); }
-statement ::= NAME(X) NEWLINE(N). { generator->AssignConstant(X, nullptr); delete N; }
-statement ::= DEL(D) names(L) NEWLINE(N). {
+statement(S) ::= DEDENT(D). { S = nullptr; delete D; generator->EndClass(); }
+statement(S) ::= NAME(X) NEWLINE(N). { S = nullptr; generator->AssignConstant(X, nullptr); delete N; }
+statement(S) ::= DEL(D) names(L) NEWLINE(N). { S = nullptr;
   delete D; generator->DeleteNames(L); delete N;
 }
 

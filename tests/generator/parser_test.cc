@@ -12,9 +12,11 @@
 
 namespace {
 
-// Feeds every token of text to one parser, as the driver does but without
-// stopping at errors. Error tokens are skipped.
-void FeedText(Generator& generator, Parser& parser, const std::string& text) {
+// Feeds the tokens of text to one parser. Like the driver, it stops after the
+// first token that leaves an error, unless asked to go on as a parser fed
+// directly would. Error tokens are skipped.
+void FeedText(Generator& generator, Parser& parser, const std::string& text,
+              bool stopAtError) {
   Lexer lexer(text, "app.kivs");
   for (;;) {
     Token* token = lexer.NextToken();
@@ -30,6 +32,7 @@ void FeedText(Generator& generator, Parser& parser, const std::string& text) {
       return;
     }
     parser.Parse(type, token);
+    if (stopAtError && generator.errorCount != 0) return;
   }
 }
 
@@ -38,15 +41,17 @@ struct Parsed {
   int errors;
 };
 
-Parsed ParseSpec(const std::string& text, Generator** keep = nullptr) {
+Parsed ParseSpec(const std::string& text, Generator** keep = nullptr,
+                 bool stopAtError = true) {
   static std::ostringstream sink;
   sink.str("");
   auto* generator = new Generator(sink, "app");
+  generator->QueueModule("app");
   generator->StartNextModule(nullptr);
   generator->SetSource("app.kivs", true, false, SourceLocation());
   {
     Parser parser(*generator);
-    FeedText(*generator, parser, text);
+    FeedText(*generator, parser, text, stopAtError);
   }
   Parsed parsed{sink.str(), generator->errorCount};
   if (keep)
@@ -131,6 +136,7 @@ TEST(Parser, EveryStatementReachesTheModel) {
 TEST(Parser, IncludeRequestFollowsTheNextToken) {
   std::ostringstream sink;
   Generator generator(sink, "app");
+  generator.QueueModule("app");
   generator.StartNextModule(nullptr);
   generator.SetSource("app.kivs", true, false, SourceLocation());
   Parser parser(generator);
@@ -159,6 +165,7 @@ TEST(Parser, IncludeRequestFollowsTheNextToken) {
 TEST(Parser, ClassBodyEndsWithTheDedentStatement) {
   std::ostringstream sink;
   Generator generator(sink, "app");
+  generator.QueueModule("app");
   generator.StartNextModule(nullptr);
   generator.SetSource("app.kivs", true, false, SourceLocation());
   Parser parser(generator);
@@ -211,11 +218,18 @@ TEST(Parser, SyntaxErrorsAreReportedAtTheCurrentLocation) {
 // three tokens have been shifted, and a stream ending inside a statement
 // fails the parse.
 TEST(Parser, ErrorCountdownAndParseFailure) {
-  const Parsed silent = ParseSpec("x = = = 1\n");
+  const Parsed silent = ParseSpec("x = = = 1\n", nullptr, false);
   EXPECT_EQ(silent.diagnostics, "app.kivs:1:5: Error: Syntax error\n");
+  // After a rejected statement end, three shifts have not happened before
+  // END arrives, so only the parse failure is reported.
+  const Parsed failed = ParseSpec("def f(a) \n", nullptr, false);
+  EXPECT_EQ(failed.diagnostics,
+            "app.kivs:1:10: Error: Syntax error\n"
+            "app.kivs:3:1: Error: Parse error\n");
 
   std::ostringstream sink;
   Generator generator(sink, "app");
+  generator.QueueModule("app");
   generator.StartNextModule(nullptr);
   {
     Parser parser(generator);

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the toolchain and runs the main job on the bundled example: kivg
+# turns examples/hello/hello.kivs into its spec file and C code.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-packages.sh
+
+cmake -S . -B build -G Ninja
+cmake --build build -j "$(nproc 2>/dev/null || echo 2)"
+
+out=build/example
+mkdir -p "$out"
+build/bin/kivg -s "$out/" -c "$out/" examples/hello/hello.kivs
