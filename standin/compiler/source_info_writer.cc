@@ -1,0 +1,59 @@
+#include "standin/compiler/source_info_writer.h"
+
+#include "standin/sourceinfo/source_info_format.h"
+
+namespace standin {
+
+namespace {
+
+void AppendWord(std::string& bytes, uint32_t word) {
+  for (int shift = 24; shift >= 0; shift -= 8)
+    bytes += static_cast<char>(word >> shift & 0xFF);
+}
+
+void AppendName(std::string& bytes, const std::string& name) {
+  AppendWord(bytes, static_cast<uint32_t>(name.size()));
+  bytes += name;
+}
+
+}  // namespace
+
+uint32_t SourceInfoWriter::AddFile(const std::string& name) {
+  files_.push_back(name);
+  return static_cast<uint32_t>(files_.size() - 1);
+}
+
+void SourceInfoWriter::AddPosition(uint32_t programCounter, uint32_t file,
+                                   uint32_t line, uint32_t column) {
+  positions_.push_back({programCounter, file, line, column});
+}
+
+void SourceInfoWriter::AddSymbol(int32_t symbol, const std::string& name) {
+  symbols_[symbol] = name;
+}
+
+std::string SourceInfoWriter::Bytes() const {
+  namespace format = source_info_format;
+  std::string bytes(format::kMagic, format::kMagicSize);
+  bytes += static_cast<char>(format::kVersion);
+  bytes += static_cast<char>(withNames_ ? format::kHasSymbolNames : 0);
+  AppendWord(bytes, static_cast<uint32_t>(files_.size()));
+  for (const std::string& file : files_) AppendName(bytes, file);
+  AppendWord(bytes, static_cast<uint32_t>(positions_.size()));
+  for (const Position& p : positions_) {
+    AppendWord(bytes, p.programCounter);
+    AppendWord(bytes, p.file);
+    AppendWord(bytes, p.line);
+    AppendWord(bytes, p.column);
+  }
+  AppendWord(bytes, withNames_ ? static_cast<uint32_t>(symbols_.size()) : 0);
+  if (withNames_) {
+    for (const auto& [symbol, name] : symbols_) {
+      AppendWord(bytes, static_cast<uint32_t>(symbol));
+      AppendName(bytes, name);
+    }
+  }
+  return bytes;
+}
+
+}  // namespace standin
