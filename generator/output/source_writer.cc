@@ -58,12 +58,12 @@ std::string HexWord(uint32_t value) {
   return text;
 }
 
-void AppendPreamble(const Generator& generator, const std::string& headerFileName,
-                    bool oldEngineGuards, std::string& text) {
+void AppendPreambleAndDispatchHead(const Generator& generator, const std::string& headerFileName,
+                    bool servesOldEngines, std::string& text) {
   text += "/*** AUTO-GENERATED; DO NOT EDIT ***/\n\n";
   text += "#include \"" + headerFileName + "\"\n";
   text += "#include <stdint.h>\n";
-  if (!oldEngineGuards) {
+  if (!servesOldEngines) {
     text += "\n" + kOldEngineGuard + "\n";
     text += std::string("#error Kiv engine must be version ") + kEngineVersionText +
             " or greater\n";
@@ -71,7 +71,7 @@ void AppendPreamble(const Generator& generator, const std::string& headerFileNam
   }
   text += "\nstatic KivRunResult KivDispatch_" + generator.specIdentifier + "\n";
   text += "    (KivEngine *engine,\n";
-  if (oldEngineGuards) {
+  if (servesOldEngines) {
     text += "     " + kNewEngineGuard + "\n";
     text += "     int32_t moduleSymbol,\n";
     text += "     #endif\n";
@@ -81,7 +81,7 @@ void AppendPreamble(const Generator& generator, const std::string& headerFileNam
   }
   text += "     KivDataEntry *ns, KivDataEntry **returnValue)\n";
   text += "{\n";
-  if (oldEngineGuards) text += "    " + kNewEngineGuard + "\n";
+  if (servesOldEngines) text += "    " + kNewEngineGuard + "\n";
   text += "    switch (moduleSymbol)\n";
   text += "    {\n";
 }
@@ -92,14 +92,14 @@ void AppendPreamble(const Generator& generator, const std::string& headerFileNam
 // only the function switch of the single main module.
 class DispatchWriter : public DefinitionVisitor {
  public:
-  DispatchWriter(const Generator& generator, bool oldEngineGuards, TextSink& sink)
-      : generator_(generator), oldEngineGuards_(oldEngineGuards), sink_(sink) {}
+  DispatchWriter(const Generator& generator, bool servesOldEngines, TextSink& sink)
+      : generator_(generator), servesOldEngines_(servesOldEngines), sink_(sink) {}
 
   void ModuleBegin(const AliasSet&, const std::string& moduleName) override {
     std::string& text = sink_.text();
     int32_t moduleNumber = generator_.moduleSymbols.Lookup(moduleName);
     text += "        case " + std::to_string(-static_cast<int64_t>(moduleNumber)) + ":\n";
-    if (oldEngineGuards_) text += "    #endif\n";
+    if (servesOldEngines_) text += "    #endif\n";
     text += "            switch (functionSymbol)\n";
     text += "            {\n";
     text += "                default:\n";
@@ -127,7 +127,7 @@ class DispatchWriter : public DefinitionVisitor {
   void ModuleEnd(const AliasSet&, const std::string&) override {
     std::string& text = sink_.text();
     text += "            }\n";
-    if (oldEngineGuards_) text += "    " + kNewEngineGuard + "\n";
+    if (servesOldEngines_) text += "    " + kNewEngineGuard + "\n";
     text += "            break;\n";
   }
 
@@ -153,7 +153,7 @@ class DispatchWriter : public DefinitionVisitor {
   }
 
   const Generator& generator_;
-  bool oldEngineGuards_;
+  bool servesOldEngines_;
   TextSink& sink_;
 };
 
@@ -318,17 +318,18 @@ void WriteSource(const Generator& generator, std::ostream& out,
   if (!generator.symbolsAssigned)
     throw std::string("Internal error: Symbol not assigned");
 
-  // Only the oldest encoding can run on an engine without module symbols.
-  const bool oldEngineGuards =
+  // Only the oldest encoding also runs on engines without module symbols; its
+  // source keeps compiling for them because guards drop the module switch.
+  const bool servesOldEngines =
       generator.appSpecFormatVersion < encoded_spec::kFirstVersionWithHeader;
   TextSink sink(out);
-  AppendPreamble(generator, headerFileName, oldEngineGuards, sink.text());
+  AppendPreambleAndDispatchHead(generator, headerFileName, servesOldEngines, sink.text());
 
-  DispatchWriter dispatch(generator, oldEngineGuards, sink);
+  DispatchWriter dispatch(generator, servesOldEngines, sink);
   generator.VisitDefinitions(dispatch);
   std::string& text = sink.text();
   text += "    }\n";
-  if (oldEngineGuards) text += "    #endif\n";
+  if (servesOldEngines) text += "    #endif\n";
   text += "    return KivRunResult_UndefinedAppFunction;\n";
   text += "}\n";
 
