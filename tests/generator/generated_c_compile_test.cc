@@ -127,7 +127,7 @@ std::string Report(const ProgramResult& result) {
          "\nstderr:\n" + result.err;
 }
 
-TEST(GeneratedC, DISABLED_CompilesAsC99AndFromCxx) {
+TEST(GeneratedC, CompilesAsC99AndFromCxx) {
   const std::vector<std::string> compilers = CCompilers();
   ASSERT_FALSE(compilers.empty()) << "no C compiler found";
   const std::string include = "-I" + SourcePath("include");

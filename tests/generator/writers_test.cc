@@ -297,7 +297,7 @@ TEST(WritersGolden, FunctionWithDefault) {
 
 // As a user runs it, with the outputs sent elsewhere: the C source includes
 // the header by the name it was written under.
-TEST(WritersGolden, DISABLED_KivgWritesTheWorkedExample) {
+TEST(WritersGolden, KivgWritesTheWorkedExample) {
   TempDir dir;
   dir.Write("app.kivs", kWorkedExampleSource);
   dir.MakeDir("out");
