@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "generator/driver/dependency_file.h"
 #include "generator/driver/output_files.h"
 #include "generator/output/header_writer.h"
 #include "generator/output/source_writer.h"
@@ -24,6 +25,20 @@ const char* LexicalErrorMessage(TokenType type) {
     default:
       return "Bad token encountered";
   }
+}
+
+// Writes the dependency file named by KIV_SPEC_DEPFILE, if any. Only a run
+// whose outputs were all written gets here: after a failure a build tool
+// must find no rule claiming the outputs are up to date.
+bool WriteDependencies(const OutputNames& names,
+                       const std::vector<std::string>& filesRead,
+                       std::ostream& err) {
+  const char* path = std::getenv("KIV_SPEC_DEPFILE");
+  if (path == nullptr || *path == '\0') return true;
+  DependencyFile dependencies(
+      {names.specPath, names.headerPath, names.sourcePath});
+  for (const std::string& file : filesRead) dependencies.AddPrerequisite(file);
+  return WriteDependencyFile(dependencies, path, err);
 }
 
 }  // namespace
@@ -85,6 +100,7 @@ bool RunSequence::OpenModule(const std::string& module,
     }
     return false;
   }
+  filesRead_.push_back(text.path);
   generator_.SetSource(fileName, true, false, SourceLocation());
   PushSource(std::move(text), fileName, SourceLocation());
   return true;
@@ -157,6 +173,7 @@ bool RunSequence::PushInclude() {
     }
   }
   const std::string path = text.path;
+  filesRead_.push_back(path);
   generator_.SetSource(path, true, false, SourceLocation());
   PushSource(std::move(text), path, includeLocation);
   return true;
@@ -209,10 +226,12 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
   OutputFiles outputs;
   if (!outputs.Create(names, err)) return 1;
   RunOutcome outcome;
+  std::vector<std::string> filesRead;
   try {
     RunSequence run(options, names, files,
                     ParseSearchPath(std::getenv("KIV_SPEC_INCLUDE")), out, err);
     outcome = run.Run({outputs.spec(), outputs.header(), outputs.source()});
+    filesRead = run.filesRead();
   } catch (...) {
     // Partly written outputs must not survive an internal error either.
     outputs.Remove();
@@ -220,7 +239,8 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
   }
   switch (outcome) {
     case RunOutcome::kWritten:
-      return outputs.Close(true, err) ? 2 : 0;
+      if (outputs.Close(true, err)) return 2;
+      return WriteDependencies(names, filesRead, err) ? 0 : 2;
     case RunOutcome::kSpecError:
       err << "Ended in ERROR\n";
       outputs.Remove();

@@ -33,6 +33,10 @@ class RunSequence {
   // Internal errors escape as thrown std::string texts.
   RunOutcome Run(OutputStreams outputs);
 
+  // Every source file opened and read so far, in order, a file included
+  // twice once per read.
+  const std::vector<std::string>& filesRead() const { return filesRead_; }
+
  private:
   bool OpenModule(const std::string& module,
                   const std::vector<ModuleReference>& references);
@@ -52,6 +56,7 @@ class RunSequence {
   std::ostream& err_;
   Generator generator_;
   std::vector<SourceEntry> sourceStack_;
+  std::vector<std::string> filesRead_;
 };
 
 // The whole kivg program below its outermost handler: command line, outputs,

@@ -1,0 +1,149 @@
+// The dependency file kivg writes when KIV_SPEC_DEPFILE names one: which
+// files it lists, how it escapes their names, and that a failed run leaves
+// none behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "generator/driver/dependency_file.h"
+#include "tests/support/run_program.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+struct DepfileRun {
+  ProgramResult result;
+  std::string dir;  // the scratch directory as kivg's getcwd sees it
+  bool written = false;
+  std::string depfile;
+};
+
+DepfileRun RunWithDepfile(const TempDir& dir, const Files& files,
+                          const std::vector<std::string>& args,
+                          const char* specInclude = "") {
+  for (const auto& [name, content] : files) dir.Write(name, content);
+  RunOptions options;
+  options.workDir = dir.path();
+  options.env = {{"KIV_SPEC_INCLUDE", specInclude
+                                          ? std::optional<std::string>(specInclude)
+                                          : std::nullopt},
+                 {"KIV_SPEC_DEPFILE", std::string("deps.d")}};
+  DepfileRun run;
+  run.result = RunProgram(BinPath("kivg"), args, options);
+  run.dir = std::filesystem::canonical(dir.path()).string();
+  run.written = dir.Exists("deps.d");
+  if (run.written) run.depfile = dir.Read("deps.d");
+  return run;
+}
+
+TEST(DependencyFile, ListsEveryFileReadOnceInReadingOrder) {
+  TempDir dir;
+  // m is imported under two aliases and common is included by two modules
+  // (once through the search path, once as "./common"): each is listed once.
+  const DepfileRun run = RunWithDepfile(
+      dir,
+      {{"app.kivs",
+        "include common\nimport m as first\nimport m as second\nimport n\n"},
+       {"common.kivs", "shared = 1\n"},
+       {"mods/m.kivs", "include part\ndef f(a) = F\n"},
+       {"mods/part.kivs", "p = 2\n"},
+       {"mods/n.kivs", "include \"./common\"\n"}},
+      {"app.kivs"}, ";mods");
+  ASSERT_EQ(run.result.status, 0) << run.result.err;
+  EXPECT_EQ(run.result.out,
+            "Writing spec to app.kivec\nWriting code to app.h and app.c\n");
+  EXPECT_EQ(run.depfile,
+            "app.kivec app.h app.c: " + run.dir + "/app.kivs \\\n " + run.dir +
+                "/common.kivs \\\n " + run.dir + "/mods/m.kivs \\\n " +
+                run.dir + "/mods/part.kivs \\\n " + run.dir +
+                "/mods/n.kivs\n");
+}
+
+TEST(DependencyFile, EscapesSpacesDollarsAndHashes) {
+  TempDir dir;
+  dir.MakeDir("out dir");
+  const DepfileRun run = RunWithDepfile(
+      dir,
+      {{"src/a b.kivs", "include \"./odd #1\"\nimport m\n"},
+       {"odd #1.kivs", ""},
+       {"lib $x/m.kivs", ""}},
+      {"-q", "-s", "out dir/", "-c", "out dir/", "src/a b.kivs"}, "lib $x");
+  ASSERT_EQ(run.result.status, 0) << run.result.err;
+  const std::string at = EscapeMakePath(run.dir);
+  EXPECT_EQ(run.depfile,
+            "out\\ dir/a\\ b.kivec out\\ dir/a\\ b.h out\\ dir/a\\ b.c: " + at +
+                "/src/a\\ b.kivs \\\n " + at + "/odd\\ \\#1.kivs \\\n " + at +
+                "/lib\\ $$x/m.kivs\n");
+}
+
+TEST(DependencyFile, EscapeMakePath) {
+  const struct {
+    std::string path, escaped;
+  } cases[] = {
+      {"plain/app.kivs", "plain/app.kivs"},
+      {"a b\tc", "a\\ b\\\tc"},
+      {"cost$1#2", "cost$$1\\#2"},
+      // Both readers halve a backslash run before a space, not before "#".
+      {"dir\\ x", "dir\\\\\\ x"},
+      {"dir\\#x", "dir\\\\#x"},
+      {"win\\path", "win\\path"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(EscapeMakePath(c.path), c.escaped) << c.path;
+}
+
+// A failed run leaves no dependency file, whatever ended it; a stale one
+// from an earlier run is not touched either.
+TEST(DependencyFile, NoneAfterAFailedRun) {
+  const struct {
+    const char* title;
+    Files files;
+    int status;
+  } cases[] = {
+      {"spec error", {{"app.kivs", "include inc\n"}, {"inc.kivs", "x = $\n"}}, 1},
+      {"missing include", {{"app.kivs", "include nowhere\n"}}, 1},
+      {"missing module", {{"app.kivs", "import nowhere\n"}}, 1},
+      {"output not creatable",
+       {{"app.kivs", "x = 1\n"}, {"out/app.kivec/keep", ""}},
+       1},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const DepfileRun run =
+        RunWithDepfile(dir, c.files, {"-q", "-s", "out/", "app.kivs"});
+    EXPECT_EQ(run.result.status, c.status) << c.title << run.result.err;
+    EXPECT_FALSE(run.written) << c.title;
+  }
+}
+
+TEST(DependencyFile, UnwritableDepfileIsReported) {
+  TempDir dir;
+  dir.MakeDir("deps.d");
+  const DepfileRun run =
+      RunWithDepfile(dir, {{"app.kivs", "x = 1\n"}}, {"-q", "app.kivs"});
+  EXPECT_EQ(run.result.status, 2);
+  EXPECT_EQ(run.result.err, "Error writing deps.d: Is a directory\n");
+  EXPECT_TRUE(dir.Exists("app.c"));
+}
+
+TEST(DependencyFile, UnsetOrEmptyVariableWritesNone) {
+  for (const char* value : {static_cast<const char*>(nullptr), ""}) {
+    TempDir dir;
+    dir.Write("app.kivs", "x = 1\n");
+    RunOptions options;
+    options.workDir = dir.path();
+    options.env = {{"KIV_SPEC_DEPFILE", value ? std::optional<std::string>(value)
+                                              : std::nullopt}};
+    const ProgramResult result =
+        RunProgram(BinPath("kivg"), {"app.kivs"}, options);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out,
+              "Writing spec to app.kivec\nWriting code to app.h and app.c\n");
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"app.c", "app.h",
+                                                     "app.kivec", "app.kivs"}));
+  }
+}
+
+}  // namespace
