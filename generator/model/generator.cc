@@ -50,11 +50,7 @@ Generator::~Generator() {
 
 void Generator::ReportDiagnostic(const std::string& message,
                                  const SourceLocation& location, bool isError) {
-  if (location.HasFileName()) {
-    errorStream << location.fileName << ':'
-                << static_cast<uint32_t>(location.line) << ':'
-                << static_cast<uint32_t>(location.column) << ": ";
-  }
+  if (location.HasFileName()) errorStream << FormatLocation(location) << ": ";
   errorStream << (isError ? "Error" : "Warning") << ": " << message << '\n';
   errorStream.flush();
 }
