@@ -1,0 +1,83 @@
+// Fuzz target for kivg's whole pipeline in one process: lexer, parser, model,
+// finalization and the three writers, with the sources in memory. The input
+// is split into files at lines holding only "%%": the first is the main spec
+// fuzz.kivs, the k-th after it is f<k>.kivs, found by imports and includes
+// through a search path of the current directory.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "generator/driver/command_line.h"
+#include "generator/driver/run_sequence.h"
+#include "generator/driver/source_stack.h"
+
+namespace {
+
+class MemoryFileSystem : public SourceFileSystem {
+ public:
+  void Add(const std::string& path, std::string contents) {
+    files_[path] = std::move(contents);
+  }
+
+  SourceText Read(const std::string& path) override {
+    SourceText text;
+    text.path = path;
+    auto found = files_.find(path);
+    if (found == files_.end()) {
+      text.error = ENOENT;
+      return text;
+    }
+    text.status = SourceText::kRead;
+    text.contents = found->second;
+    return text;
+  }
+
+ private:
+  std::map<std::string, std::string> files_;
+};
+
+MemoryFileSystem SplitIntoFiles(const std::string& input) {
+  static const std::string kSeparator = "\n%%\n";
+  MemoryFileSystem files;
+  size_t start = 0;
+  for (int index = 0;; ++index) {
+    const size_t end = input.find(kSeparator, start);
+    const std::string name =
+        index == 0 ? "fuzz.kivs" : "f" + std::to_string(index) + ".kivs";
+    files.Add(name, input.substr(start, end == std::string::npos
+                                            ? std::string::npos
+                                            : end + 1 - start));
+    if (end == std::string::npos) break;
+    start = end + kSeparator.size();
+  }
+  return files;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  MemoryFileSystem files =
+      SplitIntoFiles(std::string(reinterpret_cast<const char*>(data), size));
+  GeneratorOptions options;
+  options.quiet = true;
+  options.source = "fuzz.kivs";
+  OutputNames names;
+  names.specName = "fuzz";
+  names.specPath = "fuzz.kivec";
+  names.headerPath = "fuzz.h";
+  names.sourcePath = "fuzz.c";
+
+  std::ostringstream out, err, spec, header, source;
+  try {
+    RunSequence run(options, names, files, SearchPath{""}, out, err);
+    run.Run({spec, header, source});
+  } catch (const std::string& text) {
+    // Running out of symbol numbers is a documented limit; every other thrown
+    // text is an internal error, which no input may provoke.
+    if (text != "Maximum number of name symbols exceeded") std::abort();
+  }
+  return 0;
+}
