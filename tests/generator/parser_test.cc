@@ -1,6 +1,7 @@
 // The grammar driven by real lexer tokens into the real Generator: which
 // statement operations run, when they run, and the parser's own errors.
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
 
@@ -15,8 +16,10 @@ namespace {
 // Feeds the tokens of text to one parser. Like the driver, it stops after the
 // first token that leaves an error, unless asked to go on as a parser fed
 // directly would. Error tokens are skipped.
+// afterEach, when given, runs after every token fed.
 void FeedText(Generator& generator, Parser& parser, const std::string& text,
-              bool stopAtError) {
+              bool stopAtError,
+              const std::function<void()>& afterEach = nullptr) {
   Lexer lexer(text, "app.kivs");
   for (;;) {
     Token* token = lexer.NextToken();
@@ -29,11 +32,20 @@ void FeedText(Generator& generator, Parser& parser, const std::string& text,
     if (type == TokenType::END) {
       delete token;
       parser.Parse(TokenType::END, nullptr);
+      if (afterEach) afterEach();
       return;
     }
     parser.Parse(type, token);
+    if (afterEach) afterEach();
     if (stopAtError && generator.errorCount != 0) return;
   }
+}
+
+// A generator reading the main spec's file app.kivs.
+void StartMainSpec(Generator& generator) {
+  generator.QueueModule("app");
+  generator.StartNextModule(nullptr);
+  generator.SetSource("app.kivs", true, false, SourceLocation());
 }
 
 struct Parsed {
@@ -46,9 +58,7 @@ Parsed ParseSpec(const std::string& text, Generator** keep = nullptr,
   static std::ostringstream sink;
   sink.str("");
   auto* generator = new Generator(sink, "app");
-  generator->QueueModule("app");
-  generator->StartNextModule(nullptr);
-  generator->SetSource("app.kivs", true, false, SourceLocation());
+  StartMainSpec(*generator);
   {
     Parser parser(*generator);
     FeedText(*generator, parser, text, stopAtError);
@@ -136,25 +146,11 @@ TEST(Parser, EveryStatementReachesTheModel) {
 TEST(Parser, IncludeRequestFollowsTheNextToken) {
   std::ostringstream sink;
   Generator generator(sink, "app");
-  generator.QueueModule("app");
-  generator.StartNextModule(nullptr);
-  generator.SetSource("app.kivs", true, false, SourceLocation());
+  StartMainSpec(generator);
   Parser parser(generator);
-  Lexer lexer("include common\nx = 1\n", "app.kivs");
   std::vector<std::string> seen;
-  for (;;) {
-    Token* token = lexer.NextToken();
-    const TokenType type = token->type;
-    generator.currentLocation = token->location;
-    if (type == TokenType::END) {
-      delete token;
-      parser.Parse(type, nullptr);
-    } else {
-      parser.Parse(type, token);
-    }
-    seen.push_back(generator.currentSourceName);
-    if (type == TokenType::END) break;
-  }
+  FeedText(generator, parser, "include common\nx = 1\n", true,
+           [&] { seen.push_back(generator.currentSourceName); });
   // include, common, NEWLINE, x (reduces the include), =, 1, NEWLINE, NEWLINE, END
   EXPECT_EQ(seen, (std::vector<std::string>{
                       "app.kivs", "app.kivs", "app.kivs", "common.kivs",
@@ -165,24 +161,11 @@ TEST(Parser, IncludeRequestFollowsTheNextToken) {
 TEST(Parser, ClassBodyEndsWithTheDedentStatement) {
   std::ostringstream sink;
   Generator generator(sink, "app");
-  generator.QueueModule("app");
-  generator.StartNextModule(nullptr);
-  generator.SetSource("app.kivs", true, false, SourceLocation());
+  StartMainSpec(generator);
   Parser parser(generator);
-  Lexer lexer("class C:\n    x = 1\ny = 2\n", "app.kivs");
   std::vector<size_t> depth;  // scope depth after each token
-  for (;;) {
-    Token* token = lexer.NextToken();
-    const TokenType type = token->type;
-    if (type == TokenType::END) {
-      delete token;
-      parser.Parse(type, nullptr);
-    } else {
-      parser.Parse(type, token);
-    }
-    depth.push_back(generator.scopeStack.size());
-    if (type == TokenType::END) break;
-  }
+  FeedText(generator, parser, "class C:\n    x = 1\ny = 2\n", true,
+           [&] { depth.push_back(generator.scopeStack.size()); });
   // class C : | x (opens C) = 1 NEWLINE | DEDENT y (closes C) = 2 NEWLINE ...
   EXPECT_EQ(depth, (std::vector<size_t>{0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
 }

@@ -11,6 +11,7 @@
 #include "standin/compiler/executable_writer.h"
 #include "standin/engine/engine_results.h"
 #include "tests/standin/encoded_spec_builder.h"
+#include "tests/standin/value_text_for_tests.h"
 
 namespace {
 
@@ -42,17 +43,6 @@ struct Recorder {
   int againsLeft = 0;  // calls to answer with KivRunResult_Again first
 };
 Recorder* recorder = nullptr;
-
-std::string Text(KivEngine* engine, KivDataEntry* value) {
-  KivDataEntry* text = KivToString(engine, value);
-  if (text == nullptr) return "<null>";
-  size_t size = 0;
-  KivStringValue(engine, text, &size, nullptr, 0, 0);
-  std::string result(size, '\0');
-  KivStringValue(engine, text, nullptr, &result[0], 0, size);
-  KivUnref(engine, text);
-  return result;
-}
 
 KivRunResult Dispatch(KivEngine* engine, int32_t module, int32_t function,
                       KivDataEntry* ns, KivDataEntry** returnValue) {

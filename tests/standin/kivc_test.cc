@@ -9,6 +9,7 @@
 #include "include/kiv.h"
 #include "include/kivd.h"
 #include "tests/standin/encoded_spec_builder.h"
+#include "tests/standin/value_text_for_tests.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -163,16 +164,6 @@ struct Seen {
   std::string arguments;
 };
 std::vector<Seen>* seen = nullptr;
-
-std::string Text(KivEngine* engine, KivDataEntry* value) {
-  KivDataEntry* text = KivToString(engine, value);
-  size_t size = 0;
-  KivStringValue(engine, text, &size, nullptr, 0, 0);
-  std::string result(size, '\0');
-  KivStringValue(engine, text, nullptr, &result[0], 0, size);
-  KivUnref(engine, text);
-  return result;
-}
 
 KivRunResult Record(KivEngine* engine, int32_t module, int32_t function,
                     KivDataEntry* ns, KivDataEntry** returnValue) {

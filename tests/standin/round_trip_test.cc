@@ -15,6 +15,7 @@
 #include "standin/compiler/spec_names.h"
 #include "standin/engine/encoded_spec_reader.h"
 #include "standin/engine/value_text.h"
+#include "tests/standin/value_text_for_tests.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -241,16 +242,6 @@ TEST_F(RoundTrip, ClassesAndMembersDecodeWithTheClassFeature) {
 // parameters the engine binds from kivg's encoded spec.
 std::vector<std::string>* calls = nullptr;
 const Generated* running = nullptr;
-
-std::string Text(KivEngine* engine, KivDataEntry* value) {
-  KivDataEntry* text = KivToString(engine, value);
-  size_t size = 0;
-  KivStringValue(engine, text, &size, nullptr, 0, 0);
-  std::string result(size, '\0');
-  KivStringValue(engine, text, nullptr, &result[0], 0, size);
-  KivUnref(engine, text);
-  return result;
-}
 
 KivRunResult Record(KivEngine* engine, int32_t module, int32_t function, KivDataEntry* ns,
                     KivDataEntry**) {
