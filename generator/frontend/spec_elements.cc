@@ -1,5 +1,7 @@
 #include "generator/frontend/spec_elements.h"
 
+#include <vector>
+
 Literal::Literal(const Token& token) {
   switch (token.type) {
     case TokenType::STRING:
@@ -52,4 +54,25 @@ ParameterList* ParameterList::Append(Parameter* parameter) {
   if (parameters.empty()) SetLocation(*parameter);
   parameters.emplace_back(parameter);
   return this;
+}
+
+ClassDefinition::~ClassDefinition() {
+  // A member map that only this class holds is emptied here, after the member
+  // maps of its own sole-owned classes have been moved onto the list; each
+  // nested class is therefore destroyed with an empty member pointer and
+  // recursion never goes deeper than one level. Maps still shared (a scope
+  // being read) are left to their other owner.
+  std::vector<std::shared_ptr<DefinitionMap>> pending;
+  pending.push_back(std::move(definitions));
+  while (!pending.empty()) {
+    std::shared_ptr<DefinitionMap> map = std::move(pending.back());
+    pending.pop_back();
+    if (!map || map.use_count() != 1) continue;
+    for (auto& entry : *map) {
+      auto* member = dynamic_cast<ClassDefinition*>(entry.second.get());
+      if (member != nullptr && entry.second.use_count() == 1)
+        pending.push_back(std::move(member->definitions));
+    }
+    map->clear();
+  }
 }

@@ -113,5 +113,9 @@ class ClassDefinition : public NonTerminal {
   explicit ClassDefinition(const SourceElement& name)
       : NonTerminal(name.location),
         definitions(std::make_shared<DefinitionMap>()) {}
+  // Releases nested classes one level at a time, however the class goes
+  // away (redefined, deleted or with the model), so that deep nesting cannot
+  // overflow the stack through recursive destructors.
+  ~ClassDefinition() override;
   std::shared_ptr<DefinitionMap> definitions;
 };

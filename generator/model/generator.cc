@@ -25,28 +25,9 @@ Generator::Generator(std::ostream& stream, std::string name)
   moduleSymbols.Assign("");
 }
 
-Generator::~Generator() {
-  // Collect every reference the model holds to a definition map. A map is
-  // emptied only once the list holds its last reference; the member maps of
-  // the classes it contains are first moved onto the list, so destroying a
-  // class never recurses into its members.
-  std::vector<std::shared_ptr<DefinitionMap>> pending;
-  pending.push_back(std::move(scope));
-  for (auto& map : scopeStack) pending.push_back(std::move(map));
-  for (auto& entry : moduleDefinitions) pending.push_back(std::move(entry.second));
-  for (auto& entry : modules) pending.push_back(std::move(entry.second.definitions));
-  while (!pending.empty()) {
-    std::shared_ptr<DefinitionMap> map = std::move(pending.back());
-    pending.pop_back();
-    if (!map || map.use_count() != 1) continue;
-    for (auto& entry : *map) {
-      auto* cls = dynamic_cast<ClassDefinition*>(entry.second.get());
-      if (cls != nullptr && entry.second.use_count() == 1)
-        pending.push_back(std::move(cls->definitions));
-    }
-    map->clear();
-  }
-}
+// Each class releases its nested classes one level at a time (see
+// ClassDefinition), so the maps can go in member order without deep recursion.
+Generator::~Generator() = default;
 
 void Generator::ReportDiagnostic(const std::string& message,
                                  const SourceLocation& location, bool isError) {

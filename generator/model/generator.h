@@ -50,8 +50,8 @@ class DefinitionVisitor {
 class Generator {
  public:
   Generator(std::ostream& errorStream, std::string specName);
-  // Tears nested class scopes down one level at a time, so that a deeply
-  // nested spec cannot overflow the stack through recursive destructors.
+  // Nested class scopes go one level at a time (ClassDefinition's
+  // destructor), so a deeply nested spec cannot overflow the stack.
   ~Generator();
   Generator(const Generator&) = delete;
   Generator& operator=(const Generator&) = delete;

@@ -12,13 +12,12 @@ std::string ParameterChecker::Check(const std::string& name,
 // several rules gets: a repeated name is reported before anything else.
 std::string ParameterChecker::Rule(const std::string& name, ParameterKind kind,
                                    bool hasDefault) {
-  const std::string position = std::to_string(names_.size() + 1);
-  for (size_t i = 0; i < names_.size(); ++i) {
-    if (names_[i] == name)
-      return "Duplicate parameter name '" + name + "' (" + position + " vs. " +
-             std::to_string(i + 1) + ")";
-  }
-  names_.push_back(name);
+  const size_t count = positions_.size();
+  const std::string position = std::to_string(count + 1);
+  const auto inserted = positions_.emplace(name, count + 1);
+  if (!inserted.second)
+    return "Duplicate parameter name '" + name + "' (" + position + " vs. " +
+           std::to_string(inserted.first->second) + ")";
 
   if (seenDictionaryGroup_)
     return "Parameter '" + name + "' (" + position +

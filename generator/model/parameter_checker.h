@@ -4,8 +4,9 @@
 // it stops accepting parameters after the first failure.
 #pragma once
 
+#include <cstddef>
 #include <string>
-#include <vector>
+#include <unordered_map>
 
 #include "generator/frontend/spec_elements.h"
 
@@ -20,7 +21,9 @@ class ParameterChecker {
   std::string Rule(const std::string& name, ParameterKind kind,
                    bool hasDefault);
 
-  std::vector<std::string> names_;
+  // Each accepted name with its 1-based position. A hash lookup keeps a
+  // definition with a hundred thousand parameters linear.
+  std::unordered_map<std::string, size_t> positions_;
   bool valid_ = true;
   bool seenDefault_ = false;
   bool seenTupleGroup_ = false;
