@@ -1,6 +1,7 @@
 #include "tests/support/run_program.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -62,6 +63,12 @@ ProgramResult RunProgram(const std::string& program,
              O_RDONLY);
     Redirect(outPath, 1, O_WRONLY | O_CREAT | O_TRUNC);
     Redirect(errPath, 2, O_WRONLY | O_CREAT | O_TRUNC);
+    if (options.unprivileged && geteuid() == 0) {
+      constexpr uid_t kNobody = 65534;
+      if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 ||
+          setuid(kNobody) != 0)
+        _exit(126);
+    }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& arg : args)

@@ -19,6 +19,10 @@ struct RunOptions {
   std::vector<std::pair<std::string, std::optional<std::string>>> env;
   std::string stdinPath;  // empty: /dev/null
   std::string stdoutPath; // empty: captured into ProgramResult::out
+  // Run as the unprivileged user "nobody" when the tests run as root, so
+  // that file permissions bind the program. The working directory must then
+  // be searchable by everyone.
+  bool unprivileged = false;
 };
 
 ProgramResult RunProgram(const std::string& program,
