@@ -19,8 +19,9 @@ constexpr ReservedRow kReservedNames[] = {
 }  // namespace
 
 int32_t SymbolTable::Assign(const std::string& name) {
-  auto found = entries_.find(name);
-  if (found != entries_.end()) return found->second;
+  // One descent serves both the lookup and the insertion.
+  auto found = entries_.lower_bound(name);
+  if (found != entries_.end() && found->first == name) return found->second;
 
   // nextSymbol 0 means either a table that starts at 0 and is still empty, or
   // a range whose last number has been handed out. The check comes before the
@@ -30,7 +31,7 @@ int32_t SymbolTable::Assign(const std::string& name) {
     throw std::string("Maximum number of name symbols exceeded");
 
   int32_t symbol = nextSymbol_;
-  entries_.emplace(name, symbol);
+  entries_.emplace_hint(found, name, symbol);
   if (nextSymbol_ == kLastSymbol)
     nextSymbol_ = 0;
   else
