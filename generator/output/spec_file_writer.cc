@@ -10,14 +10,16 @@
 
 namespace {
 
-// Gathers, in one walk, the names of every definition and the parameter names
-// of every function grouped by qualified name. Functions of different modules
-// or classes sharing a qualified name form one group, in walk order.
+// Gathers, in one walk, the names of every definition, the parameter names
+// of every function grouped by qualified name, and the qualified names of
+// class members. Functions of different modules or classes sharing a
+// qualified name form one group, in walk order.
 class NameCollector : public DefinitionVisitor {
  public:
   void Definition(const std::string& name, const std::string& qualifiedName,
                   const SourceElement& element) override {
     definitionNames.insert(name);
+    if (qualifiedName != name) memberNames.push_back(qualifiedName);
     const auto* function = dynamic_cast<const FunctionDefinition*>(&element);
     if (function == nullptr) return;
     std::vector<const std::string*>& names = parameterNames[qualifiedName];
@@ -29,20 +31,8 @@ class NameCollector : public DefinitionVisitor {
   std::set<std::string> definitionNames;
   // Pointers into the model, which outlives this collector.
   std::map<std::string, std::vector<const std::string*>> parameterNames;
-};
-
-// Member names are numbered after every written name; they never appear in the
-// file, only in the encoded spec of the C source.
-class MemberNumberer : public DefinitionVisitor {
- public:
-  explicit MemberNumberer(SymbolTable& symbols) : symbols_(symbols) {}
-  void Definition(const std::string& name, const std::string& qualifiedName,
-                  const SourceElement&) override {
-    if (qualifiedName != name) symbols_.Assign(qualifiedName);
-  }
-
- private:
-  SymbolTable& symbols_;
+  // In walk order, the order in which they are numbered.
+  std::vector<std::string> memberNames;
 };
 
 // Writes the name list, numbering each name as it is written. A name that
@@ -113,8 +103,10 @@ void WriteSpecFile(Generator& generator, std::ostream& out) {
     }
   }
 
-  MemberNumberer members(generator.nameSymbols);
-  generator.VisitDefinitions(members);
+  // Member names are numbered after every written name; they never appear in
+  // the file, only in the encoded spec of the C source.
+  for (const std::string& member : collected.memberNames)
+    generator.nameSymbols.Assign(member);
 
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   generator.symbolsAssigned = true;
