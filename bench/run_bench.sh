@@ -45,7 +45,7 @@ best_kivg() {
 
 echo "## kivg on synthetic specs"
 echo
-echo "Best of three runs (one for 1,000,000). Growth: time ratio to the size"
+echo "Best of five runs (two for 1,000,000). Growth: time ratio to the size"
 echo "ten times smaller; n log n: the ratio that n log n growth would give."
 echo
 echo "| Definitions | Spec source | Wall time | Throughput | Peak memory | Growth | n log n |"
@@ -55,8 +55,8 @@ for n in 1000 10000 100000 1000000; do
   dir=$work/spec_$n
   mkdir -p "$dir"
   read -r count bytes < <("$bin/kiv_synthetic_spec" "$n" "$dir")
-  runs=3
-  [ "$n" -ge 1000000 ] && runs=1
+  runs=5
+  [ "$n" -ge 1000000 ] && runs=2
   best_kivg "$dir" "$runs"
   growth="" reference=""
   if [ -n "$previous_wall" ]; then
