@@ -38,6 +38,8 @@ size_t Touch(const char* text) { return text == nullptr ? 0 : std::strlen(text);
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteScratch(data, size);
   KivSourceInfo* info = KivLoadSourceInfoFromFile(ScratchPath().c_str());
+  // The library has read the whole file; none is left behind after a run.
+  std::remove(ScratchPath().c_str());
   if (info == nullptr) return 0;
   size_t total = 0;
   for (uint32_t index = 0; const char* name = KivGetSourceFileName(info, index);
