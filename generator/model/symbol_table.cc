@@ -1,5 +1,7 @@
 #include "generator/model/symbol_table.h"
 
+#include <algorithm>
+
 namespace {
 
 struct ReservedRow {
@@ -19,9 +21,8 @@ constexpr ReservedRow kReservedNames[] = {
 }  // namespace
 
 int32_t SymbolTable::Assign(const std::string& name) {
-  // One descent serves both the lookup and the insertion.
-  auto found = entries_.lower_bound(name);
-  if (found != entries_.end() && found->first == name) return found->second;
+  auto found = entries_.find(name);
+  if (found != entries_.end()) return found->second;
 
   // nextSymbol 0 means either a table that starts at 0 and is still empty, or
   // a range whose last number has been handed out. The check comes before the
@@ -31,7 +32,7 @@ int32_t SymbolTable::Assign(const std::string& name) {
     throw std::string("Maximum number of name symbols exceeded");
 
   int32_t symbol = nextSymbol_;
-  entries_.emplace_hint(found, name, symbol);
+  entries_.emplace(name, symbol);
   if (nextSymbol_ == kLastSymbol)
     nextSymbol_ = 0;
   else
@@ -63,6 +64,13 @@ int32_t SymbolTable::Lookup(const std::string& name) const {
 
 bool SymbolTable::Contains(const std::string& name) const {
   return entries_.count(name) != 0;
+}
+
+std::vector<SymbolTable::Entry> SymbolTable::ByName() const {
+  std::vector<Entry> sorted(entries_.begin(), entries_.end());
+  std::sort(sorted.begin(), sorted.end(),
+            [](const Entry& a, const Entry& b) { return a.first < b.first; });
+  return sorted;
 }
 
 std::optional<std::string> SymbolTable::ReservedName(int32_t symbol) {

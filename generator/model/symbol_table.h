@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 class SymbolTable {
  public:
@@ -30,13 +33,16 @@ class SymbolTable {
   // The name of the reserved number, if any.
   static std::optional<std::string> ReservedName(int32_t symbol);
 
-  using Entries = std::map<std::string, int32_t>;
-  Entries::const_iterator begin() const { return entries_.begin(); }
-  Entries::const_iterator end() const { return entries_.end(); }
+  // Every (name, number) pair, in byte order of the names. The views stay
+  // valid as long as the table.
+  using Entry = std::pair<std::string_view, int32_t>;
+  std::vector<Entry> ByName() const;
   size_t size() const { return entries_.size(); }
   int32_t nextSymbol() const { return nextSymbol_; }
 
  private:
-  Entries entries_;
+  // Hashed: the writers look up every name they write, and only the header
+  // needs the names in order, once.
+  std::unordered_map<std::string, int32_t> entries_;
   int32_t nextSymbol_;
 };

@@ -63,9 +63,11 @@ void WriteSymbolMacros(const Generator& generator, std::string& text,
                        std::ostream& out) {
   const int32_t last = generator.lastNameSymbol.value_or(-1);
   const std::string prefix = "#define KIV_APP_" + generator.specIdentifier + "_SYM_";
-  for (const auto& entry : generator.nameSymbols) {
-    if (entry.second > last) continue;
-    text += prefix + entry.first + ' ' + std::to_string(entry.second) + '\n';
+  for (const auto& [name, symbol] : generator.nameSymbols.ByName()) {
+    if (symbol > last) continue;
+    text += prefix;
+    text += name;
+    text += ' ' + std::to_string(symbol) + '\n';
     FlushIfLarge(text, out);
   }
 }

@@ -205,9 +205,7 @@ TEST(FinalizeTest, TheClassFeatureAddsTheInitializer) {
   EXPECT_EQ(self.kind, ParameterKind::Positional);
   EXPECT_EQ(self.defaultValue, nullptr);
 
-  std::vector<std::pair<std::string, int32_t>> reserved(g.nameSymbols.begin(),
-                                                        g.nameSymbols.end());
-  EXPECT_EQ(reserved, (std::vector<std::pair<std::string, int32_t>>{
+  EXPECT_EQ(g.nameSymbols.ByName(), (std::vector<SymbolTable::Entry>{
                           {"__call__", 8}, {"__func__", 7}, {"__get__", 4},
                           {"__init__", 3}, {"__main__", 2}, {"args", 1}, {"sys", 0}}));
 }
