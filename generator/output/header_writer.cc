@@ -1,7 +1,8 @@
 #include "generator/output/header_writer.h"
 
-#include <set>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -29,7 +30,9 @@ class PrototypeWriter : public DefinitionVisitor {
 
     text_ += '\n';
     if (function->isLibrary) text_ += "KIV_LIB_API ";
-    text_ += "KivRunResult " + function->internalName + '\n';
+    text_ += "KivRunResult ";
+    text_ += function->internalName;
+    text_ += '\n';
     if (function->parameters == nullptr || function->parameters->parameters.empty()) {
       text_ += "    (KivEngine *, KivDataEntry **returnValue);\n";
     } else {
@@ -42,7 +45,9 @@ class PrototypeWriter : public DefinitionVisitor {
   void AppendParameters(const ParameterList& list) {
     text_ += "    (KivEngine *,\n";
     for (const auto& parameter : list.parameters) {
-      text_ += "     KivDataEntry *_" + parameter->name + ',';
+      text_ += "     KivDataEntry *_";
+      text_ += parameter->name;
+      text_ += ',';
       if (parameter->kind == ParameterKind::TupleGroup)
         text_ += " /* tuple group */";
       else if (parameter->kind == ParameterKind::DictionaryGroup)
@@ -54,7 +59,8 @@ class PrototypeWriter : public DefinitionVisitor {
 
   std::string& text_;
   std::ostream& out_;
-  std::set<std::string> declared_;
+  // Views of the internal names in the model, which outlives the writer.
+  std::unordered_set<std::string_view> declared_;
 };
 
 // Reserved names, aliases, definition and parameter names; the qualified

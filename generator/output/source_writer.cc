@@ -1,5 +1,6 @@
 #include "generator/output/source_writer.h"
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,14 @@ class TextSink {
   std::ostream& out_;
   std::string text_;
 };
+
+// Appends a number in signed decimal without a temporary string.
+void AppendNumber(int64_t value, std::string& text) {
+  char digits[24];
+  const int length = std::snprintf(digits, sizeof digits, "%lld",
+                                   static_cast<long long>(value));
+  text.append(digits, static_cast<size_t>(length));
+}
 
 bool IsGroup(ParameterKind kind) {
   return kind == ParameterKind::TupleGroup ||
@@ -111,16 +120,20 @@ class DispatchWriter : public DefinitionVisitor {
     const auto* function = dynamic_cast<const FunctionDefinition*>(&element);
     if (function == nullptr) return;
     std::string& text = sink_.text();
-    text += "                case " +
-            std::to_string(generator_.nameSymbols.Lookup(qualifiedName)) + ":\n";
-    text += "                {\n";
-    std::string call = "                    return " + function->internalName + "(engine, ";
-    for (const auto& parameter : ParametersOf(*function)) {
+    text += "                case ";
+    AppendNumber(generator_.nameSymbols.Lookup(qualifiedName), text);
+    text += ":\n                {\n";
+    for (const auto& parameter : ParametersOf(*function))
       AppendParameterFetch(*parameter, text);
-      call += "_" + parameter->name + (IsGroup(parameter->kind) ? ".value, " : ", ");
+    text += "                    return ";
+    text += function->internalName;
+    text += "(engine, ";
+    for (const auto& parameter : ParametersOf(*function)) {
+      text += '_';
+      text += parameter->name;
+      text += IsGroup(parameter->kind) ? ".value, " : ", ";
     }
-    text += call + "returnValue);\n";
-    text += "                }\n";
+    text += "returnValue);\n                }\n";
     sink_.FlushIfLarge();
   }
 
@@ -133,23 +146,29 @@ class DispatchWriter : public DefinitionVisitor {
 
  private:
   void AppendParameterFetch(const Parameter& parameter, std::string& text) const {
-    const std::string variable = "_" + parameter.name;
-    const std::string symbol =
-        std::to_string(generator_.nameSymbols.Lookup(parameter.name));
+    const std::string& name = parameter.name;
+    const int32_t symbol = generator_.nameSymbols.Lookup(name);
     if (!IsGroup(parameter.kind)) {
-      text += "                    KivDataEntry *" + variable +
-              " = KivParameterValue(engine, ns, " + symbol + ");\n";
-      text += "                    if (" + variable + " == 0)\n";
-      text += "                        return KivRunResult_OutOfDataMemory;\n";
+      text += "                    KivDataEntry *_";
+      text += name;
+      text += " = KivParameterValue(engine, ns, ";
+      AppendNumber(symbol, text);
+      text += ");\n                    if (_";
+      text += name;
+      text += " == 0)\n                        return KivRunResult_OutOfDataMemory;\n";
       return;
     }
-    const char* dictionary =
-        parameter.kind == ParameterKind::DictionaryGroup ? "true" : "false";
-    text += "                    KivParameterResult " + variable +
-            " = KivGroupParameterValue(engine, ns, " + symbol + ", " + dictionary +
-            ");\n";
-    text += "                    if (" + variable + ".result != KivRunResult_OK)\n";
-    text += "                        return " + variable + ".result;\n";
+    text += "                    KivParameterResult _";
+    text += name;
+    text += " = KivGroupParameterValue(engine, ns, ";
+    AppendNumber(symbol, text);
+    text += parameter.kind == ParameterKind::DictionaryGroup ? ", true);\n"
+                                                              : ", false);\n";
+    text += "                    if (_";
+    text += name;
+    text += ".result != KivRunResult_OK)\n                        return _";
+    text += name;
+    text += ".result;\n";
   }
 
   const Generator& generator_;

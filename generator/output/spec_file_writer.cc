@@ -1,8 +1,10 @@
 #include "generator/output/spec_file_writer.h"
 
-#include <map>
-#include <set>
+#include <algorithm>
+#include <deque>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "generator/output/byte_writer.h"
@@ -18,21 +20,42 @@ class NameCollector : public DefinitionVisitor {
  public:
   void Definition(const std::string& name, const std::string& qualifiedName,
                   const SourceElement& element) override {
-    definitionNames.insert(name);
-    if (qualifiedName != name) memberNames.push_back(qualifiedName);
+    definitionNames.push_back(&name);
+    const std::string* qualified = &name;
+    if (qualifiedName != name) {
+      memberNames.push_back(qualifiedName);
+      qualified = &memberNames.back();
+    }
     const auto* function = dynamic_cast<const FunctionDefinition*>(&element);
-    if (function == nullptr) return;
-    std::vector<const std::string*>& names = parameterNames[qualifiedName];
-    if (function->parameters == nullptr) return;
-    for (const auto& parameter : function->parameters->parameters)
-      names.push_back(&parameter->name);
+    if (function != nullptr) functions.emplace_back(qualified, function);
   }
 
-  std::set<std::string> definitionNames;
+  // The definition names in byte order, each once.
+  std::vector<std::string_view> SortedDefinitionNames() const {
+    std::vector<std::string_view> names;
+    names.reserve(definitionNames.size());
+    for (const std::string* name : definitionNames) names.emplace_back(*name);
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+  }
+
+  // Functions by qualified name in byte order; those sharing one stay in
+  // walk order.
+  std::vector<std::pair<const std::string*, const FunctionDefinition*>>
+  SortedFunctions() const {
+    auto sorted = functions;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const auto& a, const auto& b) { return *a.first < *b.first; });
+    return sorted;
+  }
+
   // Pointers into the model, which outlives this collector.
-  std::map<std::string, std::vector<const std::string*>> parameterNames;
-  // In walk order, the order in which they are numbered.
-  std::vector<std::string> memberNames;
+  std::vector<const std::string*> definitionNames;
+  // In walk order, the order in which they are numbered. A deque, so that
+  // the pointers to its names stay valid as it grows.
+  std::deque<std::string> memberNames;
+  std::vector<std::pair<const std::string*, const FunctionDefinition*>> functions;
 };
 
 // Writes the name list, numbering each name as it is written. A name that
@@ -94,12 +117,14 @@ void WriteSpecFile(Generator& generator, std::ostream& out) {
 
   NameCollector collected;
   generator.VisitDefinitions(collected);
-  for (const std::string& name : collected.definitionNames) {
-    if (auto symbol = names.Write(name)) generator.lastNameSymbol = symbol;
+  for (std::string_view name : collected.SortedDefinitionNames()) {
+    if (auto symbol = names.Write(std::string(name))) generator.lastNameSymbol = symbol;
   }
-  for (const auto& function : collected.parameterNames) {
-    for (const std::string* name : function.second) {
-      if (auto symbol = names.Write(*name)) generator.lastNameSymbol = symbol;
+  for (const auto& [qualifiedName, function] : collected.SortedFunctions()) {
+    if (function->parameters == nullptr) continue;
+    for (const auto& parameter : function->parameters->parameters) {
+      if (auto symbol = names.Write(parameter->name))
+        generator.lastNameSymbol = symbol;
     }
   }
 
