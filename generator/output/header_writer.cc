@@ -4,23 +4,15 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "generator/output/text_sink.h"
+
 namespace {
-
-// Text is gathered in pieces of this size before it goes to the stream, so a
-// large spec is neither written line by line nor held whole in memory.
-constexpr size_t kFlushSize = 1 << 16;
-
-void FlushIfLarge(std::string& text, std::ostream& out) {
-  if (text.size() < kFlushSize) return;
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  text.clear();
-}
 
 // One prototype per internal name: the first definition in walk order decides
 // it, later definitions bound to the same C function add nothing.
 class PrototypeWriter : public DefinitionVisitor {
  public:
-  PrototypeWriter(std::string& text, std::ostream& out) : text_(text), out_(out) {}
+  explicit PrototypeWriter(TextSink& sink) : sink_(sink), text_(sink.text()) {}
 
   void Definition(const std::string&, const std::string&,
                   const SourceElement& element) override {
@@ -38,7 +30,7 @@ class PrototypeWriter : public DefinitionVisitor {
     } else {
       AppendParameters(*function->parameters);
     }
-    FlushIfLarge(text_, out_);
+    sink_.FlushIfLarge();
   }
 
  private:
@@ -57,16 +49,16 @@ class PrototypeWriter : public DefinitionVisitor {
     text_ += "     KivDataEntry **returnValue);\n";
   }
 
-  std::string& text_;
-  std::ostream& out_;
+  TextSink& sink_;
+  std::string& text_;  // the sink's text
   // Views of the internal names in the model, which outlives the writer.
   std::unordered_set<std::string_view> declared_;
 };
 
 // Reserved names, aliases, definition and parameter names; the qualified
 // names of class members are numbered above lastNameSymbol and left out.
-void WriteSymbolMacros(const Generator& generator, std::string& text,
-                       std::ostream& out) {
+void WriteSymbolMacros(const Generator& generator, TextSink& sink) {
+  std::string& text = sink.text();
   const int32_t last = generator.lastNameSymbol.value_or(-1);
   const std::string prefix = "#define KIV_APP_" + generator.specIdentifier + "_SYM_";
   for (const auto& [name, symbol] : generator.nameSymbols.ByName()) {
@@ -74,7 +66,7 @@ void WriteSymbolMacros(const Generator& generator, std::string& text,
     text += prefix;
     text += name;
     text += ' ' + std::to_string(symbol) + '\n';
-    FlushIfLarge(text, out);
+    sink.FlushIfLarge();
   }
 }
 
@@ -85,7 +77,8 @@ void WriteHeader(const Generator& generator, std::ostream& out) {
     throw std::string("Internal error: Symbol not assigned");
 
   const std::string& id = generator.specIdentifier;
-  std::string text =
+  TextSink sink(out);
+  sink.text() =
       "/*** AUTO-GENERATED; DO NOT EDIT ***/\n"
       "\n"
       "#ifndef KIV_APP_" + id + "_DEF_H\n"
@@ -99,15 +92,15 @@ void WriteHeader(const Generator& generator, std::ostream& out) {
       "\n"
       "extern KivAppSpec KivAppSpec_" + id + ";\n"
       "\n";
-  WriteSymbolMacros(generator, text, out);
-  PrototypeWriter prototypes(text, out);
+  WriteSymbolMacros(generator, sink);
+  PrototypeWriter prototypes(sink);
   generator.VisitDefinitions(prototypes);
-  text +=
+  sink.text() +=
       "\n"
       "#ifdef __cplusplus\n"
       "}\n"
       "#endif\n"
       "\n"
       "#endif\n";
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  sink.Flush();
 }

@@ -7,6 +7,7 @@
 
 #include "generator/output/byte_writer.h"
 #include "generator/output/encoded_spec_format.h"
+#include "generator/output/text_sink.h"
 
 namespace {
 
@@ -19,27 +20,6 @@ const std::string kOldEngineGuard =
     std::string("#if KIV_VERSION < ") + kEngineVersionConstant;
 const std::string kNewEngineGuard =
     std::string("#if KIV_VERSION >= ") + kEngineVersionConstant;
-
-// Generated text is collected here and handed to the stream in large pieces;
-// a spec with a hundred thousand functions must still be written quickly.
-class TextSink {
- public:
-  explicit TextSink(std::ostream& out) : out_(out) {}
-
-  std::string& text() { return text_; }
-  void FlushIfLarge() {
-    if (text_.size() >= kFlushSize) Flush();
-  }
-  void Flush() {
-    out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
-    text_.clear();
-  }
-
- private:
-  static constexpr size_t kFlushSize = 1 << 16;
-  std::ostream& out_;
-  std::string text_;
-};
 
 // Appends a number in signed decimal without a temporary string.
 void AppendNumber(int64_t value, std::string& text) {
