@@ -1,6 +1,8 @@
 #include "standin/engine/data_area.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace standin {
 
@@ -89,48 +91,46 @@ uint32_t DataArea::NewFloat(double value) {
   return index;
 }
 
-uint32_t DataArea::NewString(const char* text, size_t length) {
-  if (length > 0xFFFFFFFFu) return kNoEntry;
-  uint32_t head = Allocate(EntryKind::String);
+uint32_t DataArea::NewChain(EntryKind kind, size_t count, size_t perEntry) {
+  if (count > 0xFFFFFFFFu) return kNoEntry;
+  const uint32_t head = Allocate(kind);
   if (head == kNoEntry) return kNoEntry;
-  entries_[head].count = static_cast<uint32_t>(length);
+  entries_[head].count = static_cast<uint32_t>(count);
   uint32_t current = head;
-  for (size_t done = 0; done < length; done += kTextPerEntry) {
-    if (done > 0) {
-      uint32_t chunk = Allocate(EntryKind::Chunk);
-      if (chunk == kNoEntry) {
-        Unref(head);
-        return kNoEntry;
+  for (size_t room = perEntry; room < count; room += perEntry) {
+    const uint32_t chunk = Allocate(EntryKind::Chunk);
+    if (chunk == kNoEntry) {
+      // Nothing is stored in the chain yet, so it is freed as it stands.
+      for (uint32_t at = entries_[head].link; at != kNoEntry;) {
+        const uint32_t next = entries_[at].link;
+        FreeOne(at);
+        at = next;
       }
-      entries_[current].link = chunk;
-      current = chunk;
+      FreeOne(head);
+      return kNoEntry;
     }
-    size_t piece = length - done < kTextPerEntry ? length - done : kTextPerEntry;
-    std::memcpy(entries_[current].text, text + done, piece);
+    entries_[current].link = chunk;
+    current = chunk;
+  }
+  return head;
+}
+
+uint32_t DataArea::NewString(const char* text, size_t length) {
+  const uint32_t head = NewChain(EntryKind::String, length, kTextPerEntry);
+  size_t done = 0;
+  for (uint32_t at = head; at != kNoEntry;
+       at = entries_[at].link, done += kTextPerEntry) {
+    const size_t piece = std::min(length - done, kTextPerEntry);
+    std::memcpy(entries_[at].text, text + done, piece);
   }
   return head;
 }
 
 uint32_t DataArea::NewTuple(size_t count) {
-  if (count > 0xFFFFFFFFu) return kNoEntry;
-  uint32_t head = Allocate(EntryKind::Tuple);
-  if (head == kNoEntry) return kNoEntry;
-  entries_[head].count = static_cast<uint32_t>(count);
-  uint32_t current = head;
-  for (size_t done = 0; done < count || done == 0; done += kItemsPerEntry) {
-    if (done > 0) {
-      uint32_t chunk = Allocate(EntryKind::Chunk);
-      if (chunk == kNoEntry) {
-        Unref(head);
-        return kNoEntry;
-      }
-      entries_[current].link = chunk;
-      current = chunk;
-    }
-    for (size_t i = 0; i < kItemsPerEntry; ++i)
-      entries_[current].items[i] = kNoEntry;
-    if (count == 0) break;
-  }
+  const uint32_t head = NewChain(EntryKind::Tuple, count, kItemsPerEntry);
+  for (uint32_t at = head; at != kNoEntry; at = entries_[at].link)
+    std::fill(std::begin(entries_[at].items), std::end(entries_[at].items),
+              kNoEntry);
   return head;
 }
 

@@ -97,6 +97,10 @@ class DataArea {
  private:
   uint32_t Allocate(EntryKind kind);
   void FreeOne(uint32_t index);
+  // An entry of `kind` holding `count`, with linked chunks so that together
+  // they have room for `count` pieces of `perEntry` each; kNoEntry, with
+  // nothing left allocated, when the area runs out.
+  uint32_t NewChain(EntryKind kind, size_t count, size_t perEntry);
   // The entry holding a tuple element or text byte at position.
   uint32_t ChunkFor(uint32_t head, size_t position, size_t perEntry) const;
 
