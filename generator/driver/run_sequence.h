@@ -60,6 +60,7 @@ class RunSequence {
 };
 
 // The whole kivg program below its outermost handler: command line, outputs,
-// run and exit status.
+// run and exit status. The model of the run is not freed; it is left to the
+// operating system when the process ends (or freed by the next call).
 int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
                  std::ostream& err);

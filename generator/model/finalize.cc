@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "generator/model/crc_engine.h"
@@ -25,14 +26,14 @@ constexpr uint8_t kParameterMark = 0x28;   // "("
 constexpr uint8_t kClassMark = 0x63;       // "c"
 
 // Feeds the check value's byte sequence into a CRC register.
-class CheckValueFeeder : public DefinitionVisitor {
+class CheckValueFeeder {
  public:
   explicit CheckValueFeeder(const CrcEngine& engine)
       : engine_(engine), register_(engine.Initial()) {}
 
   void Byte(uint8_t byte) { register_ = engine_.Update(register_, &byte, 1); }
 
-  void Text(const std::string& text) {
+  void Text(std::string_view text) {
     register_ = engine_.Update(
         register_, reinterpret_cast<const uint8_t*>(text.data()), text.size());
   }
@@ -43,65 +44,67 @@ class CheckValueFeeder : public DefinitionVisitor {
       Byte(static_cast<uint8_t>(value >> shift));
   }
 
-  void LiteralBytes(const Literal& literal) {
-    Byte(static_cast<uint8_t>(literal.type));
-    switch (literal.type) {
+  void ValueBytes(const ListedValue& value) {
+    Byte(static_cast<uint8_t>(value.type));
+    switch (value.type) {
       case LiteralType::None:
       case LiteralType::Ellipsis:
         break;
       case LiteralType::Boolean:
-        Byte(literal.booleanValue ? 1 : 0);
+        Byte(value.booleanValue ? 1 : 0);
         break;
       case LiteralType::Integer:
-        BigEndian(static_cast<uint32_t>(literal.integerValue), 4);
+        BigEndian(static_cast<uint32_t>(value.integerValue), 4);
         break;
       case LiteralType::Float: {
         uint64_t bits;
-        static_assert(sizeof bits == sizeof literal.realValue,
+        static_assert(sizeof bits == sizeof value.realValue,
                       "a double must be 64 bits wide");
-        std::memcpy(&bits, &literal.realValue, sizeof bits);
+        std::memcpy(&bits, &value.realValue, sizeof bits);
         BigEndian(bits, 8);
         break;
       }
       case LiteralType::String:
-        Text(literal.stringValue);
+        Text(value.stringValue());
         break;
-    }
-  }
-
-  void ModuleBegin(const AliasSet& aliases, const std::string&) override {
-    if (aliases.empty()) return;
-    Byte(kAliasesMark);
-    for (const std::string& alias : aliases) {
-      Text(alias);
-      Byte(0);
     }
   }
 
   // The plain name is fed, not the qualified one: nesting shows in the order
   // of the items instead.
-  void Definition(const std::string& name, const std::string&,
-                  const SourceElement& element) override {
-    if (auto* assignment = dynamic_cast<const Assignment*>(&element)) {
-      Byte(kAssignmentMark);
-      Text(name);
-      if (assignment->value) LiteralBytes(*assignment->value);
-    } else if (auto* function =
-                   dynamic_cast<const FunctionDefinition*>(&element)) {
-      // The internal name, the library flag and the parameter kinds do not
-      // change what a compiled script may call, so they are left out.
-      Byte(kFunctionMark);
-      Text(name);
-      for (const auto& parameter : function->parameters->parameters) {
-        Byte(kParameterMark);
-        Text(parameter->name);
-        if (parameter->defaultValue) LiteralBytes(*parameter->defaultValue);
-      }
-    } else if (dynamic_cast<const ClassDefinition*>(&element) != nullptr) {
-      Byte(kClassMark);
-      Text(name);
-    } else {
-      throw std::string("Internal error: Unknown definition type");
+  void Step(const DefinitionList& list, const WalkStep& step) {
+    switch (step.kind) {
+      case StepKind::kModuleBegin:
+        if (step.aliases->empty()) return;
+        Byte(kAliasesMark);
+        for (const std::string& alias : *step.aliases) {
+          Text(alias);
+          Byte(0);
+        }
+        return;
+      case StepKind::kAssignment:
+        Byte(kAssignmentMark);
+        Text(step.name);
+        if (step.hasValue) ValueBytes(step.value);
+        return;
+      case StepKind::kFunction:
+        // The internal name, the library flag and the parameter kinds do not
+        // change what a compiled script may call, so they are left out.
+        Byte(kFunctionMark);
+        Text(step.name);
+        for (const ListedParameter& parameter : list.ParametersOf(step)) {
+          Byte(kParameterMark);
+          Text(parameter.name);
+          if (parameter.hasDefault) ValueBytes(parameter.defaultValue);
+        }
+        return;
+      case StepKind::kClassBegin:
+        Byte(kClassMark);
+        Text(step.name);
+        return;
+      case StepKind::kClassEnd:
+      case StepKind::kModuleEnd:
+        return;
     }
   }
 
@@ -110,6 +113,52 @@ class CheckValueFeeder : public DefinitionVisitor {
  private:
   const CrcEngine& engine_;
   uint32_t register_;
+};
+
+// Records the walk over the definition maps into a DefinitionList.
+class WalkRecorder : public DefinitionVisitor {
+ public:
+  explicit WalkRecorder(DefinitionList& list) : list_(list) {}
+
+  void ModuleBegin(const AliasSet& aliases,
+                   const std::string& moduleName) override {
+    list_.AddStep(StepKind::kModuleBegin, moduleName, 0).aliases = &aliases;
+  }
+
+  void Definition(const std::string& name, const std::string&,
+                  const SourceElement& element) override {
+    if (auto* assignment = dynamic_cast<const Assignment*>(&element)) {
+      WalkStep& step = list_.AddStep(StepKind::kAssignment, name, depth_);
+      if (assignment->value) {
+        step.hasValue = true;
+        step.value = list_.ValueOf(*assignment->value);
+      }
+    } else if (auto* function =
+                   dynamic_cast<const FunctionDefinition*>(&element)) {
+      WalkStep& step = list_.AddStep(StepKind::kFunction, name, depth_);
+      step.isLibrary = function->isLibrary;
+      step.internalName = list_.Keep(function->internalName);
+      list_.AddParameters(step, function->parameters.get());
+    } else if (dynamic_cast<const ClassDefinition*>(&element) != nullptr) {
+      list_.AddStep(StepKind::kClassBegin, name, depth_++);
+    } else {
+      throw std::string("Internal error: Unknown definition type");
+    }
+  }
+
+  void ClassEnd(const std::string& className, const std::string&,
+                const ClassDefinition&) override {
+    list_.AddStep(StepKind::kClassEnd, className, --depth_);
+  }
+
+  void ModuleEnd(const AliasSet& aliases,
+                 const std::string& moduleName) override {
+    list_.AddStep(StepKind::kModuleEnd, moduleName, 0).aliases = &aliases;
+  }
+
+ private:
+  DefinitionList& list_;
+  uint32_t depth_ = 0;
 };
 
 }  // namespace
@@ -159,22 +208,24 @@ bool Generator::Finalize() {
     if (appSpecFormatVersion == 0) appSpecFormatVersion = 1;
   }
 
-  for (const auto& entry : modules) {
-    moduleSymbols.Assign(entry.second.name);
-    for (const auto& definition : *entry.second.definitions) {
-      const SourceElement* element = definition.second.get();
-      auto* function = dynamic_cast<const FunctionDefinition*>(element);
-      if (appSpecFormatVersion == 0 && function != nullptr &&
-          function->parameters->parameters.size() >
-              kMaxParametersOfFirstEncoding)
+  WalkRecorder recorder(definitionList);
+  VisitDefinitions(recorder);
+  // Checked on each module's own definitions, not on class members.
+  for (const WalkStep& step : definitionList.steps()) {
+    if (step.kind == StepKind::kModuleBegin) {
+      moduleSymbols.Assign(std::string(step.name));
+    } else if (step.IsMember() || !step.IsDefinition()) {
+      continue;
+    } else if (step.kind == StepKind::kFunction) {
+      if (appSpecFormatVersion == 0 &&
+          step.parameterCount > kMaxParametersOfFirstEncoding)
         appSpecFormatVersion = 1;
-      if (dynamic_cast<const ClassDefinition*>(element) != nullptr &&
-          !(features & kClassFeature)) {
-        ReportError(
-            "Class definition(s) encountered without the class feature "
-            "enabled");
-        return false;
-      }
+    } else if (step.kind == StepKind::kClassBegin &&
+               !(features & kClassFeature)) {
+      ReportError(
+          "Class definition(s) encountered without the class feature "
+          "enabled");
+      return false;
     }
   }
 
@@ -192,7 +243,7 @@ uint32_t Generator::ComputeCheckValue() const {
     feeder.Byte(kFeaturesMark);
     feeder.Byte(features);
   }
-  VisitDefinitions(feeder);
+  for (const WalkStep& step : definitionList.steps()) feeder.Step(definitionList, step);
   return feeder.Result();
 }
 

@@ -17,6 +17,7 @@
 
 #include "generator/frontend/spec_elements.h"
 #include "generator/frontend/token.h"
+#include "generator/model/definition_list.h"
 #include "generator/model/symbol_table.h"
 
 // One import that named a module: its alias and where it was written.
@@ -25,10 +26,9 @@ struct ModuleReference {
   SourceLocation location;
 };
 
-using AliasSet = std::set<std::string>;
-
-// Receives the ordered walk over all modules and definitions that the check
-// value and the three writers share.
+// Receives the ordered walk over the modules and definition maps; Finalize
+// records it once as the DefinitionList that the check value and the three
+// writers read.
 class DefinitionVisitor {
  public:
   virtual ~DefinitionVisitor() = default;
@@ -88,6 +88,7 @@ class Generator {
 
   // Completes the model; false after the class-feature error.
   bool Finalize();
+  // Over definitionList, which Finalize records first.
   uint32_t ComputeCheckValue() const;
   void VisitDefinitions(DefinitionVisitor& visitor) const;
 
@@ -123,6 +124,8 @@ class Generator {
     std::shared_ptr<DefinitionMap> definitions;
   };
   std::map<AliasSet, Module> modules;
+  // The walk, recorded by Finalize once the model is complete.
+  DefinitionList definitionList;
   bool finalized = false;
   bool symbolsAssigned = false;
   std::optional<uint32_t> checkValue;  // set by Finalize

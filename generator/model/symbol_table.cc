@@ -1,6 +1,6 @@
 #include "generator/model/symbol_table.h"
 
-#include <algorithm>
+#include "generator/model/name_order.h"
 
 namespace {
 
@@ -67,9 +67,18 @@ bool SymbolTable::Contains(const std::string& name) const {
 }
 
 std::vector<SymbolTable::Entry> SymbolTable::ByName() const {
-  std::vector<Entry> sorted(entries_.begin(), entries_.end());
-  std::sort(sorted.begin(), sorted.end(),
-            [](const Entry& a, const Entry& b) { return a.first < b.first; });
+  std::vector<int32_t> symbols;
+  std::vector<NameKey> keys;
+  symbols.reserve(entries_.size());
+  keys.reserve(entries_.size());
+  for (const auto& [name, symbol] : entries_) {
+    keys.emplace_back(name, static_cast<uint32_t>(symbols.size()));
+    symbols.push_back(symbol);
+  }
+  SortByName(keys);
+  std::vector<Entry> sorted;
+  sorted.reserve(keys.size());
+  for (const NameKey& key : keys) sorted.emplace_back(key.name, symbols[key.index]);
   return sorted;
 }
 

@@ -38,6 +38,9 @@ class SymbolTable {
   using Entry = std::pair<std::string_view, int32_t>;
   std::vector<Entry> ByName() const;
   size_t size() const { return entries_.size(); }
+  // Makes room for this many names in all, so that numbering a large spec
+  // does not rehash the table again and again.
+  void Reserve(size_t names) { entries_.reserve(names); }
   int32_t nextSymbol() const { return nextSymbol_; }
 
  private:

@@ -2,58 +2,63 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
+#include "generator/model/name_order.h"
 #include "generator/output/text_sink.h"
 
 namespace {
 
-// One prototype per internal name: the first definition in walk order decides
-// it, later definitions bound to the same C function add nothing.
-class PrototypeWriter : public DefinitionVisitor {
- public:
-  explicit PrototypeWriter(TextSink& sink) : sink_(sink), text_(sink.text()) {}
+// For each step, whether it is the function that declares its internal name:
+// the first in walk order decides the prototype, later definitions bound to
+// the same C function add nothing. Sorting the names, rather than hashing
+// them, keeps a large spec's pass in cache.
+std::vector<bool> FindDeclaringFunctions(const std::vector<WalkStep>& steps) {
+  std::vector<NameKey> internalNames;
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    if (steps[i].kind == StepKind::kFunction)
+      internalNames.emplace_back(steps[i].internalName, i);
+  }
+  SortByName(internalNames);
+  std::vector<bool> declares(steps.size());
+  for (size_t i = 0; i < internalNames.size(); ++i) {
+    if (i == 0 || !SameName(internalNames[i - 1], internalNames[i]))
+      declares[internalNames[i].index] = true;
+  }
+  return declares;
+}
 
-  void Definition(const std::string&, const std::string&,
-                  const SourceElement& element) override {
-    const auto* function = dynamic_cast<const FunctionDefinition*>(&element);
-    if (function == nullptr) return;
-    if (!declared_.insert(function->internalName).second) return;
-
-    text_ += '\n';
-    if (function->isLibrary) text_ += "KIV_LIB_API ";
-    text_ += "KivRunResult ";
-    text_ += function->internalName;
-    text_ += '\n';
-    if (function->parameters == nullptr || function->parameters->parameters.empty()) {
-      text_ += "    (KivEngine *, KivDataEntry **returnValue);\n";
+void WritePrototypes(const DefinitionList& list, TextSink& sink) {
+  std::string& text = sink.text();
+  const std::vector<WalkStep>& steps = list.steps();
+  const std::vector<bool> declares = FindDeclaringFunctions(steps);
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    if (!declares[i]) continue;
+    const WalkStep& function = steps[i];
+    text += '\n';
+    if (function.isLibrary) text += "KIV_LIB_API ";
+    text += "KivRunResult ";
+    text += function.internalName;
+    text += '\n';
+    if (function.parameterCount == 0) {
+      text += "    (KivEngine *, KivDataEntry **returnValue);\n";
     } else {
-      AppendParameters(*function->parameters);
+      text += "    (KivEngine *,\n";
+      for (const ListedParameter& parameter : list.ParametersOf(function)) {
+        text += "     KivDataEntry *_";
+        text += parameter.name;
+        text += ',';
+        if (parameter.kind == ParameterKind::TupleGroup)
+          text += " /* tuple group */";
+        else if (parameter.kind == ParameterKind::DictionaryGroup)
+          text += " /* dictionary group */";
+        text += '\n';
+      }
+      text += "     KivDataEntry **returnValue);\n";
     }
-    sink_.FlushIfLarge();
+    sink.FlushIfLarge();
   }
-
- private:
-  void AppendParameters(const ParameterList& list) {
-    text_ += "    (KivEngine *,\n";
-    for (const auto& parameter : list.parameters) {
-      text_ += "     KivDataEntry *_";
-      text_ += parameter->name;
-      text_ += ',';
-      if (parameter->kind == ParameterKind::TupleGroup)
-        text_ += " /* tuple group */";
-      else if (parameter->kind == ParameterKind::DictionaryGroup)
-        text_ += " /* dictionary group */";
-      text_ += '\n';
-    }
-    text_ += "     KivDataEntry **returnValue);\n";
-  }
-
-  TextSink& sink_;
-  std::string& text_;  // the sink's text
-  // Views of the internal names in the model, which outlives the writer.
-  std::unordered_set<std::string_view> declared_;
-};
+}
 
 // Reserved names, aliases, definition and parameter names; the qualified
 // names of class members are numbered above lastNameSymbol and left out.
@@ -93,8 +98,7 @@ void WriteHeader(const Generator& generator, std::ostream& out) {
       "extern KivAppSpec KivAppSpec_" + id + ";\n"
       "\n";
   WriteSymbolMacros(generator, sink);
-  PrototypeWriter prototypes(sink);
-  generator.VisitDefinitions(prototypes);
+  WritePrototypes(generator.definitionList, sink);
   sink.text() +=
       "\n"
       "#ifdef __cplusplus\n"

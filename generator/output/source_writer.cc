@@ -34,12 +34,6 @@ bool IsGroup(ParameterKind kind) {
          kind == ParameterKind::DictionaryGroup;
 }
 
-const std::vector<std::unique_ptr<Parameter>>& ParametersOf(
-    const FunctionDefinition& function) {
-  static const std::vector<std::unique_ptr<Parameter>> kNone;
-  return function.parameters ? function.parameters->parameters : kNone;
-}
-
 std::string HexWord(uint32_t value) {
   static const char kHexDigits[] = "0123456789ABCDEF";
   std::string text(8, '0');
@@ -79,14 +73,27 @@ void AppendPreambleAndDispatchHead(const Generator& generator, const std::string
 // case per function that fetches the parameters and calls the C function.
 // With V = 0 the guards leave, for an engine older than the module symbols,
 // only the function switch of the single main module.
-class DispatchWriter : public DefinitionVisitor {
+class DispatchWriter {
  public:
   DispatchWriter(const Generator& generator, bool servesOldEngines, TextSink& sink)
       : generator_(generator), servesOldEngines_(servesOldEngines), sink_(sink) {}
 
-  void ModuleBegin(const AliasSet&, const std::string& moduleName) override {
+  void Write(const DefinitionList& list) {
+    for (const WalkStep& step : list.steps()) {
+      if (step.kind == StepKind::kModuleBegin) {
+        ModuleBegin(step.name);
+      } else if (step.kind == StepKind::kFunction) {
+        Function(step, list.ParametersOf(step));
+      } else if (step.kind == StepKind::kModuleEnd) {
+        ModuleEnd();
+      }
+    }
+  }
+
+ private:
+  void ModuleBegin(std::string_view moduleName) {
     std::string& text = sink_.text();
-    int32_t moduleNumber = generator_.moduleSymbols.Lookup(moduleName);
+    int32_t moduleNumber = generator_.moduleSymbols.Lookup(std::string(moduleName));
     text += "        case " + std::to_string(-static_cast<int64_t>(moduleNumber)) + ":\n";
     if (servesOldEngines_) text += "    #endif\n";
     text += "            switch (functionSymbol)\n";
@@ -95,44 +102,40 @@ class DispatchWriter : public DefinitionVisitor {
     text += "                    break;\n";
   }
 
-  void Definition(const std::string&, const std::string& qualifiedName,
-                  const SourceElement& element) override {
-    const auto* function = dynamic_cast<const FunctionDefinition*>(&element);
-    if (function == nullptr) return;
+  void Function(const WalkStep& function,
+                DefinitionList::Range<const ListedParameter> parameters) {
     std::string& text = sink_.text();
     text += "                case ";
-    AppendNumber(generator_.nameSymbols.Lookup(qualifiedName), text);
+    AppendNumber(function.qualifiedSymbol, text);
     text += ":\n                {\n";
-    for (const auto& parameter : ParametersOf(*function))
-      AppendParameterFetch(*parameter, text);
+    for (const ListedParameter& parameter : parameters)
+      AppendParameterFetch(parameter, text);
     text += "                    return ";
-    text += function->internalName;
+    text += function.internalName;
     text += "(engine, ";
-    for (const auto& parameter : ParametersOf(*function)) {
+    for (const ListedParameter& parameter : parameters) {
       text += '_';
-      text += parameter->name;
-      text += IsGroup(parameter->kind) ? ".value, " : ", ";
+      text += parameter.name;
+      text += IsGroup(parameter.kind) ? ".value, " : ", ";
     }
     text += "returnValue);\n                }\n";
     sink_.FlushIfLarge();
   }
 
-  void ModuleEnd(const AliasSet&, const std::string&) override {
+  void ModuleEnd() {
     std::string& text = sink_.text();
     text += "            }\n";
     if (servesOldEngines_) text += "    " + kNewEngineGuard + "\n";
     text += "            break;\n";
   }
 
- private:
-  void AppendParameterFetch(const Parameter& parameter, std::string& text) const {
-    const std::string& name = parameter.name;
-    const int32_t symbol = generator_.nameSymbols.Lookup(name);
+  static void AppendParameterFetch(const ListedParameter& parameter, std::string& text) {
+    const std::string_view name = parameter.name;
     if (!IsGroup(parameter.kind)) {
       text += "                    KivDataEntry *_";
       text += name;
       text += " = KivParameterValue(engine, ns, ";
-      AppendNumber(symbol, text);
+      AppendNumber(parameter.symbol, text);
       text += ");\n                    if (_";
       text += name;
       text += " == 0)\n                        return KivRunResult_OutOfDataMemory;\n";
@@ -141,7 +144,7 @@ class DispatchWriter : public DefinitionVisitor {
     text += "                    KivParameterResult _";
     text += name;
     text += " = KivGroupParameterValue(engine, ns, ";
-    AppendNumber(symbol, text);
+    AppendNumber(parameter.symbol, text);
     text += parameter.kind == ParameterKind::DictionaryGroup ? ", true);\n"
                                                               : ", false);\n";
     text += "                    if (_";
@@ -156,7 +159,7 @@ class DispatchWriter : public DefinitionVisitor {
   TextSink& sink_;
 };
 
-void AppendValue(const Literal& value, std::string& bytes) {
+void AppendValue(const ListedValue& value, std::string& bytes) {
   bytes += static_cast<char>(value.type);
   switch (value.type) {
     case LiteralType::Boolean:
@@ -169,8 +172,8 @@ void AppendValue(const Literal& value, std::string& bytes) {
       AppendDouble(bytes, value.realValue);
       break;
     case LiteralType::String:
-      AppendWord(bytes, static_cast<uint32_t>(value.stringValue.size()));
-      bytes += value.stringValue;
+      AppendWord(bytes, value.stringLength);
+      bytes += value.stringValue();
       break;
     case LiteralType::None:
     case LiteralType::Ellipsis:
@@ -180,7 +183,7 @@ void AppendValue(const Literal& value, std::string& bytes) {
 
 // The encoded spec: one C string literal line per entry, every byte escaped,
 // and the count of the bytes the literals hold.
-class EncodedSpecWriter : public DefinitionVisitor {
+class EncodedSpecWriter {
  public:
   EncodedSpecWriter(const Generator& generator, TextSink& sink)
       : generator_(generator),
@@ -206,31 +209,35 @@ class EncodedSpecWriter : public DefinitionVisitor {
     }
   }
 
-  void ModuleBegin(const AliasSet&, const std::string& moduleName) override {
-    if (!moduleName.empty())
-      WriteEntry(std::string(1, static_cast<char>(encoded_spec::kModuleBegin)));
-  }
-
-  void Definition(const std::string& name, const std::string& qualifiedName,
-                  const SourceElement& element) override {
+  void WriteDefinitions(const DefinitionList& list) {
     std::string bytes;
-    if (const auto* function = dynamic_cast<const FunctionDefinition*>(&element)) {
-      AppendFunction(name, qualifiedName, *function, bytes);
-    } else if (const auto* assignment = dynamic_cast<const Assignment*>(&element)) {
-      if (!AppendAssignment(name, *assignment, bytes)) return;
-    } else if (dynamic_cast<const ClassDefinition*>(&element) != nullptr) {
-      bytes += static_cast<char>(encoded_spec::kClassBegin);
-      AppendWord(bytes, NameSymbol(name) | encoded_spec::kClassFlag);
-    } else {
-      throw std::string("Internal error: Unknown definition type");
+    for (const WalkStep& step : list.steps()) {
+      bytes.clear();
+      switch (step.kind) {
+        case StepKind::kModuleBegin:
+          if (step.name.empty()) continue;
+          bytes += static_cast<char>(encoded_spec::kModuleBegin);
+          break;
+        case StepKind::kAssignment:
+          if (!AppendAssignment(step, bytes)) continue;
+          break;
+        case StepKind::kFunction:
+          AppendFunction(step, list.ParametersOf(step), bytes);
+          break;
+        case StepKind::kClassBegin:
+          bytes += static_cast<char>(encoded_spec::kClassBegin);
+          AppendWord(bytes, static_cast<uint32_t>(step.nameSymbol) |
+                                encoded_spec::kClassFlag);
+          break;
+        case StepKind::kClassEnd:
+          bytes.assign(reinterpret_cast<const char*>(encoded_spec::kClassEnd),
+                       sizeof encoded_spec::kClassEnd);
+          break;
+        case StepKind::kModuleEnd:
+          continue;
+      }
+      WriteEntry(bytes);
     }
-    WriteEntry(bytes);
-  }
-
-  void ClassEnd(const std::string&, const std::string&,
-                const ClassDefinition&) override {
-    WriteEntry(std::string(reinterpret_cast<const char*>(encoded_spec::kClassEnd),
-                           sizeof encoded_spec::kClassEnd));
   }
 
   // A record needs at least one string literal; a spec without entries gets
@@ -242,10 +249,6 @@ class EncodedSpecWriter : public DefinitionVisitor {
   size_t byteCount() const { return byteCount_; }
 
  private:
-  uint32_t NameSymbol(const std::string& name) const {
-    return static_cast<uint32_t>(generator_.nameSymbols.Lookup(name));
-  }
-
   void WriteEntry(const std::string& bytes) {
     std::string& text = sink_.text();
     text += "\n    \"";
@@ -258,42 +261,41 @@ class EncodedSpecWriter : public DefinitionVisitor {
 
   // False when the assignment has no entry: a bare name exists only in the
   // oldest encoding.
-  bool AppendAssignment(const std::string& name, const Assignment& assignment,
-                        std::string& bytes) const {
-    if (!assignment.value) {
+  bool AppendAssignment(const WalkStep& assignment, std::string& bytes) const {
+    if (!assignment.hasValue) {
       if (version_ >= encoded_spec::kFirstVersionWithHeader) return false;
       bytes += static_cast<char>(encoded_spec::kBareName);
       return true;
     }
     bytes += static_cast<char>(encoded_spec::kConstant);
     if (version_ >= encoded_spec::kFirstVersionWithHeader)
-      AppendWord(bytes, NameSymbol(name));
-    AppendValue(*assignment.value, bytes);
+      AppendWord(bytes, static_cast<uint32_t>(assignment.nameSymbol));
+    AppendValue(assignment.value, bytes);
     return true;
   }
 
-  void AppendFunction(const std::string& name, const std::string& qualifiedName,
-                      const FunctionDefinition& function, std::string& bytes) const {
-    const auto& parameters = ParametersOf(function);
+  void AppendFunction(const WalkStep& function,
+                      DefinitionList::Range<const ListedParameter> parameters,
+                      std::string& bytes) const {
     const size_t count = parameters.size();
     const bool isLong = count > static_cast<size_t>(encoded_spec::kMaxShortParameterCount);
-    const bool encodesMember = qualifiedName != name &&
-                               version_ >= encoded_spec::kFirstVersionWithFeatures;
+    const bool encodesMember =
+        function.IsMember() && version_ >= encoded_spec::kFirstVersionWithFeatures;
     bytes += static_cast<char>(isLong ? encoded_spec::kLongParameterCount
                                       : static_cast<uint8_t>(count));
     if (version_ >= encoded_spec::kFirstVersionWithHeader)
-      AppendWord(bytes, NameSymbol(name) |
+      AppendWord(bytes, static_cast<uint32_t>(function.nameSymbol) |
                             (encodesMember ? encoded_spec::kMemberFunctionFlag : 0));
     if (isLong) AppendWord(bytes, static_cast<uint32_t>(count));
-    if (encodesMember) AppendWord(bytes, NameSymbol(qualifiedName));
-    for (const auto& parameter : parameters) AppendParameter(*parameter, bytes);
+    if (encodesMember) AppendWord(bytes, static_cast<uint32_t>(function.qualifiedSymbol));
+    for (const ListedParameter& parameter : parameters) AppendParameter(parameter, bytes);
   }
 
-  void AppendParameter(const Parameter& parameter, std::string& bytes) const {
-    const uint32_t symbol = NameSymbol(parameter.name);
-    if (parameter.defaultValue) {
+  static void AppendParameter(const ListedParameter& parameter, std::string& bytes) {
+    const uint32_t symbol = static_cast<uint32_t>(parameter.symbol);
+    if (parameter.hasDefault) {
       AppendWord(bytes, symbol | encoded_spec::kParameterDefaultFlag);
-      AppendValue(*parameter.defaultValue, bytes);
+      AppendValue(parameter.defaultValue, bytes);
     } else if (parameter.kind == ParameterKind::TupleGroup) {
       AppendWord(bytes, symbol | encoded_spec::kParameterTupleGroupFlag);
     } else if (parameter.kind == ParameterKind::DictionaryGroup) {
@@ -324,8 +326,7 @@ void WriteSource(const Generator& generator, std::ostream& out,
   TextSink sink(out);
   AppendPreambleAndDispatchHead(generator, headerFileName, servesOldEngines, sink.text());
 
-  DispatchWriter dispatch(generator, servesOldEngines, sink);
-  generator.VisitDefinitions(dispatch);
+  DispatchWriter(generator, servesOldEngines, sink).Write(generator.definitionList);
   std::string& text = sink.text();
   text += "    }\n";
   if (servesOldEngines) text += "    #endif\n";
@@ -336,7 +337,7 @@ void WriteSource(const Generator& generator, std::ostream& out,
   EncodedSpecWriter encoded(generator, sink);
   encoded.WriteHeaderEntry();
   encoded.WriteImportEntries();
-  generator.VisitDefinitions(encoded);
+  encoded.WriteDefinitions(generator.definitionList);
   encoded.EnsureAnEntry();
   sink.Flush();
 

@@ -7,83 +7,75 @@
 #include <utility>
 #include <vector>
 
+#include "generator/model/name_order.h"
 #include "generator/output/byte_writer.h"
 #include "generator/output/spec_file_format.h"
 
 namespace {
 
-// Gathers, in one walk, the names of every definition, the parameter names
-// of every function grouped by qualified name, and the qualified names of
-// class members. Functions of different modules or classes sharing a
-// qualified name form one group, in walk order.
-class NameCollector : public DefinitionVisitor {
- public:
-  void Definition(const std::string& name, const std::string& qualifiedName,
-                  const SourceElement& element) override {
-    definitionNames.push_back(&name);
-    const std::string* qualified = &name;
-    if (qualifiedName != name) {
-      memberNames.push_back(qualifiedName);
-      qualified = &memberNames.back();
-    }
-    const auto* function = dynamic_cast<const FunctionDefinition*>(&element);
-    if (function != nullptr) functions.emplace_back(qualified, function);
-  }
-
-  // The definition names in byte order, each once.
-  std::vector<std::string_view> SortedDefinitionNames() const {
-    std::vector<std::string_view> names;
-    names.reserve(definitionNames.size());
-    for (const std::string* name : definitionNames) names.emplace_back(*name);
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
-    return names;
-  }
-
-  // Functions by qualified name in byte order; those sharing one stay in
-  // walk order.
-  std::vector<std::pair<const std::string*, const FunctionDefinition*>>
-  SortedFunctions() const {
-    auto sorted = functions;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const auto& a, const auto& b) { return *a.first < *b.first; });
-    return sorted;
-  }
-
-  // Pointers into the model, which outlives this collector.
-  std::vector<const std::string*> definitionNames;
-  // In walk order, the order in which they are numbered. A deque, so that
-  // the pointers to its names stay valid as it grows.
-  std::deque<std::string> memberNames;
-  std::vector<std::pair<const std::string*, const FunctionDefinition*>> functions;
-};
-
 // Writes the name list, numbering each name as it is written. A name that
-// already has a number (reserved, or written earlier) is skipped.
+// already has a number (reserved, or written earlier) is not written again.
 class NameListWriter {
  public:
-  NameListWriter(SymbolTable& symbols, uint8_t formatVersion, std::string& bytes)
-      : symbols_(symbols),
-        terminator_(static_cast<char>(spec_file::NameTerminator(formatVersion))),
+  NameListWriter(Generator& generator, std::string& bytes)
+      : symbols_(generator.nameSymbols),
+        lastNameSymbol_(generator.lastNameSymbol),
+        terminator_(static_cast<char>(
+            spec_file::NameTerminator(generator.specFormatVersion))),
         bytes_(bytes) {}
 
-  // Returns the new name's number, or nothing when it was skipped.
-  std::optional<int32_t> Write(const std::string& name) {
+  // The name's number; a new name is written and becomes lastNameSymbol.
+  int32_t Write(std::string_view name) {
     // Assign leaves a numbered name alone, so a grown table means a new name;
     // this saves a second lookup per name.
     const size_t known = symbols_.size();
-    int32_t symbol = symbols_.Assign(name);
-    if (symbols_.size() == known) return std::nullopt;
-    bytes_ += name;
-    bytes_ += terminator_;
+    const int32_t symbol = symbols_.Assign(std::string(name));
+    if (symbols_.size() != known) {
+      bytes_ += name;
+      bytes_ += terminator_;
+      lastNameSymbol_ = symbol;
+    }
     return symbol;
   }
   void WriteEmptyEntry() { bytes_ += terminator_; }
 
  private:
   SymbolTable& symbols_;
+  std::optional<int32_t>& lastNameSymbol_;
   char terminator_;
   std::string& bytes_;
+};
+
+// The qualified names of class members, joined from the names of the open
+// classes as the walk goes. A deque, so that views of its names stay valid as
+// it grows.
+struct MemberNames {
+  explicit MemberNames(const std::vector<WalkStep>& steps) {
+    std::string prefix;
+    std::vector<size_t> prefixLengths;
+    for (uint32_t i = 0; i < steps.size(); ++i) {
+      const WalkStep& step = steps[i];
+      if (step.kind == StepKind::kClassEnd) {
+        prefix.resize(prefixLengths.back());
+        prefixLengths.pop_back();
+        continue;
+      }
+      if (!step.IsDefinition()) continue;
+      if (step.IsMember()) {
+        names.push_back(prefix + ':');
+        names.back() += step.name;
+        stepIndexes.push_back(i);
+      }
+      if (step.kind == StepKind::kClassBegin) {
+        prefixLengths.push_back(prefix.size());
+        if (step.IsMember()) prefix += ':';
+        prefix += step.name;
+      }
+    }
+  }
+
+  std::deque<std::string> names;  // in walk order
+  std::vector<uint32_t> stepIndexes;
 };
 
 void WriteFileHeader(const Generator& generator, std::string& bytes) {
@@ -103,35 +95,65 @@ void WriteSpecFile(Generator& generator, std::ostream& out) {
 
   std::string bytes;
   WriteFileHeader(generator, bytes);
-  NameListWriter names(generator.nameSymbols, generator.specFormatVersion, bytes);
+  NameListWriter names(generator, bytes);
 
   // The header lists every number up to lastNameSymbol; starting below the
   // first user number (or at the last alias) keeps the reserved names and the
   // aliases listed when no definition or parameter name gets numbered.
   generator.lastNameSymbol = spec_file::kFirstNameSymbol - 1;
-  for (const auto& alias : generator.importsByAlias) {
-    if (auto symbol = names.Write(alias.first)) generator.lastNameSymbol = symbol;
-  }
+  for (const auto& alias : generator.importsByAlias) names.Write(alias.first);
   if (generator.specFormatVersion >= spec_file::kFirstVersionWithAliasEnd)
     names.WriteEmptyEntry();
 
-  NameCollector collected;
-  generator.VisitDefinitions(collected);
-  for (std::string_view name : collected.SortedDefinitionNames()) {
-    if (auto symbol = names.Write(std::string(name))) generator.lastNameSymbol = symbol;
+  DefinitionList& list = generator.definitionList;
+  std::vector<WalkStep>& steps = list.steps();
+
+  // Definition names, each once, in byte order. The numbers go to a small
+  // array first: the steps themselves are then filled in one pass in walk
+  // order rather than in name order.
+  std::vector<NameKey> definitionNames;
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    if (steps[i].IsDefinition()) definitionNames.emplace_back(steps[i].name, i);
   }
-  for (const auto& [qualifiedName, function] : collected.SortedFunctions()) {
-    if (function->parameters == nullptr) continue;
-    for (const auto& parameter : function->parameters->parameters) {
-      if (auto symbol = names.Write(parameter->name))
-        generator.lastNameSymbol = symbol;
+  SortByName(definitionNames);
+  generator.nameSymbols.Reserve(generator.nameSymbols.size() + definitionNames.size());
+  std::vector<int32_t> symbolOfStep(steps.size());
+  for (size_t i = 0; i < definitionNames.size();) {
+    const NameKey& first = definitionNames[i];
+    const int32_t symbol = names.Write(first.name);
+    for (; i < definitionNames.size() && SameName(definitionNames[i], first); ++i)
+      symbolOfStep[definitionNames[i].index] = symbol;
+  }
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    steps[i].nameSymbol = symbolOfStep[i];
+    steps[i].qualifiedSymbol = symbolOfStep[i];
+  }
+
+  // Parameter names, function by function in byte order of the qualified
+  // names; functions sharing one stay in walk order.
+  const MemberNames members(steps);
+  std::vector<NameKey> functions;
+  size_t member = 0;
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    if (member < members.stepIndexes.size() && members.stepIndexes[member] == i) {
+      if (steps[i].kind == StepKind::kFunction)
+        functions.emplace_back(members.names[member], i);
+      ++member;
+    } else if (steps[i].kind == StepKind::kFunction) {
+      functions.emplace_back(steps[i].name, i);
     }
+  }
+  SortByName(functions);
+  for (const NameKey& function : functions) {
+    for (ListedParameter& parameter : list.ParametersOf(steps[function.index]))
+      parameter.symbol = names.Write(parameter.name);
   }
 
   // Member names are numbered after every written name; they never appear in
   // the file, only in the encoded spec of the C source.
-  for (const std::string& member : collected.memberNames)
-    generator.nameSymbols.Assign(member);
+  for (size_t i = 0; i < members.names.size(); ++i)
+    steps[members.stepIndexes[i]].qualifiedSymbol =
+        generator.nameSymbols.Assign(members.names[i]);
 
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   generator.symbolsAssigned = true;

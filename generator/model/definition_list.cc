@@ -1,0 +1,93 @@
+#include "generator/model/definition_list.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr size_t kChunkSize = 64 * 1024;
+
+}  // namespace
+
+WalkStep& DefinitionList::AddStep(StepKind kind, std::string_view name,
+                                  uint32_t depth) {
+  WalkStep& step = steps_.emplace_back();
+  step.kind = kind;
+  step.name = Keep(name);
+  step.depth = depth;
+  return step;
+}
+
+void DefinitionList::AddParameters(WalkStep& function,
+                                   const ParameterList* list) {
+  function.firstParameter = static_cast<uint32_t>(parameters_.size());
+  function.parameterCount = 0;
+  if (list == nullptr) return;
+  for (const auto& parameter : list->parameters) {
+    ListedParameter& listed = parameters_.emplace_back();
+    listed.name = Keep(parameter->name);
+    listed.kind = parameter->kind;
+    if (parameter->defaultValue) {
+      listed.hasDefault = true;
+      listed.defaultValue = ValueOf(*parameter->defaultValue);
+    }
+  }
+  function.parameterCount =
+      static_cast<uint32_t>(parameters_.size()) - function.firstParameter;
+}
+
+ListedValue DefinitionList::ValueOf(const Literal& literal) {
+  ListedValue value;
+  value.type = literal.type;
+  switch (literal.type) {
+    case LiteralType::Boolean:
+      value.booleanValue = literal.booleanValue;
+      break;
+    case LiteralType::Integer:
+      value.integerValue = literal.integerValue;
+      break;
+    case LiteralType::Float:
+      value.realValue = literal.realValue;
+      break;
+    case LiteralType::String:
+      value.stringData = Keep(literal.stringValue).data();
+      value.stringLength = static_cast<uint32_t>(literal.stringValue.size());
+      break;
+    case LiteralType::None:
+    case LiteralType::Ellipsis:
+      break;
+  }
+  return value;
+}
+
+std::string_view DefinitionList::Keep(std::string_view text) {
+  if (text.empty()) return std::string_view();
+  if (text.size() > chunkLeft_) {
+    // A text longer than a chunk gets a chunk of its own; the current chunk
+    // stays open for the texts after it.
+    if (text.size() > kChunkSize / 4) {
+      chunks_.push_back(std::make_unique<char[]>(text.size()));
+      std::memcpy(chunks_.back().get(), text.data(), text.size());
+      return std::string_view(chunks_.back().get(), text.size());
+    }
+    chunks_.push_back(std::make_unique<char[]>(kChunkSize));
+    chunkFree_ = chunks_.back().get();
+    chunkLeft_ = kChunkSize;
+  }
+  std::memcpy(chunkFree_, text.data(), text.size());
+  std::string_view kept(chunkFree_, text.size());
+  chunkFree_ += text.size();
+  chunkLeft_ -= text.size();
+  return kept;
+}
+
+DefinitionList::Range<ListedParameter> DefinitionList::ParametersOf(
+    const WalkStep& function) {
+  ListedParameter* first = parameters_.data() + function.firstParameter;
+  return {first, first + function.parameterCount};
+}
+
+DefinitionList::Range<const ListedParameter> DefinitionList::ParametersOf(
+    const WalkStep& function) const {
+  const ListedParameter* first = parameters_.data() + function.firstParameter;
+  return {first, first + function.parameterCount};
+}
