@@ -8,6 +8,11 @@ constexpr size_t kChunkSize = 64 * 1024;
 
 }  // namespace
 
+void DefinitionList::Reserve(size_t steps, size_t parameters) {
+  steps_.reserve(steps);
+  parameters_.reserve(parameters);
+}
+
 WalkStep& DefinitionList::AddStep(StepKind kind, std::string_view name,
                                   uint32_t depth) {
   WalkStep& step = steps_.emplace_back();

@@ -93,7 +93,9 @@ class DefinitionList {
     size_t size() const { return static_cast<size_t>(last - first); }
   };
 
-  // Building, in walk order.
+  // Building, in walk order. Reserving room first spares a large spec the
+  // copies of a growing array; an estimate too high costs only address space.
+  void Reserve(size_t steps, size_t parameters);
   WalkStep& AddStep(StepKind kind, std::string_view name, uint32_t depth);
   // Appends the parameters of the function step just added.
   void AddParameters(WalkStep& function, const ParameterList* list);

@@ -208,6 +208,11 @@ bool Generator::Finalize() {
     if (appSpecFormatVersion == 0) appSpecFormatVersion = 1;
   }
 
+  // Each module's own definitions and its begin and end; class members and
+  // parameters are estimated.
+  size_t steps = 0;
+  for (const auto& entry : modules) steps += entry.second.definitions->size() + 2;
+  definitionList.Reserve(steps + steps / 4, 2 * steps);
   WalkRecorder recorder(definitionList);
   VisitDefinitions(recorder);
   // Checked on each module's own definitions, not on class members.

@@ -9,7 +9,10 @@ constexpr size_t kHeadSize = sizeof(NameKey::head);
 }  // namespace
 
 NameKey::NameKey(std::string_view text, uint32_t position)
-    : head{0, 0}, name(text), index(position) {
+    : head{0, 0},
+      data(text.data()),
+      size(static_cast<uint32_t>(text.size())),
+      index(position) {
   const size_t count = std::min(text.size(), kHeadSize);
   for (size_t i = 0; i < count; ++i) {
     const uint64_t byte = static_cast<unsigned char>(text[i]);
@@ -22,22 +25,20 @@ bool NameKeyLess(const NameKey& a, const NameKey& b) {
   if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
   // The first sixteen bytes agree, padding included. A name that fits in
   // them is then a prefix of the other name, or the same name.
-  const size_t sizeA = a.name.size();
-  const size_t sizeB = b.name.size();
-  if (sizeA > kHeadSize && sizeB > kHeadSize) {
-    const int order = a.name.substr(kHeadSize).compare(b.name.substr(kHeadSize));
+  if (a.size > kHeadSize && b.size > kHeadSize) {
+    const int order = a.name().substr(kHeadSize).compare(b.name().substr(kHeadSize));
     if (order != 0) return order < 0;
-  } else if (sizeA != sizeB) {
-    return sizeA < sizeB;
+  } else if (a.size != b.size) {
+    return a.size < b.size;
   }
   return a.index < b.index;
 }
 
 bool SameName(const NameKey& a, const NameKey& b) {
   return a.head[0] == b.head[0] && a.head[1] == b.head[1] &&
-         a.name.size() == b.name.size() &&
-         (a.name.size() <= kHeadSize ||
-          a.name.substr(kHeadSize) == b.name.substr(kHeadSize));
+         a.size == b.size &&
+         (a.size <= kHeadSize ||
+          a.name().substr(kHeadSize) == b.name().substr(kHeadSize));
 }
 
 void SortByName(std::vector<NameKey>& keys) {

@@ -9,9 +9,11 @@
 
 struct NameKey {
   NameKey(std::string_view text, uint32_t position);
+  std::string_view name() const { return {data, size}; }
 
   uint64_t head[2];  // the first 16 bytes, most significant first, 0-padded
-  std::string_view name;
+  const char* data;
+  uint32_t size;
   uint32_t index;  // the caller's number for the name
 };
 

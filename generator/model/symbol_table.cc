@@ -78,7 +78,7 @@ std::vector<SymbolTable::Entry> SymbolTable::ByName() const {
   SortByName(keys);
   std::vector<Entry> sorted;
   sorted.reserve(keys.size());
-  for (const NameKey& key : keys) sorted.emplace_back(key.name, symbols[key.index]);
+  for (const NameKey& key : keys) sorted.emplace_back(key.name(), symbols[key.index]);
   return sorted;
 }
 

@@ -15,6 +15,7 @@ namespace {
 // them, keeps a large spec's pass in cache.
 std::vector<bool> FindDeclaringFunctions(const std::vector<WalkStep>& steps) {
   std::vector<NameKey> internalNames;
+  internalNames.reserve(steps.size());
   for (uint32_t i = 0; i < steps.size(); ++i) {
     if (steps[i].kind == StepKind::kFunction)
       internalNames.emplace_back(steps[i].internalName, i);

@@ -112,6 +112,7 @@ void WriteSpecFile(Generator& generator, std::ostream& out) {
   // array first: the steps themselves are then filled in one pass in walk
   // order rather than in name order.
   std::vector<NameKey> definitionNames;
+  definitionNames.reserve(steps.size());
   for (uint32_t i = 0; i < steps.size(); ++i) {
     if (steps[i].IsDefinition()) definitionNames.emplace_back(steps[i].name, i);
   }
@@ -120,7 +121,7 @@ void WriteSpecFile(Generator& generator, std::ostream& out) {
   std::vector<int32_t> symbolOfStep(steps.size());
   for (size_t i = 0; i < definitionNames.size();) {
     const NameKey& first = definitionNames[i];
-    const int32_t symbol = names.Write(first.name);
+    const int32_t symbol = names.Write(first.name());
     for (; i < definitionNames.size() && SameName(definitionNames[i], first); ++i)
       symbolOfStep[definitionNames[i].index] = symbol;
   }
@@ -133,6 +134,7 @@ void WriteSpecFile(Generator& generator, std::ostream& out) {
   // names; functions sharing one stay in walk order.
   const MemberNames members(steps);
   std::vector<NameKey> functions;
+  functions.reserve(steps.size());
   size_t member = 0;
   for (uint32_t i = 0; i < steps.size(); ++i) {
     if (member < members.stepIndexes.size() && members.stepIndexes[member] == i) {
