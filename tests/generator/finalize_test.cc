@@ -318,6 +318,60 @@ TEST(FinalizeTest, TheWalkIsDepthFirstInNameOrder) {
                             }));
 }
 
+// The walk that Finalize records for the writers: the same steps as the
+// walk over the maps, with depths, parameters and values copied out.
+TEST(FinalizeTest, TheRecordedWalkFollowsTheMaps) {
+  Spec spec([](Generator& g) {
+    g.SetFeature(Name("class"), true);
+    g.AssignConstant(Name("bare"), nullptr);
+    g.DefineClass(Name("C"));
+    g.AssignConstant(Name("text"),
+                     MakeLiteral(Token::MakeString(At(1), "a long text value")));
+    g.DefineClass(Name("D"));
+    DefineF(g);
+    g.EndClass();
+    g.EndClass();
+    Import(g, "mod", "q");
+  });
+  ASSERT_TRUE(spec.generator.Finalize());
+  const DefinitionList& list = spec.generator.definitionList;
+  std::vector<std::string> lines;
+  for (const WalkStep& step : list.steps()) {
+    static const char* const kKinds[] = {"begin", "assign", "def",
+                                         "class", "end",    "end module"};
+    std::string line = kKinds[static_cast<int>(step.kind)] + std::string(" ") +
+                       std::string(step.name) + " " + std::to_string(step.depth);
+    if (step.hasValue) line += " = " + std::string(step.value.stringValue());
+    if (step.kind == StepKind::kFunction) {
+      line += " -> " + std::string(step.internalName) + "(";
+      for (const ListedParameter& parameter : list.ParametersOf(step)) {
+        line += std::string(parameter.name);
+        if (parameter.hasDefault)
+          line += "=" + std::to_string(parameter.defaultValue.integerValue);
+        line += ",";
+      }
+      line += ")";
+    }
+    if (step.aliases != nullptr && !step.aliases->empty())
+      line += " ." + *step.aliases->begin();
+    lines.push_back(line);
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "begin  0",
+                       "class C 0",
+                       "class D 1",
+                       "def f 2 -> F(a,b=1,)",
+                       "end D 1",
+                       "assign text 1 = a long text value",
+                       "end C 0",
+                       "def __init__ 0 -> KivLib_class_init(self,)",
+                       "assign bare 0",
+                       "end module  0",
+                       "begin mod 0 .q",
+                       "end module mod 0 .q",
+                   }));
+}
+
 // A main spec with one constant x of the given value.
 uint32_t CheckValueOfConstant(Literal* value) {
   return CheckValueOf([value](Generator& g) { g.AssignConstant(Name("x"), value); });
