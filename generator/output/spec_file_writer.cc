@@ -1,10 +1,9 @@
 #include "generator/output/spec_file_writer.h"
 
-#include <algorithm>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "generator/model/name_order.h"
@@ -78,6 +77,53 @@ struct MemberNames {
   std::vector<uint32_t> stepIndexes;
 };
 
+// Numbers the definition names, each once, in byte order, and records every
+// definition's numbers. They go to a small array first, so that the steps
+// are then filled in one pass in walk order rather than in name order.
+void NumberDefinitionNames(std::vector<WalkStep>& steps, NameListWriter& names,
+                           SymbolTable& symbols) {
+  std::vector<NameKey> definitionNames;
+  definitionNames.reserve(steps.size());
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    if (steps[i].IsDefinition()) definitionNames.emplace_back(steps[i].name, i);
+  }
+  SortByName(definitionNames);
+  symbols.Reserve(symbols.size() + definitionNames.size());
+  std::vector<int32_t> symbolOfStep(steps.size());
+  for (size_t i = 0; i < definitionNames.size();) {
+    const NameKey& first = definitionNames[i];
+    const int32_t symbol = names.Write(first.name());
+    for (; i < definitionNames.size() && SameName(definitionNames[i], first); ++i)
+      symbolOfStep[definitionNames[i].index] = symbol;
+  }
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    steps[i].nameSymbol = symbolOfStep[i];
+    steps[i].qualifiedSymbol = symbolOfStep[i];
+  }
+}
+
+// Numbers the parameter names, function by function in byte order of the
+// qualified names; functions sharing one stay in walk order.
+void NumberParameterNames(DefinitionList& list, const MemberNames& members,
+                          NameListWriter& names) {
+  const std::vector<WalkStep>& steps = list.steps();
+  std::vector<NameKey> functions;
+  functions.reserve(steps.size());
+  size_t member = 0;
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    const bool isMember =
+        member < members.stepIndexes.size() && members.stepIndexes[member] == i;
+    if (steps[i].kind == StepKind::kFunction)
+      functions.emplace_back(isMember ? members.names[member] : steps[i].name, i);
+    if (isMember) ++member;
+  }
+  SortByName(functions);
+  for (const NameKey& function : functions) {
+    for (ListedParameter& parameter : list.ParametersOf(steps[function.index]))
+      parameter.symbol = names.Write(parameter.name);
+  }
+}
+
 void WriteFileHeader(const Generator& generator, std::string& bytes) {
   bytes.append(spec_file::kMagic, spec_file::kMagicSize);
   bytes += static_cast<char>(generator.specFormatVersion);
@@ -107,49 +153,9 @@ void WriteSpecFile(Generator& generator, std::ostream& out) {
 
   DefinitionList& list = generator.definitionList;
   std::vector<WalkStep>& steps = list.steps();
-
-  // Definition names, each once, in byte order. The numbers go to a small
-  // array first: the steps themselves are then filled in one pass in walk
-  // order rather than in name order.
-  std::vector<NameKey> definitionNames;
-  definitionNames.reserve(steps.size());
-  for (uint32_t i = 0; i < steps.size(); ++i) {
-    if (steps[i].IsDefinition()) definitionNames.emplace_back(steps[i].name, i);
-  }
-  SortByName(definitionNames);
-  generator.nameSymbols.Reserve(generator.nameSymbols.size() + definitionNames.size());
-  std::vector<int32_t> symbolOfStep(steps.size());
-  for (size_t i = 0; i < definitionNames.size();) {
-    const NameKey& first = definitionNames[i];
-    const int32_t symbol = names.Write(first.name());
-    for (; i < definitionNames.size() && SameName(definitionNames[i], first); ++i)
-      symbolOfStep[definitionNames[i].index] = symbol;
-  }
-  for (uint32_t i = 0; i < steps.size(); ++i) {
-    steps[i].nameSymbol = symbolOfStep[i];
-    steps[i].qualifiedSymbol = symbolOfStep[i];
-  }
-
-  // Parameter names, function by function in byte order of the qualified
-  // names; functions sharing one stay in walk order.
+  NumberDefinitionNames(steps, names, generator.nameSymbols);
   const MemberNames members(steps);
-  std::vector<NameKey> functions;
-  functions.reserve(steps.size());
-  size_t member = 0;
-  for (uint32_t i = 0; i < steps.size(); ++i) {
-    if (member < members.stepIndexes.size() && members.stepIndexes[member] == i) {
-      if (steps[i].kind == StepKind::kFunction)
-        functions.emplace_back(members.names[member], i);
-      ++member;
-    } else if (steps[i].kind == StepKind::kFunction) {
-      functions.emplace_back(steps[i].name, i);
-    }
-  }
-  SortByName(functions);
-  for (const NameKey& function : functions) {
-    for (ListedParameter& parameter : list.ParametersOf(steps[function.index]))
-      parameter.symbol = names.Write(parameter.name);
-  }
+  NumberParameterNames(list, members, names);
 
   // Member names are numbered after every written name; they never appear in
   // the file, only in the encoded spec of the C source.
