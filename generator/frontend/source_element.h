@@ -7,14 +7,37 @@
 #include <cstdint>
 #include <string>
 
+// The name of a spec source as locations hold it. Every token and element
+// carries a location, so each name is kept once, for the whole process, and
+// a location holds only a pointer to it.
+class FileName {
+ public:
+  FileName() = default;  // the empty name: no location
+  FileName(const std::string& name);  // NOLINT: names convert implicitly
+  FileName(const char* name) : FileName(std::string(name)) {}  // NOLINT
+
+  const std::string& str() const;
+  bool empty() const { return name_ == nullptr; }
+
+  friend bool operator==(const FileName& a, const FileName& b) {
+    return a.name_ == b.name_;
+  }
+  friend bool operator!=(const FileName& a, const FileName& b) {
+    return a.name_ != b.name_;
+  }
+
+ private:
+  const std::string* name_ = nullptr;  // null for the empty name
+};
+
 struct SourceLocation {
-  std::string fileName;  // empty: no location
-  int32_t line = 0;      // 1-based; 0 means no location
-  int32_t column = 0;    // 1-based
+  FileName fileName;   // empty: no location
+  int32_t line = 0;    // 1-based; 0 means no location
+  int32_t column = 0;  // 1-based
 
   SourceLocation() = default;
-  SourceLocation(std::string file, int32_t l, int32_t c)
-      : fileName(std::move(file)), line(l), column(c) {}
+  SourceLocation(FileName file, int32_t l, int32_t c)
+      : fileName(file), line(l), column(c) {}
 
   bool HasFileName() const { return !fileName.empty(); }
 };
@@ -41,7 +64,7 @@ class NonTerminal : public SourceElement {
 // "file:line:column", the prefix of every located message. Line and column
 // print as unsigned numbers.
 inline std::string FormatLocation(const SourceLocation& location) {
-  return location.fileName + ":" +
+  return location.fileName.str() + ":" +
          std::to_string(static_cast<uint32_t>(location.line)) + ":" +
          std::to_string(static_cast<uint32_t>(location.column));
 }

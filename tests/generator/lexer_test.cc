@@ -122,7 +122,7 @@ TEST(LexerTest, EndOfInput) {
 TEST(LexerTest, EndRepeatsAsNewTokens) {
   Lexer lexer("x", "dir/app.kivs");
   std::unique_ptr<Token> name(lexer.NextToken());
-  EXPECT_EQ("dir/app.kivs", name->location.fileName);
+  EXPECT_EQ("dir/app.kivs", name->location.fileName.str());
   std::unique_ptr<Token> newline(lexer.NextToken());
   std::unique_ptr<Token> end(lexer.NextToken());
   ASSERT_EQ(TokenType::END, end->type);
@@ -130,7 +130,7 @@ TEST(LexerTest, EndRepeatsAsNewTokens) {
     std::unique_ptr<Token> again(lexer.NextToken());
     ASSERT_NE(end.get(), again.get());
     EXPECT_EQ(Describe(*end), Describe(*again));
-    EXPECT_EQ("dir/app.kivs", again->location.fileName);
+    EXPECT_EQ("dir/app.kivs", again->location.fileName.str());
   }
 }
 

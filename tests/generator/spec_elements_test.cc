@@ -16,7 +16,7 @@ Token NameToken(const std::string& name, int32_t line, int32_t column) {
 
 void ExpectLocation(const SourceElement& element, const std::string& file,
                     int32_t line, int32_t column) {
-  EXPECT_EQ(file, element.location.fileName);
+  EXPECT_EQ(file, element.location.fileName.str());
   EXPECT_EQ(line, element.location.line);
   EXPECT_EQ(column, element.location.column);
 }
