@@ -1,13 +1,5 @@
 #include "generator/model/definition_list.h"
 
-#include <cstring>
-
-namespace {
-
-constexpr size_t kChunkSize = 64 * 1024;
-
-}  // namespace
-
 void DefinitionList::Reserve(size_t steps, size_t parameters) {
   steps_.reserve(steps);
   parameters_.reserve(parameters);
@@ -65,24 +57,7 @@ ListedValue DefinitionList::ValueOf(const Literal& literal) {
 }
 
 std::string_view DefinitionList::Keep(std::string_view text) {
-  if (text.empty()) return std::string_view();
-  if (text.size() > chunkLeft_) {
-    // A text longer than a chunk gets a chunk of its own; the current chunk
-    // stays open for the texts after it.
-    if (text.size() > kChunkSize / 4) {
-      chunks_.push_back(std::make_unique<char[]>(text.size()));
-      std::memcpy(chunks_.back().get(), text.data(), text.size());
-      return std::string_view(chunks_.back().get(), text.size());
-    }
-    chunks_.push_back(std::make_unique<char[]>(kChunkSize));
-    chunkFree_ = chunks_.back().get();
-    chunkLeft_ = kChunkSize;
-  }
-  std::memcpy(chunkFree_, text.data(), text.size());
-  std::string_view kept(chunkFree_, text.size());
-  chunkFree_ += text.size();
-  chunkLeft_ -= text.size();
-  return kept;
+  return text_.Keep(text);
 }
 
 DefinitionList::Range<ListedParameter> DefinitionList::ParametersOf(

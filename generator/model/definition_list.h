@@ -7,13 +7,13 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "generator/frontend/spec_elements.h"
+#include "generator/model/text_pool.h"
 
 // The aliases under which a module was imported; empty for the main module.
 using AliasSet = std::set<std::string>;
@@ -111,9 +111,5 @@ class DefinitionList {
  private:
   std::vector<WalkStep> steps_;
   std::vector<ListedParameter> parameters_;
-  // Text is copied into chunks that never move, so views into them stay
-  // valid as the pool grows.
-  std::vector<std::unique_ptr<char[]>> chunks_;
-  char* chunkFree_ = nullptr;
-  size_t chunkLeft_ = 0;
+  TextPool text_;
 };

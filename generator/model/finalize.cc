@@ -218,7 +218,7 @@ bool Generator::Finalize() {
   // Checked on each module's own definitions, not on class members.
   for (const WalkStep& step : definitionList.steps()) {
     if (step.kind == StepKind::kModuleBegin) {
-      moduleSymbols.Assign(std::string(step.name));
+      moduleSymbols.Assign(step.name);
     } else if (step.IsMember() || !step.IsDefinition()) {
       continue;
     } else if (step.kind == StepKind::kFunction) {

@@ -20,7 +20,7 @@ constexpr ReservedRow kReservedNames[] = {
 
 }  // namespace
 
-int32_t SymbolTable::Assign(const std::string& name) {
+int32_t SymbolTable::Assign(std::string_view name) {
   auto found = entries_.find(name);
   if (found != entries_.end()) return found->second;
 
@@ -32,7 +32,7 @@ int32_t SymbolTable::Assign(const std::string& name) {
     throw std::string("Maximum number of name symbols exceeded");
 
   int32_t symbol = nextSymbol_;
-  entries_.emplace(name, symbol);
+  entries_.emplace(names_.Keep(name), symbol);
   if (nextSymbol_ == kLastSymbol)
     nextSymbol_ = 0;
   else
@@ -40,12 +40,13 @@ int32_t SymbolTable::Assign(const std::string& name) {
   return symbol;
 }
 
-void SymbolTable::DefineReserved(int32_t symbol, const std::string& name) {
+void SymbolTable::DefineReserved(int32_t symbol, std::string_view name) {
   if (symbol >= nextSymbol_)
-    throw "Internal error: Symbol for reserved name " + name +
+    throw "Internal error: Symbol for reserved name " + std::string(name) +
         " is out of range: " + std::to_string(symbol);
-  if (!entries_.emplace(name, symbol).second)
-    throw "System symbol name '" + name + "' already defined";
+  if (entries_.count(name) != 0)
+    throw "System symbol name '" + std::string(name) + "' already defined";
+  entries_.emplace(names_.Keep(name), symbol);
 }
 
 void SymbolTable::DefineReservedNames(uint8_t features) {
@@ -55,14 +56,14 @@ void SymbolTable::DefineReservedNames(uint8_t features) {
   }
 }
 
-int32_t SymbolTable::Lookup(const std::string& name) const {
+int32_t SymbolTable::Lookup(std::string_view name) const {
   auto found = entries_.find(name);
   if (found == entries_.end())
-    throw "Symbol name '" + name + "' not found";
+    throw "Symbol name '" + std::string(name) + "' not found";
   return found->second;
 }
 
-bool SymbolTable::Contains(const std::string& name) const {
+bool SymbolTable::Contains(std::string_view name) const {
   return entries_.count(name) != 0;
 }
 

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "generator/model/text_pool.h"
+
 class SymbolTable {
  public:
   // The highest number ever handed out.
@@ -20,15 +22,15 @@ class SymbolTable {
 
   // The name's number, giving it the next free one if it has none.
   // Throws "Maximum number of name symbols exceeded" when the range is used up.
-  int32_t Assign(const std::string& name);
+  int32_t Assign(std::string_view name);
   // Enters a name with a fixed number below the first free one.
-  void DefineReserved(int32_t symbol, const std::string& name);
+  void DefineReserved(int32_t symbol, std::string_view name);
   // Enters the reserved names whose feature mask is 0 or shares a bit with
   // the given features.
   void DefineReservedNames(uint8_t features);
   // Throws "Symbol name '...' not found" when the name has no number.
-  int32_t Lookup(const std::string& name) const;
-  bool Contains(const std::string& name) const;
+  int32_t Lookup(std::string_view name) const;
+  bool Contains(std::string_view name) const;
 
   // The name of the reserved number, if any.
   static std::optional<std::string> ReservedName(int32_t symbol);
@@ -45,7 +47,9 @@ class SymbolTable {
 
  private:
   // Hashed: the writers look up every name they write, and only the header
-  // needs the names in order, once.
-  std::unordered_map<std::string, int32_t> entries_;
+  // needs the names in order, once. The keys are views of the names kept in
+  // the pool, so a lookup needs no string of its own.
+  TextPool names_;
+  std::unordered_map<std::string_view, int32_t> entries_;
   int32_t nextSymbol_;
 };

@@ -93,7 +93,7 @@ class DispatchWriter {
  private:
   void ModuleBegin(std::string_view moduleName) {
     std::string& text = sink_.text();
-    int32_t moduleNumber = generator_.moduleSymbols.Lookup(std::string(moduleName));
+    int32_t moduleNumber = generator_.moduleSymbols.Lookup(moduleName);
     text += "        case " + std::to_string(-static_cast<int64_t>(moduleNumber)) + ":\n";
     if (servesOldEngines_) text += "    #endif\n";
     text += "            switch (functionSymbol)\n";

@@ -28,7 +28,7 @@ class NameListWriter {
     // Assign leaves a numbered name alone, so a grown table means a new name;
     // this saves a second lookup per name.
     const size_t known = symbols_.size();
-    const int32_t symbol = symbols_.Assign(std::string(name));
+    const int32_t symbol = symbols_.Assign(name);
     if (symbols_.size() != known) {
       bytes_ += name;
       bytes_ += terminator_;
