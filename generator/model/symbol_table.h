@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -41,15 +40,31 @@ class SymbolTable {
   std::vector<Entry> ByName() const;
   size_t size() const { return entries_.size(); }
   // Makes room for this many names in all, so that numbering a large spec
-  // does not rehash the table again and again.
-  void Reserve(size_t names) { entries_.reserve(names); }
+  // does not grow the table again and again.
+  void Reserve(size_t names);
   int32_t nextSymbol() const { return nextSymbol_; }
 
  private:
+  static constexpr uint32_t kNoEntry = UINT32_MAX;
+
+  // The entry holding the name, or kNoEntry; *slot is then the slot where it
+  // is, or the free slot where it would go.
+  uint32_t Find(std::string_view name, uint64_t hash, size_t* slot) const;
+  void Insert(std::string_view name, int32_t symbol, uint64_t hash, size_t slot);
+  void Grow(size_t slotCount);
+
   // Hashed: the writers look up every name they write, and only the header
-  // needs the names in order, once. The keys are views of the names kept in
-  // the pool, so a lookup needs no string of its own.
+  // needs the names in order, once. Entries go to an array in the order they
+  // are made, their names to the pool. The slots are open-addressed: each
+  // holds an entry's index and the high half of its name's hash, so a probe
+  // is mostly settled without reading the entry, and a large table's slots
+  // stay small enough to be cached.
   TextPool names_;
-  std::unordered_map<std::string_view, int32_t> entries_;
+  std::vector<std::pair<std::string_view, int32_t>> entries_;
+  struct Slot {
+    uint32_t hashHigh;
+    uint32_t entry;  // kNoEntry: free
+  };
+  std::vector<Slot> slots_;  // a power of two in size, at most half full
   int32_t nextSymbol_;
 };

@@ -1,9 +1,8 @@
 #include "generator/output/source_writer.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "generator/output/byte_writer.h"
 #include "generator/output/encoded_spec_format.h"

@@ -21,6 +21,23 @@ void ExpectLocation(const SourceElement& element, const std::string& file,
   EXPECT_EQ(column, element.location.column);
 }
 
+// Locations share one copy of each file name; the empty name means no
+// location, however it was given.
+TEST(SpecElementsTest, LocationsShareTheirFileName) {
+  const std::string path = "dir/a rather long path to/app.kivs";
+  const SourceLocation first(path, 1, 2);
+  const SourceLocation second(std::string(path), 3, 4);
+  EXPECT_EQ(first.fileName, second.fileName);
+  EXPECT_EQ(&first.fileName.str(), &second.fileName.str());
+  EXPECT_NE(first.fileName, FileName("app.kivs"));
+  EXPECT_EQ(FormatLocation(second), path + ":3:4");
+
+  EXPECT_FALSE(SourceLocation().HasFileName());
+  EXPECT_FALSE(SourceLocation("", 1, 1).HasFileName());
+  EXPECT_EQ(FileName(""), FileName());
+  EXPECT_EQ(FileName().str(), "");
+}
+
 TEST(SpecElementsTest, ListsAreLocatedAtTheirFirstEntry) {
   NameList names;
   ExpectLocation(names, "", 0, 0);

@@ -1,5 +1,6 @@
 #include "generator/model/symbol_table.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <utility>
@@ -99,6 +100,36 @@ TEST(SymbolTableTest, IterationIsInByteOrderOfNames) {
   std::vector<std::string> order;
   for (const auto& entry : names.ByName()) order.emplace_back(entry.first);
   EXPECT_EQ(order, (std::vector<std::string>{"B", "_", "a", "b", "\xC3\xA9"}));
+}
+
+// Enough names to make the table grow many times, some of them reserved
+// ahead with Reserve: every name keeps its number and is found again.
+TEST(SymbolTableTest, ManyNamesAreAllFoundAgain) {
+  SymbolTable names(64);
+  names.DefineReservedNames(1);
+  std::vector<std::string> assigned;
+  for (int i = 0; i < 20000; ++i) {
+    if (i == 5000) names.Reserve(30000);
+    assigned.push_back("name_" + std::to_string(i * 7919 % 20000));
+    EXPECT_EQ(names.Assign(assigned.back()), 64 + i);
+  }
+  EXPECT_EQ(names.size(), 20000u + 7u);
+  for (int i = 0; i < 20000; ++i) {
+    ASSERT_EQ(names.Lookup(assigned[i]), 64 + i);
+    ASSERT_EQ(names.Assign(assigned[i]), 64 + i);
+  }
+  EXPECT_EQ(names.Lookup("__call__"), 8);
+  EXPECT_FALSE(names.Contains("name_20000"));
+  EXPECT_FALSE(names.Contains("name_"));
+
+  std::vector<std::string> sorted = assigned;
+  for (const char* reserved : {"sys", "args", "__main__", "__init__", "__get__",
+                               "__func__", "__call__"})
+    sorted.push_back(reserved);
+  std::sort(sorted.begin(), sorted.end());
+  std::vector<std::string> byName;
+  for (const auto& entry : names.ByName()) byName.emplace_back(entry.first);
+  EXPECT_EQ(byName, sorted);
 }
 
 }  // namespace
