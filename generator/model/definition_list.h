@@ -62,7 +62,7 @@ struct WalkStep {
   std::string_view name;
   std::string_view internalName;      // functions
   const AliasSet* aliases = nullptr;  // module steps
-  uint32_t firstParameter = 0;        // functions: index into parameters()
+  uint32_t firstParameter = 0;        // functions: see ParametersOf
   uint32_t parameterCount = 0;
   ListedValue value;  // assignments with a value
   // The numbers of the name and of the qualified name (the same outside
