@@ -1,30 +1,19 @@
-// The installed toolchain as an outside project sees it: this build is
-// installed into a scratch prefix, then projects are configured with
-// find_package(Kiv) and built with the make and Ninja generators.
+// The installed toolchain as an outside project sees it: what the plain
+// install and the stand-in component put into a prefix, the package's
+// version and component handling, the pkg-config file, the Debian package,
+// and spec rebuilds and the embedding example built with find_package(Kiv).
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
 #include <filesystem>
-#include <memory>
 
-#include "tests/support/run_program.h"
-#include "tests/support/temp_dir.h"
+#include "tests/ecosystem/outside_build.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 const char kGenerating[] = "Generating Kiv app spec app";
-
-bool Exists(const std::string& path) {
-  std::error_code ignored;
-  return !path.empty() && fs::exists(path, ignored);
-}
-
-std::string Shown(const ProgramResult& result) {
-  return "status " + std::to_string(result.status) + "\n" + result.out +
-         result.err;
-}
 
 // An outside project: a static library whose app spec includes one file and
 // imports one module, both found through INCLUDE_DIRS.
@@ -34,8 +23,7 @@ void WriteOutsideProject(const TempDir& dir) {
             "project(Outside LANGUAGES C)\n"
             "find_package(Kiv 1.3 REQUIRED)\n"
             "add_library(appspec STATIC uses_spec.c)\n"
-            "kiv_add_app_spec(appspec specs/app.kivs INCLUDE_DIRS specs/common)\n"
-            "target_link_libraries(appspec PRIVATE Kiv::interface)\n");
+            "kiv_add_app_spec(appspec specs/app.kivs INCLUDE_DIRS specs/common)\n");
   dir.Write("project/uses_spec.c",
             "#include \"app.h\"\n"
             "int AppSymbol(void) { return KIV_APP_app_SYM_limit; }\n");
@@ -45,77 +33,221 @@ void WriteOutsideProject(const TempDir& dir) {
   dir.Write("project/specs/common/io.kivs", "def send(*bytes) = IoSend\n");
 }
 
-class PackageTest : public testing::Test {
- protected:
-  void SetUp() override {
-    if (!Exists(KIV_CMAKE_COMMAND)) GTEST_SKIP() << "cmake is not available";
-    for (const std::string component : {"", "standins"}) {
-      std::vector<std::string> args = {"--install", KIV_BUILD_DIR, "--prefix",
-                                       prefix_.path()};
-      if (!component.empty()) args.insert(args.end(), {"--component", component});
-      const ProgramResult installed = RunProgram(KIV_CMAKE_COMMAND, args);
-      ASSERT_EQ(installed.status, 0) << Shown(installed);
-    }
+// Files of a prefix, with the build type's name in the exported targets'
+// file names replaced by CONFIG, and a library's suffix (static or shared,
+// as the build made them) by LIB.
+std::vector<std::string> PrefixFiles(const TempDir& prefix) {
+  std::vector<std::string> files = prefix.Files();
+  for (std::string& file : files) {
+    for (const std::string start :
+         {"lib/cmake/Kiv/KivTargets-", "lib/cmake/Kiv/KivStandinTargets-"})
+      if (file.compare(0, start.size(), start) == 0) file = start + "CONFIG.cmake";
+    const size_t dot = file.rfind('.');
+    if (file.compare(0, 17, "lib/kiv-standins/") == 0 && dot != std::string::npos)
+      file = file.substr(0, dot) + ".LIB";
   }
-
-  // The generators this machine can build with: Ninja and make.
-  static std::vector<std::pair<std::string, std::string>> Generators() {
-    std::vector<std::pair<std::string, std::string>> generators;
-    if (Exists(KIV_NINJA_PROGRAM)) generators.push_back({"Ninja", KIV_NINJA_PROGRAM});
-    if (Exists(KIV_MAKE_PROGRAM))
-      generators.push_back({"Unix Makefiles", KIV_MAKE_PROGRAM});
-    return generators;
-  }
-
-  ProgramResult Configure(const std::string& source, const std::string& build,
-                          const std::pair<std::string, std::string>& generator) {
-    const std::string flags = KIV_OUTSIDE_FLAGS;
-    return RunProgram(
-        KIV_CMAKE_COMMAND,
-        {"-S", source, "-B", build, "-G", generator.first,
-         "-DCMAKE_MAKE_PROGRAM=" + generator.second,
-         "-DCMAKE_PREFIX_PATH=" + prefix_.path(),
-         "-DCMAKE_C_COMPILER=" KIV_C_COMPILER,
-         "-DCMAKE_CXX_COMPILER=" KIV_CXX_COMPILER, "-DCMAKE_C_FLAGS=" + flags,
-         "-DCMAKE_CXX_FLAGS=" + flags, "-DCMAKE_EXE_LINKER_FLAGS=" + flags});
-  }
-
-  ProgramResult Build(const std::string& build) {
-    return RunProgram(KIV_CMAKE_COMMAND, {"--build", build, "-j", "2"});
-  }
-
-  TempDir prefix_;
-};
-
-// Makes the file newer than everything built so far. The file system's
-// clock may not have moved since the last output was written, so this waits
-// for a fresh file's time to pass the newest output's first.
-void Touch(const TempDir& dir, const std::string& relative,
-           const std::string& newestOutput) {
-  const fs::file_time_type built = fs::last_write_time(dir.Path(newestOutput));
-  for (;;) {
-    dir.Write("clock-probe", "");
-    if (fs::last_write_time(dir.Path("clock-probe")) > built) break;
-  }
-  fs::last_write_time(dir.Path(relative), fs::last_write_time(dir.Path("clock-probe")));
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
-TEST_F(PackageTest, InstallsProgramsHeadersPagesAndPackage) {
-  for (const char* file :
-       {"bin/kivg", "bin/kivs", "bin/kivinfo", "include/kiv.h", "include/kivd.h",
-        "share/man/man1/kivg.1", "share/man/man1/kivs.1",
-        "share/man/man1/kivinfo.1", "lib/cmake/Kiv/KivConfig.cmake",
-        "lib/cmake/Kiv/KivAppSpec.cmake", "libexec/kiv-standins/kivc"})
-    EXPECT_TRUE(prefix_.Exists(file)) << file;
-  // kivc is a stand-in: it stays off the program path.
-  EXPECT_FALSE(prefix_.Exists("bin/kivc"));
-  const ProgramResult version = RunProgram(prefix_.Path("bin/kivg"), {"-v"});
+TEST(Package, PlainInstallAndComponentShareOnePrefix) {
+  TempDir prefix;
+  ProgramResult installed = Install(prefix.path(), {});
+  ASSERT_EQ(installed.status, 0) << Shown(installed);
+  const std::vector<std::string> plain = {
+      "bin/kivg", "bin/kivinfo", "bin/kivs", "include/kiv.h", "include/kivd.h",
+      "lib/cmake/Kiv/KivAppSpec.cmake", "lib/cmake/Kiv/KivAppSpecDepfile.cmake",
+      "lib/cmake/Kiv/KivConfig.cmake", "lib/cmake/Kiv/KivConfigVersion.cmake",
+      "lib/cmake/Kiv/KivTargets-CONFIG.cmake", "lib/cmake/Kiv/KivTargets.cmake",
+      "share/doc/Kiv/generated-files.md", "share/doc/Kiv/spec-language.md",
+      "share/man/man1/kivg.1", "share/man/man1/kivinfo.1",
+      "share/man/man1/kivs.1", "share/pkgconfig/kiv.pc"};
+  EXPECT_EQ(PrefixFiles(prefix), plain);
+  const ProgramResult version = RunProgram(prefix.Path("bin/kivg"), {"-v"});
   EXPECT_EQ(version.out, "Kiv generator version 1.3.1.0\n");
+
+  installed = Install(prefix.path(), {"standins"});
+  ASSERT_EQ(installed.status, 0) << Shown(installed);
+  std::vector<std::string> both = plain;
+  both.insert(both.end(), {"lib/cmake/Kiv/KivStandinTargets-CONFIG.cmake",
+                           "lib/cmake/Kiv/KivStandinTargets.cmake",
+                           "lib/kiv-standins/libkiv_standin_engine.LIB",
+                           "lib/kiv-standins/libkiv_standin_sourceinfo.LIB",
+                           "libexec/kiv-standins/kivc"});
+  std::sort(both.begin(), both.end());
+  EXPECT_EQ(PrefixFiles(prefix), both);
 }
 
-TEST_F(PackageTest, SpecIsRegeneratedOnlyWhenASourceChanges) {
+// find_package with a version or range against the installed 1.3.1: any
+// 1.x up to 1.3.1 is compatible, as is a range that holds 1.3.1.
+TEST(Package, VersionRequestsFollowTheMajorVersion) {
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  const struct {
+    const char* request;
+    bool found;
+  } cases[] = {{"1", true},         {"1.0", true},        {"1.3.1", true},
+               {"1.3.2", false},    {"1.4", false},       {"2.0", false},
+               {"0.9", false},      {"1.0...<2", true},   {"1.3...1.3.1", true},
+               {"1.0...1.2", false}, {"1.4...<3", false}, {"0.1...<1.3", false}};
+  std::string lists =
+      "cmake_minimum_required(VERSION 3.20)\nproject(Versions NONE)\n";
+  for (const auto& c : cases)
+    lists += std::string("find_package(Kiv ") + c.request +
+             " QUIET)\nmessage(STATUS \"" + c.request +
+             " ${Kiv_FOUND}\")\nunset(Kiv_DIR CACHE)\n";
+  TempDir dir;
+  dir.Write("project/CMakeLists.txt", lists);
+  const ProgramResult configured =
+      Configure(dir.Path("project"), dir.Path("build"), generators.front());
+  ASSERT_EQ(configured.status, 0) << Shown(configured);
+  for (const auto& c : cases) {
+    const std::string line = std::string("-- ") + c.request + " " +
+                             (c.found ? "1" : "0") + "\n";
+    EXPECT_NE(configured.out.find(line), std::string::npos)
+        << c.request << "\n" << configured.out;
+  }
+}
+
+TEST(Package, MissingComponentSaysWhy) {
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  TempDir prefix;
+  const ProgramResult installed = Install(prefix.path(), {});
+  ASSERT_EQ(installed.status, 0) << Shown(installed);
+  const struct {
+    const char* components;
+    const char* message;
+  } cases[] = {
+      {"standins", "Kiv 1.3.1: The component 'standins' is not installed in "},
+      {"bogus", "Kiv 1.3.1: There is no component 'bogus'; the only component is "
+                "'standins'."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.components);
+    TempDir dir;
+    dir.Write("project/CMakeLists.txt",
+              std::string("cmake_minimum_required(VERSION 3.20)\n"
+                          "project(Components NONE)\n"
+                          "find_package(Kiv REQUIRED COMPONENTS ") +
+                  c.components + ")\n");
+    const ProgramResult configured = Configure(
+        dir.Path("project"), dir.Path("build"), generators.front(), prefix.path());
+    EXPECT_NE(configured.status, 0);
+    EXPECT_NE(OneLine(configured.err).find(c.message), std::string::npos)
+        << configured.err;
+  }
+}
+
+// A make build without CMake takes the generator and the include directory
+// from the pkg-config file.
+TEST(Package, PkgConfigServesABuildWithoutCMake) {
+  if (!Exists(KIV_PKG_CONFIG_PROGRAM) || !Exists(KIV_MAKE_PROGRAM))
+    GTEST_SKIP() << "pkg-config or make is not available";
+  ASSERT_FALSE(InstalledPrefix().empty());
+  RunOptions options;
+  options.env = {{"PKG_CONFIG_PATH", InstalledPrefix() + "/share/pkgconfig"}};
+  const ProgramResult version =
+      RunProgram(KIV_PKG_CONFIG_PROGRAM, {"--modversion", "kiv"}, options);
+  EXPECT_EQ(version.out, "1.3.1\n") << version.err;
+
+  TempDir dir;
+  dir.Write("app.kivs", "limit = 3\ndef run(mode=1) = AppRun\n");
+  dir.Write("uses_spec.c",
+            "#include \"app.h\"\n"
+            "int AppSymbol(void) { return KIV_APP_app_SYM_limit; }\n");
+  dir.Write("Makefile",
+            "KIVG := $(shell pkg-config --variable=kivg kiv)\n"
+            "CFLAGS += $(shell pkg-config --cflags kiv)\n"
+            "all: uses_spec.o app.o\n"
+            "uses_spec.o: app.h\n"
+            "app.kivec app.h app.c: app.kivs\n"
+            "\t$(KIVG) -q app.kivs\n");
+  options.workDir = dir.path();
+  const ProgramResult built =
+      RunProgram(KIV_MAKE_PROGRAM, {"CC=" KIV_C_COMPILER}, options);
+  ASSERT_EQ(built.status, 0) << Shown(built);
+  EXPECT_TRUE(dir.Exists("app.o"));
+  EXPECT_NE(built.out.find(InstalledPrefix()), std::string::npos) << built.out;
+}
+
+// cpack -G DEB packs the plain install under /usr; the package installs
+// into an empty root with dpkg and its kivg runs from there.
+TEST(Package, DebianPackageInstallsAndRuns) {
+  if (!Exists(KIV_DPKG_PROGRAM) || !Exists(KIV_CPACK_COMMAND))
+    GTEST_SKIP() << "cpack or dpkg is not available";
+  TempDir dir;
+  const ProgramResult packed =
+      RunProgram(KIV_CPACK_COMMAND, {"-G", "DEB", "--config",
+                                     std::string(KIV_BUILD_DIR) + "/CPackConfig.cmake",
+                                     "-B", dir.Path("packages")});
+  ASSERT_EQ(packed.status, 0) << Shown(packed);
+  const std::string package = dir.Path("packages/kiv_1.3.1_amd64.deb");
+  ASSERT_TRUE(dir.Exists("packages/kiv_1.3.1_amd64.deb")) << packed.out;
+
+  const ProgramResult fields =
+      RunProgram(KIV_DPKG_PROGRAM, {"--field", package, "Package", "Version", "Depends"});
+  EXPECT_EQ(fields.out.find("Package: kiv\nVersion: 1.3.1\nDepends: "), 0u)
+      << fields.out;
+  EXPECT_NE(fields.out.find("libc6"), std::string::npos) << fields.out;
+
+  for (const char* place : {"root/var/lib/dpkg/info", "root/var/lib/dpkg/updates"})
+    dir.MakeDir(place);
+  dir.Write("root/var/lib/dpkg/status", "");
+  const ProgramResult unpacked = RunProgram(
+      KIV_DPKG_PROGRAM, {"--root=" + dir.Path("root"), "--force-depends",
+                         "--force-not-root", "--log=" + dir.Path("dpkg.log"),
+                         "--install", package});
+  ASSERT_EQ(unpacked.status, 0) << Shown(unpacked);
+  const ProgramResult version = RunProgram(dir.Path("root/usr/bin/kivg"), {"-v"});
+  EXPECT_EQ(version.out, "Kiv generator version 1.3.1.0\n");
+  for (const char* file :
+       {"root/usr/bin/kivs", "root/usr/bin/kivinfo", "root/usr/include/kiv.h",
+        "root/usr/lib/cmake/Kiv/KivConfig.cmake",
+        "root/usr/share/pkgconfig/kiv.pc", "root/usr/share/man/man1/kivg.1"})
+    EXPECT_TRUE(dir.Exists(file)) << file;
+  EXPECT_FALSE(dir.Exists("root/usr/libexec/kiv-standins/kivc"));
+}
+
+// The source tree used through add_subdirectory by another project: the
+// package's target names, no tests or GoogleTest unless asked for, and the
+// parent's build type left alone.
+TEST(Package, SubprojectUsesThePackageNames) {
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  TempDir dir;
+  dir.Write("project/CMakeLists.txt",
+            "cmake_minimum_required(VERSION 3.20)\n"
+            "project(Parent LANGUAGES C CXX)\n"
+            "add_subdirectory(" KIV_SOURCE_DIR " kiv)\n"
+            "foreach(target Kiv::kivg Kiv::interface Kiv::standin_engine)\n"
+            "  if(NOT TARGET ${target})\n"
+            "    message(FATAL_ERROR \"${target} is missing\")\n"
+            "  endif()\n"
+            "endforeach()\n"
+            "add_library(appspec STATIC uses_spec.c)\n"
+            "kiv_add_app_spec(appspec app.kivs)\n"
+            "message(STATUS \"build type '${CMAKE_BUILD_TYPE}'\")\n");
+  dir.Write("project/app.kivs", "limit = 3\n");
+  dir.Write("project/uses_spec.c", "#include \"app.h\"\n");
+  ProgramResult configured =
+      Configure(dir.Path("project"), dir.Path("build"), generators.front());
+  ASSERT_EQ(configured.status, 0) << Shown(configured);
+  EXPECT_NE(configured.out.find("-- build type ''\n"), std::string::npos)
+      << configured.out;
+  EXPECT_FALSE(dir.Exists("build/kiv/tests"));
+  EXPECT_EQ(dir.Read("build/CMakeCache.txt").find("GTest_DIR"), std::string::npos);
+
+  configured = Configure(dir.Path("project"), dir.Path("build"),
+                         generators.front(), InstalledPrefix(),
+                         {"-DKIV_BUILD_TESTS=ON"});
+  ASSERT_EQ(configured.status, 0) << Shown(configured);
+  EXPECT_TRUE(dir.Exists("build/kiv/tests"));
+}
+
+TEST(Package, SpecIsRegeneratedOnlyWhenASourceChanges) {
   for (const auto& generator : Generators()) {
-    SCOPED_TRACE(generator.first);
+    SCOPED_TRACE(generator.name);
     TempDir dir;
     WriteOutsideProject(dir);
     const ProgramResult configured =
@@ -133,7 +265,7 @@ TEST_F(PackageTest, SpecIsRegeneratedOnlyWhenASourceChanges) {
          {"project/specs/common/settings.kivs", "project/specs/common/io.kivs",
           "project/specs/app.kivs"}) {
       SCOPED_TRACE(changed);
-      Touch(dir, changed, "build/app.c");
+      MakeNewer(dir, changed, "build/app.c");
       built = Build(dir.Path("build"));
       ASSERT_EQ(built.status, 0) << Shown(built);
       EXPECT_NE(built.out.find(kGenerating), std::string::npos) << built.out;
@@ -143,14 +275,14 @@ TEST_F(PackageTest, SpecIsRegeneratedOnlyWhenASourceChanges) {
       ASSERT_EQ(built.status, 0) << Shown(built);
       EXPECT_EQ(built.out.find(kGenerating), std::string::npos) << built.out;
       EXPECT_EQ(fs::last_write_time(dir.Path("build/app.c")), generated);
-      if (generator.first == "Ninja") {
+      if (generator.name == "Ninja") {
         EXPECT_EQ(built.out, "ninja: no work to do.\n");
       }
     }
   }
 }
 
-TEST_F(PackageTest, EmbeddingExampleBuildsAndRuns) {
+TEST(Package, EmbeddingExampleBuildsAndRuns) {
   const auto generators = Generators();
   ASSERT_FALSE(generators.empty());
   TempDir dir;

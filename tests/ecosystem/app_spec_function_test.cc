@@ -1,0 +1,222 @@
+// kiv_add_app_spec as outside projects use it through find_package(Kiv):
+// the README's project as written, targets in other directories, one spec
+// in several targets, and rebuilds after edits, with Ninja and make.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/ecosystem/outside_build.h"
+
+namespace {
+
+const char kGenerating[] = "Generating Kiv app spec app";
+
+// The spec and C code every project here shares: app.kivs includes
+// specs/settings.kivs through INCLUDE_DIRS, and uses_spec.c reads the
+// generated header.
+void WriteSpecFiles(const TempDir& dir) {
+  dir.Write("project/app.kivs", "include settings\ndef run(mode=1) = AppRun\n");
+  dir.Write("project/specs/settings.kivs", "limit = 3\n");
+  dir.Write("project/uses_spec.c",
+            "#include \"app.h\"\n"
+            "int AppSymbol(void) { return KIV_APP_app_SYM_limit; }\n");
+}
+
+// The indented block of README.md that starts with the line given.
+std::string ReadmeBlock(const std::string& firstLine) {
+  std::ifstream in(SourcePath("README.md"));
+  std::string line, block;
+  bool inBlock = false;
+  while (std::getline(in, line)) {
+    if (!inBlock && line == "    " + firstLine) inBlock = true;
+    if (!inBlock) continue;
+    if (line.compare(0, 4, "    ") != 0) break;
+    block += line.substr(4) + "\n";
+  }
+  return block;
+}
+
+TEST(AppSpecFunction, ReadmeProjectBuildsAsWritten) {
+  const std::string lists = ReadmeBlock("cmake_minimum_required(VERSION 3.20)");
+  ASSERT_NE(lists.find("kiv_add_app_spec(myapp app.kivs"), std::string::npos)
+      << lists;
+  for (const Generator& generator : Generators()) {
+    SCOPED_TRACE(generator.name);
+    TempDir dir;
+    WriteSpecFiles(dir);
+    dir.Write("project/CMakeLists.txt", lists);
+    dir.Write("project/main.c",
+              "#include <stdio.h>\n"
+              "#include \"app.h\"\n"
+              "int main(void) {\n"
+              "  printf(\"%d %d\\n\", KIV_APP_app_SYM_limit >= 64,\n"
+              "         KivAppSpec_app.dispatch != 0);\n"
+              "  return 0;\n"
+              "}\n");
+    dir.Write("project/app_functions.c",
+              "#include \"app.h\"\n"
+              "KivRunResult AppRun(KivEngine *engine, KivDataEntry *mode,\n"
+              "                    KivDataEntry **returnValue) {\n"
+              "  (void)engine; (void)mode; (void)returnValue;\n"
+              "  return KivRunResult_OK;\n"
+              "}\n");
+    const ProgramResult configured =
+        Configure(dir.Path("project"), dir.Path("build"), generator);
+    ASSERT_EQ(configured.status, 0) << Shown(configured);
+    const ProgramResult built = Build(dir.Path("build"));
+    ASSERT_EQ(built.status, 0) << Shown(built);
+    const ProgramResult run = RunProgram(dir.Path("build/myapp"), {});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "1 1\n");
+  }
+}
+
+TEST(AppSpecFunction, ProjectWithoutCIsToldAtConfigureTime) {
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  TempDir dir;
+  WriteSpecFiles(dir);
+  dir.Write("project/CMakeLists.txt",
+            "cmake_minimum_required(VERSION 3.20)\n"
+            "project(CxxOnly LANGUAGES CXX)\n"
+            "find_package(Kiv REQUIRED)\n"
+            "add_library(appspec STATIC uses.cc)\n"
+            "kiv_add_app_spec(appspec app.kivs INCLUDE_DIRS specs)\n");
+  dir.Write("project/uses.cc", "int Unused() { return 0; }\n");
+  const ProgramResult configured =
+      Configure(dir.Path("project"), dir.Path("build"), generators.front());
+  EXPECT_NE(configured.status, 0);
+  EXPECT_NE(OneLine(configured.err).find("kiv_add_app_spec: kivg generates C code, but C is "
+                                "not enabled in this project."),
+            std::string::npos)
+      << configured.err;
+}
+
+// The target is made at the top, the spec is added to it in a
+// subdirectory: the rule must still run before the target compiles.
+TEST(AppSpecFunction, CallFromAnotherDirectoryThanTheTarget) {
+  for (const Generator& generator : Generators()) {
+    SCOPED_TRACE(generator.name);
+    TempDir dir;
+    WriteSpecFiles(dir);
+    dir.Write("project/CMakeLists.txt",
+              "cmake_minimum_required(VERSION 3.20)\n"
+              "project(Subdirectory LANGUAGES C)\n"
+              "find_package(Kiv REQUIRED)\n"
+              "add_library(appspec STATIC uses_spec.c)\n"
+              "add_subdirectory(generated)\n");
+    dir.Write("project/generated/CMakeLists.txt",
+              "kiv_add_app_spec(appspec ../app.kivs INCLUDE_DIRS ../specs)\n");
+    const ProgramResult configured =
+        Configure(dir.Path("project"), dir.Path("build"), generator);
+    ASSERT_EQ(configured.status, 0) << Shown(configured);
+    const ProgramResult built = Build(dir.Path("build"));
+    ASSERT_EQ(built.status, 0) << Shown(built);
+    EXPECT_EQ(Count(built.out, kGenerating), 1u) << built.out;
+    EXPECT_TRUE(dir.Exists("build/generated/app.c"));
+  }
+}
+
+// Two libraries compile one spec's code; each build runs kivg once, also
+// with two jobs. The second call hands back the generated files.
+TEST(AppSpecFunction, OneSpecInTwoTargetsRunsKivgOnce) {
+  for (const Generator& generator : Generators()) {
+    SCOPED_TRACE(generator.name);
+    TempDir dir;
+    WriteSpecFiles(dir);
+    dir.Write("project/CMakeLists.txt",
+              "cmake_minimum_required(VERSION 3.20)\n"
+              "project(TwoTargets LANGUAGES C)\n"
+              "find_package(Kiv REQUIRED)\n"
+              "add_library(one STATIC uses_spec.c)\n"
+              "add_library(two STATIC uses_spec.c)\n"
+              "kiv_add_app_spec(one app.kivs INCLUDE_DIRS specs)\n"
+              "kiv_add_app_spec(two app.kivs INCLUDE_DIRS specs OUT_VAR files)\n"
+              "message(STATUS \"files: ${files}\")\n");
+    const ProgramResult configured =
+        Configure(dir.Path("project"), dir.Path("build"), generator);
+    ASSERT_EQ(configured.status, 0) << Shown(configured);
+    const std::string build = dir.Path("build");
+    EXPECT_NE(configured.out.find("-- files: " + build + "/app.kivec;" + build +
+                                  "/app.h;" + build + "/app.c\n"),
+              std::string::npos)
+        << configured.out;
+
+    ProgramResult built = Build(build);
+    ASSERT_EQ(built.status, 0) << Shown(built);
+    EXPECT_EQ(Count(built.out, kGenerating), 1u) << built.out;
+    MakeNewer(dir, "project/specs/settings.kivs", "build/app.c");
+    built = Build(build);
+    ASSERT_EQ(built.status, 0) << Shown(built);
+    EXPECT_EQ(Count(built.out, kGenerating), 1u) << built.out;
+  }
+}
+
+TEST(AppSpecFunction, SecondCallWithOtherOptionsIsRefused) {
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  TempDir dir;
+  WriteSpecFiles(dir);
+  dir.Write("project/CMakeLists.txt",
+            "cmake_minimum_required(VERSION 3.20)\n"
+            "project(Conflict LANGUAGES C)\n"
+            "find_package(Kiv REQUIRED)\n"
+            "add_library(one STATIC uses_spec.c)\n"
+            "add_library(two STATIC uses_spec.c)\n"
+            "kiv_add_app_spec(one app.kivs INCLUDE_DIRS specs)\n"
+            "kiv_add_app_spec(two app.kivs)\n");
+  const ProgramResult configured =
+      Configure(dir.Path("project"), dir.Path("build"), generators.front());
+  EXPECT_NE(configured.status, 0);
+  EXPECT_NE(OneLine(configured.err).find("kiv_add_app_spec: " + dir.Path("build") +
+                                "/app.c is already generated by an earlier call"),
+            std::string::npos)
+      << configured.err;
+  EXPECT_EQ(configured.err.find("already has a custom rule"), std::string::npos)
+      << configured.err;
+}
+
+// A comment changes no generated code: kivg runs again, nothing is
+// compiled or linked, and the build after that has nothing to do.
+TEST(AppSpecFunction, CommentOnlyEditRecompilesNothing) {
+  for (const Generator& generator : Generators()) {
+    SCOPED_TRACE(generator.name);
+    TempDir dir;
+    WriteSpecFiles(dir);
+    dir.Write("project/CMakeLists.txt",
+              "cmake_minimum_required(VERSION 3.20)\n"
+              "project(CommentEdit LANGUAGES C)\n"
+              "find_package(Kiv REQUIRED)\n"
+              "add_library(appspec STATIC uses_spec.c)\n"
+              "kiv_add_app_spec(appspec app.kivs INCLUDE_DIRS specs)\n");
+    const ProgramResult configured =
+        Configure(dir.Path("project"), dir.Path("build"), generator);
+    ASSERT_EQ(configured.status, 0) << Shown(configured);
+    ProgramResult built = Build(dir.Path("build"));
+    ASSERT_EQ(built.status, 0) << Shown(built);
+
+    for (const char* edited : {"project/app.kivs", "project/specs/settings.kivs"}) {
+      SCOPED_TRACE(edited);
+      dir.Write(edited, dir.Read(edited) + "# a comment\n");
+      MakeNewer(dir, edited, "build/app.c");
+      built = Build(dir.Path("build"));
+      ASSERT_EQ(built.status, 0) << Shown(built);
+      EXPECT_EQ(Count(built.out, kGenerating), 1u) << built.out;
+      EXPECT_EQ(Count(built.out, "Building"), 0u) << built.out;
+      EXPECT_EQ(Count(built.out, "Linking"), 0u) << built.out;
+
+      built = Build(dir.Path("build"));
+      ASSERT_EQ(built.status, 0) << Shown(built);
+      if (generator.name == "Ninja") {
+        EXPECT_EQ(built.out, "ninja: no work to do.\n");
+      } else {
+        EXPECT_EQ(Count(built.out, kGenerating), 0u) << built.out;
+        EXPECT_EQ(Count(built.out, "Building"), 0u) << built.out;
+        EXPECT_EQ(Count(built.out, "Linking"), 0u) << built.out;
+      }
+    }
+  }
+}
+
+}  // namespace

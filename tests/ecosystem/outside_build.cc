@@ -1,0 +1,97 @@
+#include "tests/ecosystem/outside_build.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+std::vector<Generator> Generators() {
+  std::vector<Generator> generators;
+  if (Exists(KIV_NINJA_PROGRAM)) generators.push_back({"Ninja", KIV_NINJA_PROGRAM});
+  if (Exists(KIV_MAKE_PROGRAM)) generators.push_back({"Unix Makefiles", KIV_MAKE_PROGRAM});
+  return generators;
+}
+
+ProgramResult Install(const std::string& prefix,
+                      const std::vector<std::string>& components) {
+  std::vector<std::string> args = {"--install", KIV_BUILD_DIR, "--prefix", prefix};
+  ProgramResult result = RunProgram(KIV_CMAKE_COMMAND, args);
+  for (const std::string& component : components) {
+    if (result.status != 0) break;
+    std::vector<std::string> withComponent = args;
+    withComponent.insert(withComponent.end(), {"--component", component});
+    result = RunProgram(KIV_CMAKE_COMMAND, withComponent);
+  }
+  return result;
+}
+
+const std::string& InstalledPrefix() {
+  // Shared by every test of the program and removed at exit. A failed
+  // install leaves an empty path, so that the tests fail at once instead
+  // of configuring against nothing.
+  static const std::unique_ptr<TempDir> dir = std::make_unique<TempDir>();
+  static const std::string prefix = [] {
+    const ProgramResult installed = Install(dir->path(), {"standins"});
+    return installed.status == 0 ? dir->path() : std::string();
+  }();
+  return prefix;
+}
+
+ProgramResult Configure(const std::string& source, const std::string& build,
+                        const Generator& generator, const std::string& prefix,
+                        const std::vector<std::string>& extraArgs) {
+  if (prefix.empty()) return {1, "", "the toolchain could not be installed\n"};
+  const std::string flags = KIV_OUTSIDE_FLAGS;
+  std::vector<std::string> args = {
+      "-S", source, "-B", build, "-G", generator.name,
+      "-DCMAKE_MAKE_PROGRAM=" + generator.program,
+      "-DCMAKE_PREFIX_PATH=" + prefix,
+      "-DCMAKE_C_COMPILER=" KIV_C_COMPILER,
+      "-DCMAKE_CXX_COMPILER=" KIV_CXX_COMPILER, "-DCMAKE_C_FLAGS=" + flags,
+      "-DCMAKE_CXX_FLAGS=" + flags, "-DCMAKE_EXE_LINKER_FLAGS=" + flags};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  return RunProgram(KIV_CMAKE_COMMAND, args);
+}
+
+ProgramResult Build(const std::string& build) {
+  return RunProgram(KIV_CMAKE_COMMAND, {"--build", build, "-j", "2"});
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ignored;
+  return !path.empty() && fs::exists(path, ignored);
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos;
+       at = text.find(part, at + part.size()))
+    ++count;
+  return count;
+}
+
+std::string Shown(const ProgramResult& result) {
+  return "status " + std::to_string(result.status) + "\n" + result.out +
+         result.err;
+}
+
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') c = ' ';
+    if (c == ' ' && !line.empty() && line.back() == ' ') continue;
+    line += c;
+  }
+  return line;
+}
+
+void MakeNewer(const TempDir& dir, const std::string& relative,
+               const std::string& newestOutput) {
+  const fs::file_time_type built = fs::last_write_time(dir.Path(newestOutput));
+  for (;;) {
+    dir.Write("clock-probe", "");
+    if (fs::last_write_time(dir.Path("clock-probe")) > built) break;
+  }
+  fs::last_write_time(dir.Path(relative), fs::last_write_time(dir.Path("clock-probe")));
+}

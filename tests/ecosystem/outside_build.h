@@ -1,0 +1,49 @@
+// Outside projects built against this build's toolchain as a user would:
+// the toolchain is installed once per test program into a scratch prefix,
+// then projects are configured with find_package(Kiv) and built with the
+// Ninja and make generators.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/run_program.h"
+#include "tests/support/temp_dir.h"
+
+struct Generator {
+  std::string name;     // as cmake -G takes it
+  std::string program;  // the build tool
+};
+
+// The generators this machine can build with: Ninja and make.
+std::vector<Generator> Generators();
+
+// The prefix holding the plain install and the "standins" component.
+const std::string& InstalledPrefix();
+
+// Installs this build into prefix: the plain install, then each component.
+ProgramResult Install(const std::string& prefix,
+                      const std::vector<std::string>& components);
+
+// cmake -S source -B build with the generator and the compilers of this
+// build, finding the package in prefix.
+ProgramResult Configure(const std::string& source, const std::string& build,
+                        const Generator& generator,
+                        const std::string& prefix = InstalledPrefix(),
+                        const std::vector<std::string>& extraArgs = {});
+
+// cmake --build build -j 2.
+ProgramResult Build(const std::string& build);
+
+bool Exists(const std::string& path);
+size_t Count(const std::string& text, const std::string& part);
+std::string Shown(const ProgramResult& result);
+// The text with line breaks taken out and runs of blanks made one, as cmake's
+// messages are compared: it wraps them to its own width.
+std::string OneLine(const std::string& text);
+
+// Makes the file newer than newestOutput. The file system's clock may not
+// have moved since that output was written, so this waits for a fresh
+// file's time to pass it first.
+void MakeNewer(const TempDir& dir, const std::string& relative,
+               const std::string& newestOutput);
