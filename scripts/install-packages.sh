@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing the toolchain needs, on a Debian
 # machine, when it is missing: CMake, Ninja, C and C++ compilers, the lemon
-# parser generator, GoogleTest and Google Benchmark.
+# parser generator, GoogleTest and Google Benchmark, and for the tests that
+# build outside projects and packages: make, pkg-config, dpkg-shlibdeps and
+# file (both used by cpack -G DEB).
 set -euo pipefail
 
 missing=()
@@ -16,6 +18,10 @@ command -v lemon >/dev/null || missing+=(lemon)
   missing+=(libgtest-dev libgmock-dev)
 [ -n "$(find /usr/lib /usr/local/lib -name benchmarkConfig.cmake 2>/dev/null | head -1)" ] ||
   missing+=(libbenchmark-dev)
+command -v make >/dev/null || missing+=(make)
+command -v pkg-config >/dev/null || missing+=(pkgconf)
+command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
+command -v file >/dev/null || missing+=(file)
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
