@@ -219,4 +219,35 @@ TEST(AppSpecFunction, CommentOnlyEditRecompilesNothing) {
   }
 }
 
+// After each kivg run the dependency file is made to name itself as the
+// target, escaped as kivg escapes paths, whatever the build directory's
+// name holds; everything after the targets stays as kivg wrote it.
+TEST(AppSpecFunction, DependencyFileNamesItselfAsTarget) {
+  const struct {
+    const char* directory;
+    const char* escaped;
+  } cases[] = {{"plain", "plain"},
+               {"with space", "with\\ space"},
+               {"hash#dollar$", "hash\\#dollar$$"},
+               {"back\\ slash", "back\\\\\\ slash"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.directory);
+    TempDir dir;
+    const std::string out = dir.Path(c.directory);
+    const std::string escaped = dir.path() + "/" + c.escaped;
+    const std::string prerequisites = " /src/app.kivs \\\n /src/a\\ b.kivs\n";
+    dir.Write(std::string(c.directory) + "/app.kivs.d",
+              escaped + "/app.kivec " + escaped + "/app.h " + escaped +
+                  "/app.c:" + prerequisites);
+    const ProgramResult run = RunProgram(
+        KIV_CMAKE_COMMAND,
+        {"-DDEPFILE=" + out + "/app.kivs.d",
+         "-DOUTPUTS=" + out + "/app.kivec;" + out + "/app.h;" + out + "/app.c",
+         "-P", SourcePath("cmake/KivAppSpecDepfile.cmake")});
+    ASSERT_EQ(run.status, 0) << Shown(run);
+    EXPECT_EQ(dir.Read(std::string(c.directory) + "/app.kivs.d"),
+              escaped + "/app.kivs.d:" + prerequisites);
+  }
+}
+
 }  // namespace
