@@ -38,8 +38,8 @@ struct OpenAttempt {
 
 // A directory opens fine but is no executable: it counts as an open that
 // failed, so the name with the suffix is tried next. A FIFO or device is
-// read as it comes; opening it never waits for a writer.
-OpenAttempt OpenForReading(const std::string& name) {
+// read as it comes, like a pipe; opening it never waits for a writer.
+OpenAttempt TryOpen(const std::string& name) {
   OpenAttempt attempt;
   attempt.name = name;
   struct stat status {};
@@ -65,9 +65,9 @@ OpenAttempt OpenForReading(const std::string& name) {
 // first attempt that failed for a reason other than a missing file, so an
 // unreadable executable is not reported as missing under another name.
 OpenAttempt OpenScript(const std::string& script) {
-  OpenAttempt plain = OpenForReading(script);
+  OpenAttempt plain = TryOpen(script);
   if (plain.file != nullptr) return plain;
-  OpenAttempt suffixed = OpenForReading(script + kScriptSuffix);
+  OpenAttempt suffixed = TryOpen(script + kScriptSuffix);
   if (suffixed.file != nullptr) return suffixed;
   if (plain.error != ENOENT) return plain;
   return suffixed;
