@@ -15,7 +15,10 @@ int main(int argc, char** argv) {
   // and the report names the first write that failed, midway or at the end.
   cli::DescriptorOutputBuffer outputBuffer(STDOUT_FILENO);
   std::ostream out(&outputBuffer);
+  // As with cout, answers come out before a message that follows them.
+  std::cerr.tie(&out);
   int status = RunInfoUtility(argc, argv, out, std::cerr);
+  std::cerr.tie(nullptr);  // out ends with main, cerr lives on
   if (!outputBuffer.Flush()) {
     std::cerr << "Error writing standard output: "
               << std::strerror(outputBuffer.error()) << '\n';

@@ -138,6 +138,31 @@ TEST_F(KivinfoTest, AnswersFromSourceInfo) {
   });
 }
 
+// Answers and messages sent to one file come out in the order of the
+// options, as a user reading both on a terminal sees them.
+TEST_F(KivinfoTest, AnswersAndMessagesKeepTheirOrder) {
+  const struct {
+    std::string args;
+    std::string both;
+  } rows[] = {
+      {"-e 7 -e x", "Run error 7 (0x07): " + RunText(7) +
+                        "\nInvalid value for -e: x\n"},
+      {"-e 1 -l -e 12", "Run error 1 (0x01): " + RunText(1) +
+                            "\n-l option ignored in absence of source info "
+                            "file\nRun error 12 (0x0C): " +
+                            RunText(12) + "\n"},
+  };
+  for (const auto& row : rows) {
+    RunOptions options;
+    options.workDir = dir_.path();
+    const ProgramResult result = RunProgram(
+        "/bin/sh", {"-c", BinPath("kivinfo") + " " + row.args + " 2>&1"},
+        options);
+    EXPECT_EQ(result.status, 0) << row.args;
+    EXPECT_EQ(result.out, row.both) << row.args;
+  }
+}
+
 // The source-info library opens by name and would wait for ever on a FIFO
 // without a writer, or read /dev/zero without end: kivinfo hands it regular
 // files only and reports anything else as not loadable. The time limit, far
