@@ -1,8 +1,5 @@
 #include "info/info_command_line.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 namespace {
 
 const char kInfoSuffix[] = ".kivd";
@@ -57,18 +54,6 @@ std::string InfoFileName(const std::string& argument) {
       argument.compare(argument.size() - kInfoSuffixLength, kInfoSuffixLength,
                        kInfoSuffix) == 0;
   return hasSuffix ? argument : argument + kInfoSuffix;
-}
-
-bool ParseInfoValue(const char* text, int32_t* value) {
-  if (*text == '\0') return false;
-  errno = 0;
-  char* end = nullptr;
-  const long long number = std::strtoll(text, &end, 0);
-  if (*end != '\0' || errno == ERANGE || number < INT32_MIN ||
-      number > INT32_MAX)
-    return false;
-  *value = static_cast<int32_t>(number);
-  return true;
 }
 
 void PrintInfoUsage(std::ostream& err) {

@@ -26,8 +26,4 @@ InfoCommandLine ScanInfoOptions(int argc, char** argv, std::ostream& err);
 // one other character.
 std::string InfoFileName(const std::string& argument);
 
-// Converts a value like strtol with base 0. False when the text is empty,
-// not consumed whole or outside the signed 32-bit range.
-bool ParseInfoValue(const char* text, int32_t* value);
-
 void PrintInfoUsage(std::ostream& err);

@@ -7,6 +7,8 @@
 
 #include <kivd.h>
 
+#include "cli/option_value.h"
+#include "cli/regular_file.h"
 #include "info/info_answers.h"
 #include "info/info_command_line.h"
 
@@ -38,7 +40,8 @@ void AnswerOptions(int infoIndex, char** argv, KivSourceInfo* info,
       continue;
     const char* valueText = argv[++i];
     int32_t value = 0;
-    if (!ParseInfoValue(valueText, &value)) {
+    if (!cli::ParseOptionNumber(valueText, cli::EmptyValue::kInvalid,
+                                &value)) {
       err << "Invalid value for " << argument << ": " << valueText << '\n';
       return;
     }
@@ -80,10 +83,15 @@ int RunInfoUtility(int argc, char** argv, std::ostream& out,
   SourceInfoHandle info;
   if (options.infoIndex == argc - 1) {
     const std::string name = InfoFileName(argv[options.infoIndex]);
-    errno = 0;
-    info.reset(KivLoadSourceInfoFromFile(name.c_str()));
+    // The library opens by name and would wait for ever on a FIFO without
+    // a writer, or read a device without end: it gets regular files only.
+    int error = cli::RegularFileError(name.c_str());
+    if (error == 0) {
+      errno = 0;
+      info.reset(KivLoadSourceInfoFromFile(name.c_str()));
+      error = errno;
+    }
     if (!info) {
-      const int error = errno;
       err << "Error loading " << name << ": "
           << (error != 0 ? std::strerror(error) : "Possible file corruption")
           << '\n';

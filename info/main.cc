@@ -1,25 +1,27 @@
 // kivinfo, the Kiv information utility.
-#include <cerrno>
-#include <cstdio>
+#include <unistd.h>
+
 #include <cstring>
 #include <iostream>
+#include <ostream>
 
+#include "cli/descriptor_output.h"
+#include "cli/standard_descriptors.h"
 #include "info/info_utility.h"
 
 int main(int argc, char** argv) {
-  int status = RunInfoUtility(argc, argv, std::cout, std::cerr);
-  // Answers lost on a full disk must not pass for success.
-  errno = 0;
-  std::cout.flush();
-  bool failed = !std::cout;
-  int error = errno;
-  if (std::fflush(stdout) != 0) {
-    failed = true;
-    if (error == 0) error = errno;
-  }
-  if (failed || std::ferror(stdout)) {
+  if (!cli::OpenStandardDescriptors()) return 1;
+  // Answers lost on a full disk or a closed pipe must not pass for success,
+  // and the report names the first write that failed, midway or at the end.
+  cli::DescriptorOutputBuffer outputBuffer(STDOUT_FILENO);
+  std::ostream out(&outputBuffer);
+  // As with cout, answers come out before a message that follows them.
+  std::cerr.tie(&out);
+  int status = RunInfoUtility(argc, argv, out, std::cerr);
+  std::cerr.tie(nullptr);  // out ends with main, cerr lives on
+  if (!outputBuffer.Flush()) {
     std::cerr << "Error writing standard output: "
-              << std::strerror(error != 0 ? error : EIO) << '\n';
+              << std::strerror(outputBuffer.error()) << '\n';
     if (status == 0) status = 1;
   }
   return status;

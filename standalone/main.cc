@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/standard_descriptors.h"
 #include "standalone/runner.h"
 
 int main(int argc, char** argv) {
+  if (!cli::OpenStandardDescriptors()) return 1;
   int status = RunStandalone(argc, argv);
   // Output lost on a full disk must not pass for a successful run.
   errno = 0;

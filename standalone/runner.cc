@@ -1,6 +1,7 @@
 #include "standalone/runner.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <kiv.h>
 #include <kivd.h>
 
+#include "cli/regular_file.h"
 #include "standalone/built_in_specs.h"
 #include "standalone/code_loader.h"
 #include "standalone/interrupt.h"
@@ -34,21 +36,27 @@ struct OpenAttempt {
   int error = 0;
 };
 
-// A directory opens fine with stdio but is no executable: it counts as an
-// open that failed, so the name with the suffix is tried next.
-OpenAttempt OpenForReading(const std::string& name) {
+// A directory opens fine but is no executable: it counts as an open that
+// failed, so the name with the suffix is tried next. A FIFO or device is
+// read as it comes, like a pipe; opening it never waits for a writer.
+OpenAttempt TryOpen(const std::string& name) {
   OpenAttempt attempt;
   attempt.name = name;
-  attempt.file = std::fopen(name.c_str(), "rb");
-  if (attempt.file == nullptr) {
+  struct stat status {};
+  const int descriptor = cli::OpenForReading(name.c_str(), &status);
+  if (descriptor == -1) {
     attempt.error = errno;
     return attempt;
   }
-  struct stat status {};
-  if (fstat(fileno(attempt.file), &status) == 0 && S_ISDIR(status.st_mode)) {
-    std::fclose(attempt.file);
-    attempt.file = nullptr;
+  if (S_ISDIR(status.st_mode)) {
+    close(descriptor);
     attempt.error = EISDIR;
+    return attempt;
+  }
+  attempt.file = fdopen(descriptor, "rb");
+  if (attempt.file == nullptr) {
+    attempt.error = errno;
+    close(descriptor);
   }
   return attempt;
 }
@@ -57,9 +65,9 @@ OpenAttempt OpenForReading(const std::string& name) {
 // first attempt that failed for a reason other than a missing file, so an
 // unreadable executable is not reported as missing under another name.
 OpenAttempt OpenScript(const std::string& script) {
-  OpenAttempt plain = OpenForReading(script);
+  OpenAttempt plain = TryOpen(script);
   if (plain.file != nullptr) return plain;
-  OpenAttempt suffixed = OpenForReading(script + kScriptSuffix);
+  OpenAttempt suffixed = TryOpen(script + kScriptSuffix);
   if (suffixed.file != nullptr) return suffixed;
   if (plain.error != ENOENT) return plain;
   return suffixed;
@@ -191,7 +199,12 @@ void Runner::ReportFailure(KivRunResult result, const std::string& name) {
                  KivRunResultToString(result));
   const std::size_t programCounter = KivProgramCounter(&engine_);
   std::fprintf(stderr, "Program counter: 0x%07zX", programCounter);
-  KivSourceInfo* info = KivLoadSourceInfoFromFile(SourceInfoName(name).c_str());
+  // A FIFO or device in the source-info file's place would hang the report
+  // or feed the library without end: only a regular file is loaded.
+  const std::string infoName = SourceInfoName(name);
+  KivSourceInfo* info = cli::RegularFileError(infoName.c_str()) == 0
+                            ? KivLoadSourceInfoFromFile(infoName.c_str())
+                            : nullptr;
   if (info != nullptr) {
     const KivSourceLocation location =
         KivGetSourceLocation(info, static_cast<uint32_t>(programCounter));

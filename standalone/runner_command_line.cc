@@ -1,11 +1,8 @@
 #include "standalone/runner_command_line.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-
 #include <kiv.h>
+
+#include "cli/option_value.h"
 
 namespace {
 
@@ -37,17 +34,6 @@ RunnerCommandLine Exit(RunnerCommandLine line, int status) {
 }
 
 }  // namespace
-
-bool ParseOptionValue(const char* text, std::size_t* value) {
-  errno = 0;
-  char* end = nullptr;
-  const long long number = std::strtoll(text, &end, 0);
-  if (*end != '\0' || errno == ERANGE || number < INT32_MIN ||
-      number > INT32_MAX)
-    return false;
-  *value = static_cast<std::size_t>(static_cast<int64_t>(number));
-  return true;
-}
 
 RunnerCommandLine ParseRunnerCommandLine(int argc, char** argv) {
   RunnerCommandLine line;
@@ -82,7 +68,8 @@ RunnerCommandLine ParseRunnerCommandLine(int argc, char** argv) {
       return Exit(line, 1);
     }
     const char* value = argv[index + 1];
-    if (!ParseOptionValue(value, &(line.settings.*valueOption->setting))) {
+    if (!cli::ParseOptionSize(value, cli::EmptyValue::kZero,
+                              &(line.settings.*valueOption->setting))) {
       std::fprintf(stderr, "%s%s\n", valueOption->invalidMessage, value);
       return Exit(line, 1);
     }

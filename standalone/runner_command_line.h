@@ -22,9 +22,4 @@ struct RunnerCommandLine {
 
 RunnerCommandLine ParseRunnerCommandLine(int argc, char** argv);
 
-// Converts an option value like strtol with base 0 and widens it with its
-// sign, so a negative value becomes a huge size. False when the text is not
-// consumed whole or lies outside the signed 32-bit range. An empty text is 0.
-bool ParseOptionValue(const char* text, std::size_t* value);
-
 void PrintRunnerUsage(std::FILE* stream);

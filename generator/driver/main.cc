@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/standard_descriptors.h"
 #include "generator/driver/run_sequence.h"
 
 int main(int argc, char** argv) {
+  if (!cli::OpenStandardDescriptors()) return 1;
   try {
     std::vector<std::string> args(argv + 1, argv + argc);
     const int status = RunGenerator(args, std::cout, std::cerr);

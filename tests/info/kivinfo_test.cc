@@ -1,5 +1,11 @@
 // kivinfo run as a user runs it, on source-info files that the stand-in
 // compiler wrote for a small script, checking exact output and status.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -130,6 +136,106 @@ TEST_F(KivinfoTest, AnswersFromSourceInfo) {
       {{"-s", "1", "-p", "9x", "prog"}, 0, "Symbol 1: args\n",
        "Invalid value for -p: 9x\n"},
   });
+}
+
+// Answers and messages sent to one file come out in the order of the
+// options, as a user reading both on a terminal sees them.
+TEST_F(KivinfoTest, AnswersAndMessagesKeepTheirOrder) {
+  const struct {
+    std::string args;
+    std::string both;
+  } rows[] = {
+      {"-e 7 -e x", "Run error 7 (0x07): " + RunText(7) +
+                        "\nInvalid value for -e: x\n"},
+      {"-e 1 -l -e 12", "Run error 1 (0x01): " + RunText(1) +
+                            "\n-l option ignored in absence of source info "
+                            "file\nRun error 12 (0x0C): " +
+                            RunText(12) + "\n"},
+  };
+  for (const auto& row : rows) {
+    RunOptions options;
+    options.workDir = dir_.path();
+    const ProgramResult result = RunProgram(
+        "/bin/sh", {"-c", BinPath("kivinfo") + " " + row.args + " 2>&1"},
+        options);
+    EXPECT_EQ(result.status, 0) << row.args;
+    EXPECT_EQ(result.out, row.both) << row.args;
+  }
+}
+
+// The source-info library opens by name and would wait for ever on a FIFO
+// without a writer, or read /dev/zero without end: kivinfo hands it regular
+// files only and reports anything else as not loadable. The time limit, far
+// above any normal run, turns a hang into status 124.
+TEST_F(KivinfoTest, SourceInfoThatIsNoRegularFileIsNotLoadable) {
+  ASSERT_EQ(mkfifo(dir_.Path("fifo.kivd").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("/dev/zero", dir_.Path("zero.kivd").c_str()), 0);
+  ASSERT_EQ(symlink("/dev/null", dir_.Path("null.kivd").c_str()), 0);
+  dir_.MakeDir("dir.kivd");
+  const struct {
+    std::string info;
+    std::string err;
+  } rows[] = {
+      {"fifo", "Error loading fifo.kivd: Invalid argument\n"},
+      {"zero.kivd", "Error loading zero.kivd: Invalid argument\n"},
+      {"null", "Error loading null.kivd: Invalid argument\n"},
+      {"dir", "Error loading dir.kivd: Is a directory\n"},
+  };
+  for (const auto& row : rows) {
+    RunOptions options;
+    options.workDir = dir_.path();
+    const ProgramResult result = RunProgram(
+        "/usr/bin/timeout", {"5", BinPath("kivinfo"), "-l", row.info}, options);
+    EXPECT_EQ(result.status, 1) << row.info;
+    EXPECT_EQ(result.out, "") << row.info;
+    EXPECT_EQ(result.err, row.err) << row.info;
+  }
+}
+
+// With SIGPIPE ignored (a parent that ignores it passes that on), a reader
+// that went away is reported with its own text, whether the write failed at
+// the final flush or midway through a long answer.
+TEST_F(KivinfoTest, ClosedPipeIsReportedAsBrokenPipe) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 1000; ++i) {
+    many.push_back("-e");
+    many.push_back("1");
+  }
+  const std::vector<std::string> cases[] = {{"-e", "1"}, {"-l", "prog"}, many};
+  for (const std::vector<std::string>& args : cases) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(dir_.path().c_str()) != 0) _exit(126);
+      signal(SIGPIPE, SIG_IGN);
+      dup2(ends[1], 1);
+      close(ends[1]);
+      const int err = open(dir_.Path("err.txt").c_str(),
+                           O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (err < 0) _exit(126);
+      dup2(err, 2);
+      close(err);
+      const std::string program = BinPath("kivinfo");
+      std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+      for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    close(ends[1]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    const std::string what = std::to_string(args.size()) + " arguments";
+    EXPECT_TRUE(WIFEXITED(status)) << what;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << what;
+    EXPECT_EQ(dir_.Read("err.txt"),
+              "Error writing standard output: Broken pipe\n")
+        << what;
+  }
 }
 
 TEST_F(KivinfoTest, LostStandardOutputIsAFailure) {

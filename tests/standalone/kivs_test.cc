@@ -84,6 +84,16 @@ class KivsTest : public ::testing::Test {
     return RunProgram(BinPath("kivs"), args, options);
   }
 
+  // Runs kivs under a time limit far above any normal run: a run that hangs
+  // ends with the status 124 of timeout instead of hanging the test.
+  ProgramResult KivsWithLimit(const std::vector<std::string>& args) const {
+    std::vector<std::string> limited = {"5", BinPath("kivs")};
+    limited.insert(limited.end(), args.begin(), args.end());
+    RunOptions options;
+    options.workDir = dir_.path();
+    return RunProgram("/usr/bin/timeout", limited, options);
+  }
+
   TempDir dir_;
 };
 
@@ -300,6 +310,68 @@ TEST_F(KivsTest, FailedRunReportsResultCounterAndSourceLocation) {
   EXPECT_EQ(SplitStatistics(renamed.out).statistics, "plain");
 }
 
+// The source-info library opens by name: a FIFO without a writer in the
+// .kivd's place would hang the report, /dev/zero would feed it without end.
+// Only a regular file is loaded; anything else reports no location.
+TEST_F(KivsTest, SourceInfoThatIsNoRegularFileIsNotLoaded) {
+  CompileScript(dir_, "fail", "print(\"before\")\nsleep(\"soon\")\n");
+  const std::string runError = "Run error 0x0C: " + RunText(12) + "\n";
+  std::remove(dir_.Path("fail.kivd").c_str());
+  const struct {
+    const char* what;
+    std::string make;  // a shell command that puts fail.kivd in place
+  } rows[] = {
+      {"FIFO without a writer", "mkfifo fail.kivd"},
+      {"endless device", "ln -s /dev/zero fail.kivd"},
+      {"empty device", "ln -s /dev/null fail.kivd"},
+      {"directory", "mkdir fail.kivd"},
+  };
+  for (const auto& row : rows) {
+    RunOptions inDir;
+    inDir.workDir = dir_.path();
+    ASSERT_EQ(RunProgram("/bin/sh", {"-c", row.make}, inDir).status, 0);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"fail"},
+          std::vector<std::string>{"-c", "512", "-p", "16", "fail"}}) {
+      const ProgramResult result = KivsWithLimit(args);
+      EXPECT_EQ(result.status, 2) << row.what;
+      EXPECT_EQ(result.out, "before\n") << row.what;
+      EXPECT_EQ(result.err, runError + "Program counter: " +
+                                ReportedCounter(result.err) + "\n")
+          << row.what;
+    }
+    RunProgram("/bin/sh", {"-c", "rm -rf fail.kivd"}, inDir);
+  }
+}
+
+// A FIFO or device as the executable is read as it comes, like a pipe; a
+// FIFO without a writer reads as empty instead of blocking the open.
+TEST_F(KivsTest, FifoOrDeviceAsExecutableNeverHangs) {
+  ASSERT_EQ(mkfifo(dir_.Path("pipe.kive").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("/dev/zero", dir_.Path("zero.kive").c_str()), 0);
+  const std::string notKiv = AddCodeText(1);
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } rows[] = {
+      {{"pipe"}, "Error determining size of pipe.kive: Illegal seek\n"},
+      {{"-c", "512", "pipe"}, "Seal error 0x01: " + notKiv + "\n"},
+      {{"-c", "512", "-p", "64", "pipe"},
+       "Error 0x06 loading paged code: " + AddCodeText(6) + "\n"},
+      {{"zero"}, "Error reading zero.kive: Unexpected end of file\n"},
+      {{"-c", "512", "zero"}, "Load error 0x01: " + notKiv + "\n"},
+      {{"-c", "512", "-p", "64", "zero"},
+       "Error 0x01 loading paged code: " + notKiv + "\n"},
+  };
+  for (const auto& row : rows) {
+    const ProgramResult result = KivsWithLimit(row.args);
+    const std::string args = ::testing::PrintToString(row.args);
+    EXPECT_EQ(result.status, 2) << args;
+    EXPECT_EQ(result.out, "") << args;
+    EXPECT_EQ(result.err, row.err) << args;
+  }
+}
+
 TEST_F(KivsTest, AllocationFailuresEndWithStatusTwo) {
   CompileScript(dir_, "hello", kPrintScript);
   const struct {
@@ -407,8 +479,10 @@ TEST_F(KivsTest, LostStandardOutputIsAFailure) {
 // A kivs process started in the background so the test can signal it.
 class RunningKivs {
  public:
+  // closedDescriptor, when not -1, is a standard descriptor kivs starts
+  // without.
   RunningKivs(const TempDir& dir, const std::vector<std::string>& args,
-              bool ignoreInterrupt)
+              bool ignoreInterrupt, int closedDescriptor = -1)
       : out_(dir.Path("out.txt")), err_(dir.Path("err.txt")) {
     pid_ = fork();
     if (pid_ == 0) {
@@ -416,6 +490,7 @@ class RunningKivs {
       if (ignoreInterrupt) signal(SIGINT, SIG_IGN);
       Redirect(out_, 1);
       Redirect(err_, 2);
+      if (closedDescriptor != -1) close(closedDescriptor);
       std::vector<char*> argv;
       const std::string program = BinPath("kivs");
       argv.push_back(const_cast<char*>(program.c_str()));
@@ -445,6 +520,31 @@ class RunningKivs {
   }
 
   void Interrupt() const { kill(pid_, SIGINT); }
+
+  // What the process's descriptor refers to; empty when it is not open.
+  std::string DescriptorTarget(int descriptor) const {
+    const std::string link =
+        "/proc/" + std::to_string(pid_) + "/fd/" + std::to_string(descriptor);
+    char target[4096] = {};
+    const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+    return length < 0 ? "" : std::string(target, std::size_t(length));
+  }
+
+  // Waits until the process has a file whose path ends in suffix open and
+  // returns its descriptor, or -1 after five seconds.
+  int WaitForOpenFile(const std::string& suffix) const {
+    for (int i = 0; i < 2500; ++i) {
+      for (int descriptor = 0; descriptor < 64; ++descriptor) {
+        const std::string target = DescriptorTarget(descriptor);
+        if (target.size() >= suffix.size() &&
+            target.compare(target.size() - suffix.size(), suffix.size(),
+                           suffix) == 0)
+          return descriptor;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return -1;
+  }
 
   // The exit status and the processor time the process used.
   ProgramResult Wait(double* cpuSeconds) {
@@ -522,6 +622,24 @@ TEST_F(KivsTest, InterruptEndsALongSleep) {
                               "; " + dir_.Path("long.kiv") + ":2:1\n")
         << delay;
     EXPECT_LT(cpu, kIdleCpuSeconds) << delay;
+  }
+}
+
+// In paged mode the executable stays open for the whole run. Started with a
+// standard descriptor closed, kivs must not let the executable take that
+// number, where the script's prints or the failure report would go.
+TEST_F(KivsTest, ExecutableNeverTakesAStandardDescriptor) {
+  CompileScript(dir_, "nap", "sleep(0.4)\nprint(\"finished\")\n");
+  for (int closed : {0, 1, 2}) {
+    RunningKivs kivs(dir_, {"-c", "512", "-p", "16", "nap"}, false, closed);
+    const int held = kivs.WaitForOpenFile("/nap.kive");
+    EXPECT_GT(held, 2) << closed;
+    EXPECT_EQ(kivs.DescriptorTarget(closed), "/dev/null") << closed;
+    double cpu = 0;
+    const ProgramResult result = kivs.Wait(&cpu);
+    EXPECT_EQ(result.status, 0) << closed;
+    EXPECT_EQ(result.out, closed == 1 ? "" : "finished\n") << closed;
+    EXPECT_EQ(result.err, "") << closed;
   }
 }
 

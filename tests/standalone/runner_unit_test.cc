@@ -1,5 +1,5 @@
-// Unit tests of the runner's pure pieces: option values, sleep delays, and
-// the whole-mode reader with sizes no file on disk needs to have.
+// Unit tests of the runner's pure pieces: sleep delays and the whole-mode
+// reader with sizes no file on disk needs to have.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -9,46 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "standalone/app_functions.h"
-#include "standalone/runner_command_line.h"
 #include "standalone/whole_executable.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-constexpr std::size_t kHuge = std::numeric_limits<std::size_t>::max();
-
-TEST(ParseOptionValue, AcceptsSignedThirtyTwoBitNumbersOnly) {
-  const struct {
-    const char* text;
-    bool valid;
-    std::size_t value;
-  } rows[] = {
-      {"0", true, 0},
-      {"", true, 0},
-      {"1000", true, 1000},
-      {"0x100", true, 256},
-      {"010", true, 8},
-      {"+7", true, 7},
-      {"2147483647", true, 2147483647},
-      {"-1", true, kHuge},
-      {"-2147483648", true, kHuge - 2147483647},
-      {"12abc", false, 0},
-      {"0x", false, 0},
-      {"-", false, 0},
-      {"2147483648", false, 0},
-      {"-2147483649", false, 0},
-      {"0x100000800", false, 0},
-      {"4294968296", false, 0},
-      {"99999999999999999999999", false, 0},
-  };
-  for (const auto& row : rows) {
-    std::size_t value = 12345;
-    EXPECT_EQ(ParseOptionValue(row.text, &value), row.valid) << row.text;
-    if (row.valid) {
-      EXPECT_EQ(value, row.value) << row.text;
-    }
-  }
-}
 
 TEST(SleepMilliseconds, RoundsHalvesAwayFromZeroAndClamps) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
