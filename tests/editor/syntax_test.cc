@@ -382,3 +382,48 @@ TEST_F(LexerAgreement, VimSyntaxMarksLiteralsAsTheLexerReadsThem) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SpecLanguageManualPage, RendersWithoutWarnings) {
+  ASSERT_TRUE(Found(KIV_GROFF)) << "groff was not found; scripts/install-packages.sh installs it";
+  ASSERT_TRUE(Found(KIV_MAN)) << "man was not found; scripts/install-packages.sh installs it";
+  const std::string page = SourcePath("doc/kivspec.5");
+  ProgramResult groff = RunProgram(KIV_GROFF, {"-ww", "-z", "-man", page});
+  EXPECT_EQ(groff.status, 0);
+  EXPECT_EQ(groff.err, "");
+  RunOptions plain;
+  plain.env = {{"MANPAGER", "cat"}, {"MANWIDTH", "250"}};
+  ProgramResult man = RunProgram(KIV_MAN, {"--warnings=w", "-l", page}, plain);
+  EXPECT_EQ(man.status, 0);
+  EXPECT_EQ(man.err, "");
+  EXPECT_NE(man.out.find("KIVSPEC(5)"), std::string::npos);
+  // Every diagnostic of the language is listed (the width keeps each on one
+  // line, unhyphenated).
+  for (const char* message :
+       {"Bad token encountered", "Decimal constant out of range",
+        "Hexadecimal constant out of range", "Binary constant out of range",
+        "Unexpected indentation", "Missing indentation", "Mismatched indentation",
+        "Inconsistent whitespace in indentation", "Syntax error",
+        "Integer constant out of range", "Cannot redefine reserved name",
+        "redefined", "lib must be the first statement", "include must be at the top level",
+        "import must be at the top level", "Feature definitions must be at the top level",
+        "Include name cannot be empty", "Module name cannot be empty",
+        "Include name cannot contain a NUL byte", "Module name cannot contain a NUL byte",
+        "Source file cannot include itself", "Cannot import the main spec",
+        "was previously imported as", "Unknown feature", "not found",
+        "Duplicate parameter name", "with no default value follows parameter(s) with default",
+        "Duplicate tuple group parameter", "follows dictionary group parameter",
+        "Class definition(s) encountered without the class feature enabled",
+        "Error opening", "Include cycle detected", "Error reading", "Ended in ERROR"}) {
+    std::string flat;  // the rendered page with line breaks and runs of blanks as one space
+    for (char c : man.out) {
+      const char d = c == '\n' ? ' ' : c;
+      if (d == ' ' && !flat.empty() && flat.back() == ' ') continue;
+      flat += d;
+    }
+    EXPECT_NE(flat.find(message), std::string::npos) << message;
+  }
+}
+
+}  // namespace
