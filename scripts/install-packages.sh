@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing the toolchain needs, on a Debian
 # machine, when it is missing: CMake, Ninja, C and C++ compilers, the lemon
-# parser generator, GoogleTest and Google Benchmark.
+# parser generator, GoogleTest and Google Benchmark; for the editor-support
+# tests Node.js with npm (the TextMate tokenizer), Vim, man and groff.
 set -euo pipefail
 
 missing=()
@@ -16,6 +17,11 @@ command -v lemon >/dev/null || missing+=(lemon)
   missing+=(libgtest-dev libgmock-dev)
 [ -n "$(find /usr/lib /usr/local/lib -name benchmarkConfig.cmake 2>/dev/null | head -1)" ] ||
   missing+=(libbenchmark-dev)
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
+command -v vim >/dev/null || missing+=(vim)
+command -v man >/dev/null || missing+=(man-db)
+command -v groff >/dev/null || missing+=(groff-base)
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"

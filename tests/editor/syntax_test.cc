@@ -427,3 +427,35 @@ TEST(SpecLanguageManualPage, RendersWithoutWarnings) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(VsCodeExtension, DeclaresTheLanguageAndIndentsAfterABlockColon) {
+  ASSERT_TRUE(Found(KIV_NODE)) << "node was not found; scripts/install-packages.sh installs it";
+  const std::vector<std::pair<std::string, bool>> lines = {
+      {"class Point:", true},
+      {"class Point:  # members follow", true},
+      {"    class Polar:", true},
+      {"x = 1", false},
+      {"def f(a, b=1) = F", false},
+      {"# class Point:", false},
+      {"classes = 1", false},
+      {"", false},
+  };
+  TempDir dir;
+  std::string text;
+  for (const auto& [line, indents] : lines) text += line + "\n";
+  ProgramResult run = RunProgram(
+      KIV_NODE, {SourcePath("tests/editor/language_configuration.js"),
+                 SourcePath("editor/vscode"), dir.Write("lines.txt", text)});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::string expected =
+      "language=kivs extensions=.kivs grammar=kivs:source.kivs\n"
+      "grammarFile=source.kivs\n"
+      "lineComment=# brackets=()\n";
+  for (const auto& [line, indents] : lines)
+    if (!line.empty()) expected += std::string("indent:") + (indents ? "1 " : "0 ") + line + "\n";
+  EXPECT_EQ(run.out, expected);
+}
+
+}  // namespace

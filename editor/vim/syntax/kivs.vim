@@ -22,7 +22,7 @@ syn match kivsParen /[()]/
 
 " Numbers: every numeral the lexer starts on is an error unless it is one
 " of the valid forms below, which must also end where the lexer stops.
-syn match kivsBadNumber /\%([-+]\%([0-9]\|\.[0-9]\)\@=\)\=\%([0-9]\|\.\%(\.\.\)\@!\)\%([A-Za-z0-9_]\|\%([eE]\)\@<=[-+]\|\.\%(\.\)\@!\)*/
+syn match kivsBadNumber /\%([-+]\%([0-9]\|\.[0-9]\)\@=\)\=\%([0-9]\|\.\%(\.\.\)\@!\)\%([A-Za-z0-9_]\|\%([eE]\)\@1<=[-+]\|\.\%(\.\)\@!\)*/
 syn match kivsDecimal /\%([-+]\=\%(\%(0_\)\@!\%(0_\=\)*\%([1-9]\%(_\=[0-9]\)\{0,8}\|\%(1\%(_\=[0-9]\)\{9}\|2_\=0\%(_\=[0-9]\)\{8}\|2_\=1_\=[0-3]\%(_\=[0-9]\)\{7}\|2_\=1_\=4_\=[0-6]\%(_\=[0-9]\)\{6}\|2_\=1_\=4_\=7_\=[0-3]\%(_\=[0-9]\)\{5}\|2_\=1_\=4_\=7_\=4_\=[0-7]\%(_\=[0-9]\)\{4}\|2_\=1_\=4_\=7_\=4_\=8_\=[0-2]\%(_\=[0-9]\)\{3}\|2_\=1_\=4_\=7_\=4_\=8_\=3_\=[0-5]\%(_\=[0-9]\)\{2}\|2_\=1_\=4_\=7_\=4_\=8_\=3_\=6_\=[0-3]\%(_\=[0-9]\)\|2_\=1_\=4_\=7_\=4_\=8_\=3_\=6_\=4_\=[0-7]\)\)\|\%(0_\)\@!0\%(_\=0\)*\)\%(\.\.\|[^A-Za-z0-9_.]\|$\)\@=\|-\%(0_\)\@!\%(0_\=\)*2_\=1_\=4_\=7_\=4_\=8_\=3_\=6_\=4_\=8\%(\.\.\|[^A-Za-z0-9_.]\|$\)\@=\|[-+]\=0\%(_\)\@=\)/
 syn match kivsBinary /[-+]\=0[bB]\%(\%(0_\=\)*1\%(_\=[01]\)\{0,31}\|0\%(_\=0\)*\)\%(\.\.\|[^A-Za-z0-9_.]\|$\)\@=/
 syn match kivsHexadecimal /[-+]\=0[xX]\%(\%(0_\=\)*[1-9A-Fa-f]\%(_\=[0-9A-Fa-f]\)\{0,7}\|0\%(_\=0\)*\)\%(\.\.\|[^A-Za-z0-9_.]\|$\)\@=/
@@ -41,16 +41,16 @@ syn match kivsEscape /\\\%([nabfrtv"'\\]\|x[0-9A-Fa-f]\{2}\|[01][0-9][0-9]\|2[0-
 syn match kivsBadEscape /\\\%([^nabfrtv"'\\x0-9]\|x\%([0-9A-Fa-f][^0-9A-Fa-f]\|[^0-9A-Fa-f]\|[0-9A-Fa-f]\=\%($\|$\)\@=\)\|25[6-9]\|2[6-9][0-9]\|[3-9][0-9][0-9]\)/ contained
 
 " Keywords.
-syn match kivsReserved /\%([A-Za-z0-9_]\)\@<!\%(and\|assert\|break\|continue\|elif\|else\|except\|exec\|finally\|for\|from\|global\|if\|in\|is\|lambda\|local\|nonlocal\|not\|or\|pass\|raise\|return\|try\|while\|with\|yield\)\%([A-Za-z0-9_]\)\@!/
-syn match kivsBoolean /\%([A-Za-z0-9_]\)\@<!\%(True\|False\)\%([A-Za-z0-9_]\)\@!/
-syn match kivsNone /\%([A-Za-z0-9_]\)\@<!\%(None\)\%([A-Za-z0-9_]\)\@!/
-syn match kivsLib /\%([A-Za-z0-9_]\)\@<!\%(lib\)\%([A-Za-z0-9_]\)\@!/
-syn match kivsAs /\%([A-Za-z0-9_]\)\@<!\%(as\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsAlias skipwhite
-syn match kivsDel /\%([A-Za-z0-9_]\)\@<!\%(del\)\%([A-Za-z0-9_]\)\@!/
-syn match kivsImport /\%([A-Za-z0-9_]\)\@<!\%(import\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsModule skipwhite
-syn match kivsInclude /\%([A-Za-z0-9_]\)\@<!\%(include\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsIncludeName skipwhite
-syn match kivsClass /\%([A-Za-z0-9_]\)\@<!\%(class\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsClassName skipwhite
-syn match kivsDef /\%([A-Za-z0-9_]\)\@<!\%(def\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsFunctionName skipwhite
+syn match kivsReserved /\%([A-Za-z0-9_]\)\@1<!\%(and\|assert\|break\|continue\|elif\|else\|except\|exec\|finally\|for\|from\|global\|if\|in\|is\|lambda\|local\|nonlocal\|not\|or\|pass\|raise\|return\|try\|while\|with\|yield\)\%([A-Za-z0-9_]\)\@!/
+syn match kivsBoolean /\%([A-Za-z0-9_]\)\@1<!\%(True\|False\)\%([A-Za-z0-9_]\)\@!/
+syn match kivsNone /\%([A-Za-z0-9_]\)\@1<!\%(None\)\%([A-Za-z0-9_]\)\@!/
+syn match kivsLib /\%([A-Za-z0-9_]\)\@1<!\%(lib\)\%([A-Za-z0-9_]\)\@!/
+syn match kivsAs /\%([A-Za-z0-9_]\)\@1<!\%(as\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsAlias skipwhite
+syn match kivsDel /\%([A-Za-z0-9_]\)\@1<!\%(del\)\%([A-Za-z0-9_]\)\@!/
+syn match kivsImport /\%([A-Za-z0-9_]\)\@1<!\%(import\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsModule skipwhite
+syn match kivsInclude /\%([A-Za-z0-9_]\)\@1<!\%(include\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsIncludeName skipwhite
+syn match kivsClass /\%([A-Za-z0-9_]\)\@1<!\%(class\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsClassName skipwhite
+syn match kivsDef /\%([A-Za-z0-9_]\)\@1<!\%(def\)\%([A-Za-z0-9_]\)\@!/ nextgroup=kivsFunctionName skipwhite
 syn match kivsAlias /\%(\%(False\|None\|True\|and\|as\|assert\|break\|class\|continue\|def\|del\|elif\|else\|except\|exec\|finally\|for\|from\|global\|if\|import\|in\|include\|is\|lambda\|lib\|local\|nonlocal\|not\|or\|pass\|raise\|return\|try\|while\|with\|yield\)\%([A-Za-z0-9_]\)\@!\)\@![A-Za-z_][A-Za-z0-9_]*/ contained
 syn match kivsModule /\%(\%(False\|None\|True\|and\|as\|assert\|break\|class\|continue\|def\|del\|elif\|else\|except\|exec\|finally\|for\|from\|global\|if\|import\|in\|include\|is\|lambda\|lib\|local\|nonlocal\|not\|or\|pass\|raise\|return\|try\|while\|with\|yield\)\%([A-Za-z0-9_]\)\@!\)\@![A-Za-z_][A-Za-z0-9_]*/ contained
 syn match kivsIncludeName /\%(\%(False\|None\|True\|and\|as\|assert\|break\|class\|continue\|def\|del\|elif\|else\|except\|exec\|finally\|for\|from\|global\|if\|import\|in\|include\|is\|lambda\|lib\|local\|nonlocal\|not\|or\|pass\|raise\|return\|try\|while\|with\|yield\)\%([A-Za-z0-9_]\)\@!\)\@![A-Za-z_][A-Za-z0-9_]*/ contained
