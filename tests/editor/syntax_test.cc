@@ -98,6 +98,11 @@ TextMateResult TokenizeWithTextMate(const std::string& sourcePath) {
     result.error = "node was not found; scripts/install-packages.sh installs it";
     return result;
   }
+  if (!std::ifstream(std::string(KIV_NODE_MODULES) + "/vscode-textmate/package.json")) {
+    result.error = "the tokenizer is not installed in " KIV_NODE_MODULES
+                   "; configuring the build installs it with npm ci";
+    return result;
+  }
   ProgramResult run = RunProgram(
       KIV_NODE, {SourcePath("tests/editor/textmate_tokens.js"), KIV_NODE_MODULES,
                  SourcePath("editor/vscode/syntaxes/kivs.tmLanguage.json"), sourcePath});
@@ -261,6 +266,20 @@ struct LexerVerdict {
   int extent;  // columns of a valid number; 0 otherwise
 };
 
+std::string Describe(const LexerVerdict& verdict) {
+  switch (verdict.kind) {
+    case LexerVerdict::kNumber:
+      return "a number of " + std::to_string(verdict.extent) + " columns";
+    case LexerVerdict::kString:
+      return "a string";
+    case LexerVerdict::kInvalid:
+      return "invalid";
+    case LexerVerdict::kOther:
+      return "another token";
+  }
+  return "";
+}
+
 LexerVerdict Judge(const std::string& line) {
   Lexer lexer(line, "candidate.kivs");
   std::unique_ptr<Token> first(lexer.NextToken());
@@ -335,8 +354,8 @@ TEST_F(LexerAgreement, TextMateGrammarMarksLiteralsAsTheLexerReadsThem) {
     }
     if (!ok) {
       ++failures;
-      ADD_FAILURE() << "'" << lines_[i] << "': lexer verdict " << verdict.kind
-                    << " (extent " << verdict.extent << "), grammar scope '" << scope
+      ADD_FAILURE() << "'" << lines_[i] << "': the lexer reads " << Describe(verdict)
+                    << ", the grammar gives scope '" << scope
                     << "' over " << (tm.tokenLength.count({line, 1}) ? tm.tokenLength.at({line, 1}) : 0);
     }
   }
@@ -375,8 +394,8 @@ TEST_F(LexerAgreement, VimSyntaxMarksLiteralsAsTheLexerReadsThem) {
     }
     if (!ok) {
       ++failures;
-      ADD_FAILURE() << "'" << lines_[i] << "': lexer verdict " << verdict.kind
-                    << " (extent " << verdict.extent << "), Vim item '" << first << "'";
+      ADD_FAILURE() << "'" << lines_[i] << "': the lexer reads " << Describe(verdict)
+                    << ", Vim shows item '" << first << "'";
     }
   }
 }
