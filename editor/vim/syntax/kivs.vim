@@ -64,8 +64,9 @@ syn match kivsInternal /\%(\%(False\|None\|True\|and\|as\|assert\|break\|class\|
 syn cluster kivsLiterals contains=kivsBadNumber,kivsDecimal,kivsBinary,kivsHexadecimal,kivsFloat,kivsEllipsis,kivsBadString,kivsString,kivsBoolean,kivsNone
 
 " Statements that start their line.
-syn match kivsConstant /^[ \t\x0b\x0c\r]*\zs\%(\%(False\|None\|True\|and\|as\|assert\|break\|class\|continue\|def\|del\|elif\|else\|except\|exec\|finally\|for\|from\|global\|if\|import\|in\|include\|is\|lambda\|lib\|local\|nonlocal\|not\|or\|pass\|raise\|return\|try\|while\|with\|yield\)\%([A-Za-z0-9_]\)\@!\)\@![A-Za-z_][A-Za-z0-9_]*/
-syn match kivsFeatureSign /^[ \t\x0b\x0c\r]*\zs[-+]\ze[ \t\x0b\x0c\r]*[A-Za-z_]/ nextgroup=kivsUnknownFeature,kivsFeature skipwhite
+" A line that a backslash joins to the one before does not start a statement.
+syn match kivsConstant /\%(\\\n\)\@2<!\_^[ \t\x0b\x0c\r]*\zs\%(\%(False\|None\|True\|and\|as\|assert\|break\|class\|continue\|def\|del\|elif\|else\|except\|exec\|finally\|for\|from\|global\|if\|import\|in\|include\|is\|lambda\|lib\|local\|nonlocal\|not\|or\|pass\|raise\|return\|try\|while\|with\|yield\)\%([A-Za-z0-9_]\)\@!\)\@![A-Za-z_][A-Za-z0-9_]*/
+syn match kivsFeatureSign /\%(\\\n\)\@2<!\_^[ \t\x0b\x0c\r]*\zs[-+]\ze[ \t\x0b\x0c\r]*[A-Za-z_]/ nextgroup=kivsUnknownFeature,kivsFeature skipwhite
 syn match kivsUnknownFeature /[A-Za-z_][A-Za-z0-9_]*/ contained
 syn match kivsFeature /class\%([A-Za-z0-9_]\)\@!/ contained
 
