@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing the toolchain needs, on a Debian
 # machine, when it is missing: CMake, Ninja, C and C++ compilers, the lemon
-# parser generator, GoogleTest and Google Benchmark, and for the tests that
+# parser generator, GoogleTest and Google Benchmark; for the tests that
 # build outside projects and packages: make, pkg-config, dpkg-shlibdeps and
-# file (both used by cpack -G DEB).
+# file (both used by cpack -G DEB); for the editor-support tests Node.js with
+# npm (the TextMate tokenizer), Vim, man and groff.
 set -euo pipefail
 
 missing=()
@@ -22,6 +23,11 @@ command -v make >/dev/null || missing+=(make)
 command -v pkg-config >/dev/null || missing+=(pkgconf)
 command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
 command -v file >/dev/null || missing+=(file)
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
+command -v vim >/dev/null || missing+=(vim)
+command -v man >/dev/null || missing+=(man-db)
+command -v groff >/dev/null || missing+=(groff-base)
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"

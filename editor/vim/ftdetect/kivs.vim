@@ -1,0 +1,2 @@
+" Kiv application specs.
+autocmd BufNewFile,BufRead *.kivs setfiletype kivs
