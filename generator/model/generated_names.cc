@@ -44,92 +44,91 @@ class CNameChecker : public DefinitionVisitor {
   }
 
  private:
-  struct Binding {
-    size_t parameterCount;
-    SourceLocation location;  // none for the generated initializer
-  };
-
   void CheckInternalName(const FunctionDefinition& function) {
     const std::string& name = function.internalName;
     const SourceLocation& where = function.location;
-    const std::string internal = "Internal name " + Quoted(name);
-    const std::string rename = "; use another internal name";
+    // Messages are only built when there is something to report.
+    const auto internal = [&name] { return "Internal name " + Quoted(name); };
+    const char* const rename = "; use another internal name";
     if (c_names::IsCKeyword(name))
-      return Error(internal + " is a C keyword" + rename, where);
+      return Error(internal() + " is a C keyword" + rename, where);
     if (c_names::IsDefinedByIncludedHeaders(name) || IsDefinedByGeneratedCode(name))
-      return Error(internal +
+      return Error(internal() +
                        " is already defined by the generated code or the "
                        "headers it includes" + rename,
                    where);
     if (c_names::IsDispatchVariable(name))
-      return Error(internal +
+      return Error(internal() +
                        " is a variable of the generated dispatch function" +
                        rename,
                    where);
     for (const auto& parameter : function.parameters->parameters) {
       if (name.size() == parameter->name.size() + 1 && name[0] == '_' &&
           name.compare(1, std::string::npos, parameter->name) == 0)
-        return Error(internal + " is the C name of the function's parameter " +
+        return Error(internal() + " is the C name of the function's parameter " +
                          Quoted(parameter->name) +
                          "; rename the internal name or the parameter",
                      where);
     }
     const size_t count = function.parameters->parameters.size();
-    auto bound = bindings_.emplace(name, Binding{count, where});
-    const Binding& first = bound.first->second;
-    if (!bound.second && first.parameterCount != count) {
-      const std::string firstPlace =
-          first.location.HasFileName()
-              ? "at " + FormatLocation(first.location)
-              : "by the generated " + Quoted(*SymbolTable::ReservedName(3));
-      // Only the generated initializer has no location.
-      const std::string place =
-          where.HasFileName()
-              ? "here"
-              : "by the generated " + Quoted(*SymbolTable::ReservedName(3));
-      return Error(internal + " is bound with " + std::to_string(count) +
-                       " parameter(s) " + place + " but with " +
-                       std::to_string(first.parameterCount) + " " +
-                       firstPlace +
+    auto bound = bindings_.emplace(name, &function);
+    const FunctionDefinition& first = *bound.first->second;
+    const size_t firstCount = first.parameters->parameters.size();
+    if (!bound.second && firstCount != count) {
+      return Error(internal() + " is bound with " + std::to_string(count) +
+                       " parameter(s) " + Place(where, "here") + " but with " +
+                       std::to_string(firstCount) + " " +
+                       Place(first.location, "at " + FormatLocation(first.location)) +
                        "; a C function has one prototype, so use another "
                        "internal name",
                    where);
     }
     if (c_names::IsCxxKeyword(name))
-      return Warning(internal +
+      return Warning(internal() +
                          " is a C++ keyword; the generated header cannot be "
                          "included from C++",
                      where);
     if (name == "main")
-      return Warning(internal +
+      return Warning(internal() +
                          " is the C program's entry point; the two would "
                          "clash when the application is built",
                      where);
     if (c_names::IsStandardLibraryFunction(name))
-      return Warning(internal +
+      return Warning(internal() +
                          " is a function of the C standard library; the two "
                          "would clash when the application is built",
                      where);
     if (c_names::IsReservedToImplementation(name))
-      return Warning(internal +
+      return Warning(internal() +
                          " is reserved to the C implementation (it starts "
                          "with '__' or with '_' and an upper-case letter)",
                      where);
   }
 
+  // Where a definition binds its internal name: the located text, or the
+  // generated initializer, the only definition without a location.
+  static std::string Place(const SourceLocation& location,
+                           const std::string& located) {
+    if (location.HasFileName()) return located;
+    return "by the generated " + Quoted(*SymbolTable::ReservedName(3));
+  }
+
   // The C name of a parameter is "_" and its name.
   void CheckParameter(const Parameter& parameter) {
-    const std::string cName = "_" + parameter.name;
-    const std::string start = "Parameter " + Quoted(parameter.name) +
-                              " has the C name " + Quoted(cName);
-    if (c_names::IsCKeyword(cName)) {
-      Error(start + ", which is a C keyword; rename the parameter",
+    const std::string& name = parameter.name;
+    const auto start = [&name] {
+      return "Parameter " + Quoted(name) + " has the C name " +
+             Quoted("_" + name);
+    };
+    // Every C keyword with a leading "_" goes on with an upper-case letter.
+    if (name[0] >= 'A' && name[0] <= 'Z' && c_names::IsCKeyword("_" + name)) {
+      Error(start() + ", which is a C keyword; rename the parameter",
             parameter.location);
-    } else if (parameter.name[0] == '_') {
+    } else if (name[0] == '_') {
       // Then the C name starts with "__". A name with an upper-case initial
       // gets "_" and an upper-case letter, reserved as well, but that is
       // how common parameter names start, and compilers accept them.
-      Warning(start + ", which is reserved to the C implementation",
+      Warning(start() + ", which is reserved to the C implementation",
               parameter.location);
     }
   }
@@ -151,7 +150,8 @@ class CNameChecker : public DefinitionVisitor {
   const std::string dispatchName_;
   const std::string recordName_;
   const std::string macroPrefix_;
-  std::unordered_map<std::string_view, Binding> bindings_;
+  // The first definition that bound each internal name.
+  std::unordered_map<std::string_view, const FunctionDefinition*> bindings_;
 };
 
 }  // namespace
