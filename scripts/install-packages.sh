@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing the toolchain needs, on a Debian
-# machine, when it is missing: CMake, Ninja, C and C++ compilers, the lemon
-# parser generator, GoogleTest and Google Benchmark; for the tests that
-# build outside projects and packages: make, pkg-config, dpkg-shlibdeps and
-# file (both used by cpack -G DEB); for the editor-support tests Node.js with
-# npm (the TextMate tokenizer), Vim, man and groff.
+# machine, when it is missing: CMake, Ninja, C and C++ compilers (gcc and
+# clang: the tests compile generated C with both), the lemon parser
+# generator, GoogleTest and Google Benchmark; for the tests that build
+# outside projects and packages: make, pkg-config, dpkg-shlibdeps and file
+# (both used by cpack -G DEB); for the editor-support tests Node.js with npm
+# (the TextMate tokenizer), Vim, man and groff.
 set -euo pipefail
 
 missing=()
@@ -12,6 +13,8 @@ command -v cmake >/dev/null || missing+=(cmake)
 command -v ninja >/dev/null || missing+=(ninja-build)
 command -v cc >/dev/null || missing+=(gcc)
 command -v c++ >/dev/null || missing+=(g++)
+command -v gcc >/dev/null || missing+=(gcc)
+command -v clang >/dev/null || missing+=(clang)
 command -v lemon >/dev/null || missing+=(lemon)
 [ -f /usr/share/lemon/lempar.c ] || missing+=(lemon)
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest/GTestConfig.cmake ] ||

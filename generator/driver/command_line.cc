@@ -23,6 +23,16 @@ std::string OutputBase(const std::string& option, const std::string& specName) {
   return option;
 }
 
+// The spec name is written between the double quotes of the C source's
+// #include line, where a double quote, a backslash or a control character
+// would end or break the line.
+bool FitsIncludeLine(const std::string& name) {
+  for (unsigned char c : name) {
+    if (c == '"' || c == '\\' || c < 0x20 || c == 0x7F) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void WriteGeneratorUsage(std::ostream& err) {
@@ -112,7 +122,7 @@ bool DeriveOutputNames(const GeneratorOptions& options, OutputNames* names,
   const std::string withoutSuffix =
       source.substr(0, source.size() - suffixLength);
   names->specName = FileNamePart(withoutSuffix);
-  if (names->specName.empty()) {
+  if (names->specName.empty() || !FitsIncludeLine(names->specName)) {
     err << "Invalid source file name: " << source << "\n";
     return false;
   }

@@ -68,6 +68,7 @@ RunOutcome RunSequence::Run(OutputStreams outputs) {
     const RunOutcome outcome = ReadModule();
     if (outcome != RunOutcome::kWritten) return outcome;
   }
+  generator_.headerFileName = FileNamePart(names_.headerPath);
   if (!generator_.Finalize()) return RunOutcome::kSpecError;
 
   // The spec file comes first: writing it gives the user names the symbol

@@ -234,6 +234,12 @@ bool Generator::Finalize() {
     }
   }
 
+  // Specs whose outputs would bind scripts to the wrong names, or whose C
+  // would not compile, end here, before any output is written.
+  CheckImportAliases();
+  CheckGeneratedNames();
+  if (errorCount != 0) return false;
+
   importsByModule.clear();
   moduleDefinitions.clear();
   checkValue = ComputeCheckValue();

@@ -18,7 +18,10 @@ bool HasNulByte(const std::string& text) {
 }  // namespace
 
 Generator::Generator(std::ostream& stream, std::string name)
-    : errorStream(stream), specName(std::move(name)), specIdentifier(specName) {
+    : errorStream(stream),
+      specName(std::move(name)),
+      specIdentifier(specName),
+      headerFileName(specName + ".h") {
   for (char& c : specIdentifier) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') c = '_';
   }

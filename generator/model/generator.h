@@ -97,6 +97,9 @@ class Generator {
   int32_t errorCount = 0;
   std::string specName;
   std::string specIdentifier;
+  // The file name of the generated header, which the C source includes:
+  // specName + ".h" unless the driver names the code files apart.
+  std::string headerFileName;
   uint8_t specFormatVersion = 1;
   uint8_t appSpecFormatVersion = 0;
   bool atFirstStatement = true;
@@ -136,4 +139,8 @@ class Generator {
   void RemoveExistingDefinition(const std::string& name,
                                 const SourceElement& element, bool warn);
   void ReportErrorAt(const std::string& message, const SourceLocation& location);
+  // Finalization's checks of the names that reach the generated code; each
+  // problem is a located diagnostic, and an error makes Finalize fail.
+  void CheckImportAliases();
+  void CheckGeneratedNames();
 };

@@ -259,10 +259,14 @@ class EncodedSpecWriter {
   }
 
   // False when the assignment has no entry: a bare name exists only in the
-  // oldest encoding.
+  // oldest encoding. There the engine numbers the entries by position from
+  // the first user number, so a bare name that already has a reserved number
+  // has no entry either; one would shift every later definition's number.
   bool AppendAssignment(const WalkStep& assignment, std::string& bytes) const {
     if (!assignment.hasValue) {
-      if (version_ >= encoded_spec::kFirstVersionWithHeader) return false;
+      if (version_ >= encoded_spec::kFirstVersionWithHeader ||
+          SymbolTable::ReservedName(assignment.nameSymbol))
+        return false;
       bytes += static_cast<char>(encoded_spec::kBareName);
       return true;
     }

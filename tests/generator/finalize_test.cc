@@ -256,6 +256,50 @@ TEST(FinalizeTest, ClassesNeedTheClassFeature) {
   }
 }
 
+// The names that reach the generated code are checked once the whole spec is
+// known: an error fails finalization before any check value, a warning does
+// not.
+TEST(FinalizeTest, NamesOfTheGeneratedCodeAreCheckedLast) {
+  struct Case {
+    const char* what;
+    std::function<void(Generator&)> main;
+    bool finalizes;
+    std::string errors;
+  } cases[] = {
+      {"a C keyword as internal name",
+       [](Generator& g) { g.DefineFunction(Name("f"), Parameters({}), Name("int")); },
+       false,
+       "app.kivs:1:1: Error: Internal name 'int' is a C keyword; use another "
+       "internal name\n"},
+      {"a class feature name as alias, once the feature is on",
+       [](Generator& g) {
+         Import(g, "m", "__func__");
+         g.SetFeature(Name("class"), true);
+       },
+       false, "app.kivs:1:1: Error: Cannot redefine reserved name '__func__'\n"},
+      {"the same alias while the feature is off",
+       [](Generator& g) {
+         g.SetFeature(Name("class"), true);
+         Import(g, "m", "__func__");
+         g.SetFeature(Name("class"), false);
+       },
+       true, ""},
+      {"a warning only",
+       [](Generator& g) { g.DefineFunction(Name("f"), Parameters({}), Name("abs")); },
+       true,
+       "app.kivs:1:1: Warning: Internal name 'abs' is a function of the C "
+       "standard library; the two would clash when the application is built\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Spec spec(c.main);
+    EXPECT_EQ(spec.generator.Finalize(), c.finalizes);
+    EXPECT_EQ(spec.errors.str(), c.errors);
+    EXPECT_EQ(spec.generator.finalized, c.finalizes);
+    EXPECT_EQ(spec.generator.checkValue.has_value(), c.finalizes);
+  }
+}
+
 // Records the walk as one line per callback.
 class WalkRecorder : public DefinitionVisitor {
  public:

@@ -560,6 +560,31 @@ TEST(EncodedSpec, BareNameOnlyInOldestEncoding) {
   EXPECT_EQ("23, 0x", lines[4].substr(0, 6));
 }
 
+// In the oldest encoding the engine numbers the entries by position from 64,
+// so a bare reserved name, which has a number below 64, takes no position:
+// the k-th entry stays the definition numbered 64 + k. The spec file and
+// the check value do not change.
+TEST(EncodedSpec, BareReservedNamesTakeNoPosition) {
+  for (const char* reserved : {"__main__", "sys", "args"}) {
+    SCOPED_TRACE(reserved);
+    SpecBuilder withReserved;
+    withReserved.BareName(reserved).Def("f", {Positional("a")}, "F").BareName("n");
+    SpecBuilder without;
+    without.Def("f", {Positional("a")}, "F").BareName("n");
+    const Outputs outputs = withReserved.Write();
+    const Outputs expected = without.Write();
+    // f 64, n 65, a 66; the reserved name keeps its own number.
+    const std::vector<std::string> lines = RecordLines(outputs.source);
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ(Entry(Bytes({1, 0, 0, 0, 66})), lines[0]);
+    EXPECT_EQ(Entry(Bytes({0xFE})) + ",", lines[1]);
+    EXPECT_EQ(expected.specFile.substr(9), outputs.specFile.substr(9));
+    EXPECT_NE(expected.specFile, outputs.specFile);  // the check value covers it
+    EXPECT_NE(std::string::npos,
+              outputs.header.find(std::string("#define KIV_APP_app_SYM_") + reserved + " "));
+  }
+}
+
 TEST(EncodedSpec, FunctionWithMoreThan250Parameters) {
   std::vector<Param> params;
   for (int i = 0; i < 300; ++i) params.push_back(Positional("p" + std::to_string(i)));
@@ -639,19 +664,25 @@ TEST(WritersNumbering, AliasesAreListedWithoutOtherNames) {
 
 TEST(WritersPrototypes, FirstDefinitionOfAnInternalNameWins) {
   SpecBuilder spec;
-  spec.Def("b", {Positional("x")}, "Shared").Def("a", {}, "Shared");
+  // One C function has one prototype, so the definitions sharing it have one
+  // parameter count (a different count is a spec error); their parameter
+  // names and kinds may differ.
+  spec.Def("b", {Positional("x")}, "Shared").Def("a", {Tuple("values")}, "Shared");
   spec.generator.SetSource("lib.kivs", true, false, SourceLocation());
   spec.Lib().Def("c", {}, "Library");
   Outputs out = spec.Write();
-  // a comes first in walk order and declares Shared without parameters.
+  // a comes first in walk order and declares Shared with its tuple group.
   EXPECT_NE(std::string::npos,
             out.header.find("\nKivRunResult Shared\n"
-                            "    (KivEngine *, KivDataEntry **returnValue);\n"
+                            "    (KivEngine *,\n"
+                            "     KivDataEntry *_values, /* tuple group */\n"
+                            "     KivDataEntry **returnValue);\n"
                             "\nKIV_LIB_API KivRunResult Library\n"
                             "    (KivEngine *, KivDataEntry **returnValue);\n"
                             "\n#ifdef"));
   EXPECT_EQ(std::string::npos, out.header.find("_x,"));
-  EXPECT_NE(std::string::npos, out.source.find("return Shared(engine, returnValue);"));
+  EXPECT_NE(std::string::npos,
+            out.source.find("return Shared(engine, _values.value, returnValue);"));
   EXPECT_NE(std::string::npos, out.source.find("return Shared(engine, _x, returnValue);"));
 }
 

@@ -1,0 +1,201 @@
+// Finalization's checks of the names that reach the generated C code and the
+// encoded spec: import aliases that the class feature reserves, aliases that
+// share their symbol with a definition, and the internal and parameter names
+// that the C source and header are written with. A spec that passes without
+// a warning gives C that compiles as C99 and a header that compiles from C++.
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "generator/model/c_names.h"
+#include "generator/model/generator.h"
+
+namespace {
+
+constexpr uint8_t kClassFeature = 0x01;
+// The reserved numbers of the names that only the class feature reserves.
+constexpr int32_t kClassFeatureSymbols[] = {3, 4, 7, 8};
+
+std::string Quoted(std::string_view name) {
+  return "'" + std::string(name) + "'";
+}
+
+// Walks every function definition in walk order and reports its internal
+// name and parameter names. The first definition that binds an internal name
+// decides the one prototype the header declares for it.
+class CNameChecker : public DefinitionVisitor {
+ public:
+  CNameChecker(Generator& generator,
+               void (Generator::*reportError)(const std::string&,
+                                              const SourceLocation&))
+      : generator_(generator),
+        reportError_(reportError),
+        dispatchName_("KivDispatch_" + generator.specIdentifier),
+        recordName_("KivAppSpec_" + generator.specIdentifier),
+        macroPrefix_("KIV_APP_" + generator.specIdentifier + "_") {}
+
+  void Definition(const std::string&, const std::string&,
+                  const SourceElement& element) override {
+    auto* function = dynamic_cast<const FunctionDefinition*>(&element);
+    if (function == nullptr) return;
+    CheckInternalName(*function);
+    for (const auto& parameter : function->parameters->parameters)
+      CheckParameter(*parameter);
+  }
+
+ private:
+  void CheckInternalName(const FunctionDefinition& function) {
+    const std::string& name = function.internalName;
+    const SourceLocation& where = function.location;
+    // Messages are only built when there is something to report.
+    const auto internal = [&name] { return "Internal name " + Quoted(name); };
+    const char* const rename = "; use another internal name";
+    if (c_names::IsCKeyword(name))
+      return Error(internal() + " is a C keyword" + rename, where);
+    if (c_names::IsDefinedByIncludedHeaders(name) || IsDefinedByGeneratedCode(name))
+      return Error(internal() +
+                       " is already defined by the generated code or the "
+                       "headers it includes" + rename,
+                   where);
+    if (c_names::IsDispatchVariable(name))
+      return Error(internal() +
+                       " is a variable of the generated dispatch function" +
+                       rename,
+                   where);
+    for (const auto& parameter : function.parameters->parameters) {
+      if (name.size() == parameter->name.size() + 1 && name[0] == '_' &&
+          name.compare(1, std::string::npos, parameter->name) == 0)
+        return Error(internal() + " is the C name of the function's parameter " +
+                         Quoted(parameter->name) +
+                         "; rename the internal name or the parameter",
+                     where);
+    }
+    const size_t count = function.parameters->parameters.size();
+    auto bound = bindings_.emplace(name, &function);
+    const FunctionDefinition& first = *bound.first->second;
+    const size_t firstCount = first.parameters->parameters.size();
+    if (!bound.second && firstCount != count) {
+      return Error(internal() + " is bound with " + std::to_string(count) +
+                       " parameter(s) " + Place(where, "here") + " but with " +
+                       std::to_string(firstCount) + " " +
+                       Place(first.location, "at " + FormatLocation(first.location)) +
+                       "; a C function has one prototype, so use another "
+                       "internal name",
+                   where);
+    }
+    if (c_names::IsCxxKeyword(name))
+      return Warning(internal() +
+                         " is a C++ keyword; the generated header cannot be "
+                         "included from C++",
+                     where);
+    if (name == "main")
+      return Warning(internal() +
+                         " is the C program's entry point; the two would "
+                         "clash when the application is built",
+                     where);
+    if (c_names::IsStandardLibraryFunction(name))
+      return Warning(internal() +
+                         " is a function of the C standard library; the two "
+                         "would clash when the application is built",
+                     where);
+    if (c_names::IsReservedToImplementation(name))
+      return Warning(internal() +
+                         " is reserved to the C implementation (it starts "
+                         "with '__' or with '_' and an upper-case letter)",
+                     where);
+  }
+
+  // Where a definition binds its internal name: the located text, or the
+  // generated initializer, the only definition without a location.
+  static std::string Place(const SourceLocation& location,
+                           const std::string& located) {
+    if (location.HasFileName()) return located;
+    return "by the generated " + Quoted(*SymbolTable::ReservedName(3));
+  }
+
+  // The C name of a parameter is "_" and its name.
+  void CheckParameter(const Parameter& parameter) {
+    const std::string& name = parameter.name;
+    const auto start = [&name] {
+      return "Parameter " + Quoted(name) + " has the C name " +
+             Quoted("_" + name);
+    };
+    // Every C keyword with a leading "_" goes on with an upper-case letter.
+    if (name[0] >= 'A' && name[0] <= 'Z' && c_names::IsCKeyword("_" + name)) {
+      Error(start() + ", which is a C keyword; rename the parameter",
+            parameter.location);
+    } else if (name[0] == '_') {
+      // Then the C name starts with "__". A name with an upper-case initial
+      // gets "_" and an upper-case letter, reserved as well, but that is
+      // how common parameter names start, and compilers accept them.
+      Warning(start() + ", which is reserved to the C implementation",
+              parameter.location);
+    }
+  }
+
+  bool IsDefinedByGeneratedCode(std::string_view name) const {
+    return name == dispatchName_ || name == recordName_ ||
+           name.substr(0, macroPrefix_.size()) == macroPrefix_;
+  }
+
+  void Error(const std::string& message, const SourceLocation& where) {
+    (generator_.*reportError_)(message, where);
+  }
+  void Warning(const std::string& message, const SourceLocation& where) {
+    generator_.ReportDiagnostic(message, where, false);
+  }
+
+  Generator& generator_;
+  void (Generator::*reportError_)(const std::string&, const SourceLocation&);
+  const std::string dispatchName_;
+  const std::string recordName_;
+  const std::string macroPrefix_;
+  // The first definition that bound each internal name.
+  std::unordered_map<std::string_view, const FunctionDefinition*> bindings_;
+};
+
+}  // namespace
+
+void Generator::CheckImportAliases() {
+  // The class feature's names are reserved only once the feature is known to
+  // be on after the last source. Such an alias is left out of the spec file
+  // while its import entry is still written, so every later alias would be
+  // bound to the wrong module.
+  auto isReserved = [this](const std::string& alias) {
+    if (!(features & kClassFeature)) return false;
+    for (int32_t symbol : kClassFeatureSymbols) {
+      if (SymbolTable::ReservedName(symbol) == alias) return true;
+    }
+    return false;
+  };
+  for (const auto& [alias, binding] : importsByAlias) {
+    if (isReserved(alias))
+      ReportErrorAt("Cannot redefine reserved name '" + alias + "'",
+                    binding.locations.front());
+  }
+  // Aliases and definition names are numbered from one table: an alias that
+  // is also a top-level definition of the main module gets a single number
+  // for both the module and the definition.
+  const auto main = modules.find(AliasSet());
+  if (main == modules.end()) return;
+  const DefinitionMap& definitions = *main->second.definitions;
+  for (const auto& entry : importsByAlias) {
+    auto defined = definitions.find(entry.first);
+    if (defined == definitions.end() || isReserved(entry.first)) continue;
+    ReportDiagnostic("Name '" + entry.first +
+                         "' is also the alias of an imported module and "
+                         "shares its symbol; rename the definition or import "
+                         "the module under another alias",
+                     defined->second->location, false);
+  }
+}
+
+void Generator::CheckGeneratedNames() {
+  CNameChecker checker(*this, &Generator::ReportErrorAt);
+  VisitDefinitions(checker);
+  if (c_names::IsIncludedHeaderName(headerFileName))
+    ReportDiagnostic("Generated header '" + headerFileName +
+                         "' would hide the header of the same name on the "
+                         "include path; rename the spec or its code files",
+                     SourceLocation(), false);
+}
