@@ -60,8 +60,14 @@ TEST(Package, PlainInstallAndComponentShareOnePrefix) {
       "lib/cmake/Kiv/KivConfig.cmake", "lib/cmake/Kiv/KivConfigVersion.cmake",
       "lib/cmake/Kiv/KivTargets-CONFIG.cmake", "lib/cmake/Kiv/KivTargets.cmake",
       "share/doc/Kiv/generated-files.md", "share/doc/Kiv/spec-language.md",
+      "share/kiv/editor/vscode-kivs/language-configuration.json",
+      "share/kiv/editor/vscode-kivs/package.json",
+      "share/kiv/editor/vscode-kivs/syntaxes/kivs.tmLanguage.json",
       "share/man/man1/kivg.1", "share/man/man1/kivinfo.1",
-      "share/man/man1/kivs.1", "share/pkgconfig/kiv.pc"};
+      "share/man/man1/kivs.1", "share/man/man5/kivspec.5",
+      "share/pkgconfig/kiv.pc", "share/vim/vimfiles/ftdetect/kivs.vim",
+      "share/vim/vimfiles/ftplugin/kivs.vim",
+      "share/vim/vimfiles/syntax/kivs.vim"};
   EXPECT_EQ(PrefixFiles(prefix), plain);
   const ProgramResult version = RunProgram(prefix.Path("bin/kivg"), {"-v"});
   EXPECT_EQ(version.out, "Kiv generator version 1.3.1.0\n");
