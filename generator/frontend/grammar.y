@@ -27,6 +27,13 @@ static Element* Located(Generator* generator, Element* element) {
 }
 }
 
+// Lemon numbers the terminals itself; a terminal declared here but missing
+// from token.h's list would shift no code and still be wrong.
+%code {
+static_assert(YYNTOKEN == kTerminalTokenCount,
+              "grammar.y declares terminals that token.h does not list");
+}
+
 %syntax_error { generator->ReportError("Syntax error"); }
 %parse_failure { generator->ReportError("Parse error"); }
 %stack_overflow { generator->ReportError("Parser stack overflow"); }
