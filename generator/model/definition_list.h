@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "format/coding.h"
 #include "generator/frontend/spec_elements.h"
 #include "generator/model/text_pool.h"
 
@@ -29,6 +30,30 @@ struct ListedValue {
     const char* stringData;
   };
   std::string_view stringValue() const { return {stringData, stringLength}; }
+
+  // The value as the byte formats code it.
+  coding::Value Coded() const {
+    coding::Value coded;
+    coded.type = static_cast<uint8_t>(type);
+    switch (type) {
+      case LiteralType::Boolean:
+        coded.boolean = booleanValue;
+        break;
+      case LiteralType::Integer:
+        coded.integer = integerValue;
+        break;
+      case LiteralType::Float:
+        coded.real = realValue;
+        break;
+      case LiteralType::String:
+        coded.text = stringValue();
+        break;
+      case LiteralType::None:
+      case LiteralType::Ellipsis:
+        break;
+    }
+    return coded;
+  }
 };
 
 struct ListedParameter {

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "format/coding.h"
+#include "format/spec_file_format.h"
 #include "generator/model/name_order.h"
-#include "generator/output/byte_writer.h"
-#include "generator/output/spec_file_format.h"
 
 namespace {
 
@@ -127,7 +127,7 @@ void NumberParameterNames(DefinitionList& list, const MemberNames& members,
 void WriteFileHeader(const Generator& generator, std::string& bytes) {
   bytes.append(spec_file::kMagic, spec_file::kMagicSize);
   bytes += static_cast<char>(generator.specFormatVersion);
-  AppendWord(bytes, *generator.checkValue);
+  coding::PutWord(bytes, *generator.checkValue);
   if (generator.specFormatVersion >= spec_file::kFirstVersionWithFeatures)
     bytes += static_cast<char>(generator.features);
 }
