@@ -59,7 +59,7 @@ struct ListedValue {
 struct ListedParameter {
   std::string_view name;
   ListedValue defaultValue;  // when hasDefault
-  int32_t symbol = 0;  // the name's number, recorded by the spec file writer
+  int32_t symbol = 0;  // the name's number, recorded by NumberNames
   ParameterKind kind = ParameterKind::Positional;
   bool hasDefault = false;
 };
@@ -91,7 +91,7 @@ struct WalkStep {
   uint32_t parameterCount = 0;
   ListedValue value;  // assignments with a value
   // The numbers of the name and of the qualified name (the same outside
-  // classes), recorded by the spec file writer for definition steps.
+  // classes), recorded by NumberNames for definition steps.
   int32_t nameSymbol = 0;
   int32_t qualifiedSymbol = 0;
 

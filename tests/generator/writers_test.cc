@@ -12,6 +12,7 @@
 
 #include "format/coding.h"
 #include "generator/model/generator.h"
+#include "generator/model/name_numbering.h"
 #include "generator/output/byte_writer.h"
 #include "generator/output/header_writer.h"
 #include "generator/output/source_writer.h"
@@ -125,7 +126,8 @@ class SpecBuilder {
     EXPECT_EQ(0, generator.errorCount) << errors.str();
     EXPECT_TRUE(generator.Finalize()) << errors.str();
     std::ostringstream spec, header, source;
-    WriteSpecFile(generator, spec);
+    const ListedNames listed = NumberNames(generator);
+    WriteSpecFile(generator, listed, spec);
     WriteHeader(generator, header);
     WriteSource(generator, source, headerFileName);
     return {spec.str(), header.str(), source.str()};
@@ -668,7 +670,9 @@ TEST(WritersErrors, OutOfOrderAndUnfinishedModels) {
   std::ostringstream out;
   SpecBuilder unfinalized;
   EXPECT_EQ("Internal error: Not finalized",
-            Message([&] { WriteSpecFile(unfinalized.generator, out); }));
+            Message([&] { NumberNames(unfinalized.generator); }));
+  EXPECT_EQ("Internal error: Not finalized",
+            Message([&] { WriteSpecFile(unfinalized.generator, ListedNames(), out); }));
 
   SpecBuilder unnumbered;
   ASSERT_TRUE(unnumbered.generator.Finalize());
@@ -676,11 +680,15 @@ TEST(WritersErrors, OutOfOrderAndUnfinishedModels) {
             Message([&] { WriteHeader(unnumbered.generator, out); }));
   EXPECT_EQ("Internal error: Symbol not assigned",
             Message([&] { WriteSource(unnumbered.generator, out, "app.h"); }));
+  EXPECT_EQ("Internal error: Symbol not assigned",
+            Message([&] { WriteSpecFile(unnumbered.generator, ListedNames(), out); }));
   EXPECT_EQ("", out.str());
 
   unnumbered.generator.checkValue.reset();
   EXPECT_EQ("Internal error: Check value not computed",
-            Message([&] { WriteSpecFile(unnumbered.generator, out); }));
+            Message([&] { WriteSpecFile(unnumbered.generator, ListedNames(), out); }));
+  EXPECT_EQ("Internal error: Check value not computed",
+            Message([&] { NumberNames(unnumbered.generator); }));
   unnumbered.generator.symbolsAssigned = true;
   unnumbered.generator.lastNameSymbol = 63;
   EXPECT_EQ("Internal error: Check value not computed",
