@@ -7,6 +7,7 @@
 
 #include "generator/driver/dependency_file.h"
 #include "generator/driver/output_files.h"
+#include "generator/model/name_numbering.h"
 #include "generator/output/header_writer.h"
 #include "generator/output/source_writer.h"
 #include "generator/output/spec_file_writer.h"
@@ -71,10 +72,11 @@ RunOutcome RunSequence::Run(OutputStreams outputs) {
   generator_.headerFileName = FileNamePart(names_.headerPath);
   if (!generator_.Finalize()) return RunOutcome::kSpecError;
 
-  // The spec file comes first: writing it gives the user names the symbol
-  // numbers that the two C writers look up.
+  // The names are numbered before the three writers, which only read the
+  // numbers; a numbering failure still follows the spec file's line.
   if (!options_.quiet) out_ << "Writing spec to " << names_.specPath << "\n";
-  WriteSpecFile(generator_, outputs.spec);
+  const ListedNames listed = NumberNames(generator_);
+  WriteSpecFile(generator_, listed, outputs.spec);
   if (!options_.quiet)
     out_ << "Writing code to " << names_.headerPath << " and "
          << names_.sourcePath << "\n";

@@ -27,19 +27,35 @@ static Element* Located(Generator* generator, Element* element) {
 }
 }
 
+// Lemon numbers the terminals itself; a terminal declared here but missing
+// from token.h's list would shift no code and still be wrong.
+%code {
+static_assert(YYNTOKEN == kTerminalTokenCount,
+              "grammar.y declares terminals that token.h does not list");
+}
+
 %syntax_error { generator->ReportError("Syntax error"); }
 %parse_failure { generator->ReportError("Parse error"); }
 %stack_overflow { generator->ReportError("Parser stack overflow"); }
 
+// Each symbol type deletes its own values: the parser runs these for a token
+// or element that a rule leaves without a label, and for whatever is on the
+// stack when a parse fails. A labelled value belongs to the action, which
+// passes it on to the Generator or an element, or deletes it after reading.
+// Statements carry no value, so they have no type of their own and nothing
+// to delete.
 %token_type {Token*}
 %token_destructor { delete $$; }
 %default_type {SourceElement*}
-%default_destructor { delete $$; }
 
 %type literal {Literal*}
+%destructor literal { delete $$; }
 %type parameters {ParameterList*}
+%destructor parameters { delete $$; }
 %type names {NameList*}
+%destructor names { delete $$; }
 %type parameter {Parameter*}
+%destructor parameter { delete $$; }
 
 %token ASSIGN LEFT_PAREN NAME
        AND ASSERT BREAK CLASS CONTINUE DEL ELIF ELSE EXCEPT EXEC FINALLY FOR
@@ -50,81 +66,58 @@ static Element* Located(Generator* generator, Element* element) {
        DEDENT COMMA ASTERISK DOUBLE_ASTERISK NONE FALSE TRUE ELLIPSIS INTEGER
        FLOAT.
 
-// Statements build nothing: every statement's value is null.
-spec(A) ::= statements(S). { A = nullptr; delete S; }
+// An empty action still counts as one: lemon moves rules without any to the
+// end of its numbering, and the rules keep their grammar order this way.
+spec ::= statements. {}
 
-statements(A) ::= statements(L) statement(S). { A = L; delete S; }
-statements(A) ::= . { A = nullptr; }
+statements ::= statements statement. {}
+statements ::= . {}
 
-statement(S) ::= NEWLINE(N). { S = nullptr; delete N; }
-statement(S) ::= LIB(L) NEWLINE(N). { S = nullptr; generator->DeclareLibrary(L); delete N; }
-statement(S) ::= INCLUDE(I) NAME(X) NEWLINE(N). { S = nullptr;
-  delete I; generator->IncludeSource(X); delete N;
+statement ::= NEWLINE. {}
+statement ::= LIB(L) NEWLINE. { generator->DeclareLibrary(L); }
+statement ::= INCLUDE NAME(X) NEWLINE. { generator->IncludeSource(X); }
+statement ::= INCLUDE STRING(X) NEWLINE. { generator->IncludeSource(X); }
+statement ::= IMPORT NAME(M) NEWLINE. { generator->ImportModule(M, M); }
+statement ::= IMPORT NAME(M) AS NAME(X) NEWLINE. { generator->ImportModule(M, X); }
+statement ::= IMPORT STRING(M) AS NAME(X) NEWLINE. { generator->ImportModule(M, X); }
+statement ::= PLUS NAME(X) NEWLINE. { generator->SetFeature(X, true); }
+statement ::= MINUS NAME(X) NEWLINE. { generator->SetFeature(X, false); }
+statement ::= PLUS CLASS(X) NEWLINE. { generator->SetFeature(X, true); }
+statement ::= MINUS CLASS(X) NEWLINE. { generator->SetFeature(X, false); }
+statement ::= NAME(X) ASSIGN literal(L) NEWLINE. { generator->AssignConstant(X, L); }
+statement ::= DEF NAME(X) LEFT_PAREN parameters(P) RIGHT_PAREN ASSIGN NAME(I) NEWLINE. {
+  generator->DefineFunction(X, P, I);
 }
-statement(S) ::= INCLUDE(I) STRING(X) NEWLINE(N). { S = nullptr;
-  delete I; generator->IncludeSource(X); delete N;
-}
-statement(S) ::= IMPORT(I) NAME(M) NEWLINE(N). { S = nullptr;
-  delete I; generator->ImportModule(M, M); delete N;
-}
-statement(S) ::= IMPORT(I) NAME(M) AS(A) NAME(X) NEWLINE(N). { S = nullptr;
-  delete I; generator->ImportModule(M, X); delete A; delete N;
-}
-statement(S) ::= IMPORT(I) STRING(M) AS(A) NAME(X) NEWLINE(N). { S = nullptr;
-  delete I; generator->ImportModule(M, X); delete A; delete N;
-}
-statement(S) ::= PLUS(P) NAME(X) NEWLINE(N). { S = nullptr;
-  delete P; generator->SetFeature(X, true); delete N;
-}
-statement(S) ::= MINUS(P) NAME(X) NEWLINE(N). { S = nullptr;
-  delete P; generator->SetFeature(X, false); delete N;
-}
-statement(S) ::= PLUS(P) CLASS(X) NEWLINE(N). { S = nullptr;
-  delete P; generator->SetFeature(X, true); delete N;
-}
-statement(S) ::= MINUS(P) CLASS(X) NEWLINE(N). { S = nullptr;
-  delete P; generator->SetFeature(X, false); delete N;
-}
-statement(S) ::= NAME(X) ASSIGN(A) literal(L) NEWLINE(N). { S = nullptr;
-  generator->AssignConstant(X, L); delete A; delete N;
-}
-statement(S) ::= DEF(D) NAME(X) LEFT_PAREN(LP) parameters(P) RIGHT_PAREN(RP)
-              ASSIGN(A) NAME(I) NEWLINE(N). { S = nullptr;
-  delete D; generator->DefineFunction(X, P, I);
-  delete LP; delete RP; delete A; delete N;
-}
-statement(S) ::= CLASS(C) NAME(X) COLON(O). { S = nullptr;
-  delete C; generator->DefineClass(X); delete O;
-}
-statement(S) ::= DEDENT(D). { S = nullptr; delete D; generator->EndClass(); }
-statement(S) ::= NAME(X) NEWLINE(N). { S = nullptr; generator->AssignConstant(X, nullptr); delete N; }
-statement(S) ::= DEL(D) names(L) NEWLINE(N). { S = nullptr;
-  delete D; generator->DeleteNames(L); delete N;
-}
+statement ::= CLASS NAME(X) COLON. { generator->DefineClass(X); }
+statement ::= DEDENT. { generator->EndClass(); }
+statement ::= NAME(X) NEWLINE. { generator->AssignConstant(X, nullptr); }
+statement ::= DEL names(L) NEWLINE. { generator->DeleteNames(L); }
 
-parameters(A) ::= parameters(L) COMMA(C) parameter(P). {
-  A = Located(generator, L->Append(P)); delete C;
+// The element rules read a name token's text into the element and then
+// delete the token themselves.
+parameters(A) ::= parameters(L) COMMA parameter(P). {
+  A = Located(generator, L->Append(P));
 }
 parameters(A) ::= parameter(P). {
   A = Located(generator, (new ParameterList)->Append(P));
 }
 parameters(A) ::= . { A = new ParameterList; }
 
-parameter(A) ::= NAME(X) ASSIGN(S) literal(L). {
-  A = Located(generator, new Parameter(*X, L)); delete X; delete S;
+parameter(A) ::= NAME(X) ASSIGN literal(L). {
+  A = Located(generator, new Parameter(*X, L)); delete X;
 }
 parameter(A) ::= NAME(X). {
   A = Located(generator, new Parameter(*X, ParameterKind::Positional)); delete X;
 }
-parameter(A) ::= ASTERISK(S) NAME(X). {
-  delete S; A = Located(generator, new Parameter(*X, ParameterKind::TupleGroup)); delete X;
+parameter(A) ::= ASTERISK NAME(X). {
+  A = Located(generator, new Parameter(*X, ParameterKind::TupleGroup)); delete X;
 }
-parameter(A) ::= DOUBLE_ASTERISK(S) NAME(X). {
-  delete S; A = Located(generator, new Parameter(*X, ParameterKind::DictionaryGroup)); delete X;
+parameter(A) ::= DOUBLE_ASTERISK NAME(X). {
+  A = Located(generator, new Parameter(*X, ParameterKind::DictionaryGroup)); delete X;
 }
 
-names(A) ::= names(L) COMMA(C) NAME(X). {
-  A = Located(generator, L->Append(*X)); delete X; delete C;
+names(A) ::= names(L) COMMA NAME(X). {
+  A = Located(generator, L->Append(*X)); delete X;
 }
 names(A) ::= NAME(X). { A = Located(generator, (new NameList)->Append(*X)); delete X; }
 

@@ -11,37 +11,12 @@ void KivParse(void* parser, int major, Token* minor);
 void KivParseFree(void* parser, void (*freeProc)(void*));
 
 // The grammar's terminal codes index the parse tables; they must be the
-// token codes the lexer produces.
-#define KIV_SAME_CODE(name) \
-  static_assert(TK_##name == static_cast<int>(TokenType::name), #name)
-KIV_SAME_CODE(ASSIGN);
-KIV_SAME_CODE(LEFT_PAREN);
-KIV_SAME_CODE(NAME);
-KIV_SAME_CODE(AND);
-KIV_SAME_CODE(YIELD);
-KIV_SAME_CODE(UNEXPECTED_INDENT);
-KIV_SAME_CODE(INCONSISTENT_INDENT);
-KIV_SAME_CODE(COLON);
-KIV_SAME_CODE(NEWLINE);
-KIV_SAME_CODE(LIB);
-KIV_SAME_CODE(INCLUDE);
-KIV_SAME_CODE(STRING);
-KIV_SAME_CODE(IMPORT);
-KIV_SAME_CODE(AS);
-KIV_SAME_CODE(PLUS);
-KIV_SAME_CODE(MINUS);
-KIV_SAME_CODE(DEF);
-KIV_SAME_CODE(RIGHT_PAREN);
-KIV_SAME_CODE(DEDENT);
-KIV_SAME_CODE(COMMA);
-KIV_SAME_CODE(ASTERISK);
-KIV_SAME_CODE(DOUBLE_ASTERISK);
-KIV_SAME_CODE(NONE);
-KIV_SAME_CODE(FALSE);
-KIV_SAME_CODE(TRUE);
-KIV_SAME_CODE(ELLIPSIS);
-KIV_SAME_CODE(INTEGER);
-KIV_SAME_CODE(FLOAT);
+// token codes the lexer produces, every one of them.
+#define KIV_SAME_CODE(name, code)                                   \
+  static_assert(TK_##name == (code),                                \
+                "the %token list of grammar.y and the token list of " \
+                "token.h disagree on " #name);
+KIV_TERMINAL_TOKENS(KIV_SAME_CODE)
 #undef KIV_SAME_CODE
 
 Parser::Parser(Generator& generator)

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "format/encoded_spec_format.h"
 #include "generator/frontend/source_element.h"
 #include "generator/frontend/token.h"
 
@@ -21,6 +22,19 @@ enum class LiteralType : int32_t {
   Float = 4,
   String = 5,
 };
+
+// A literal's type number is its value's type byte in the encoded spec and in
+// the check value.
+#define KIV_SAME_VALUE_TYPE(type, byte)                               \
+  static_assert(static_cast<int32_t>(LiteralType::type) == (byte), \
+                "LiteralType::" #type " is not its encoded value type")
+KIV_SAME_VALUE_TYPE(None, encoded_spec::kValueNone);
+KIV_SAME_VALUE_TYPE(Ellipsis, encoded_spec::kValueEllipsis);
+KIV_SAME_VALUE_TYPE(Boolean, encoded_spec::kValueBoolean);
+KIV_SAME_VALUE_TYPE(Integer, encoded_spec::kValueInteger);
+KIV_SAME_VALUE_TYPE(Float, encoded_spec::kValueFloat);
+KIV_SAME_VALUE_TYPE(String, encoded_spec::kValueString);
+#undef KIV_SAME_VALUE_TYPE
 
 enum class ParameterKind : int32_t {
   Positional = 0,

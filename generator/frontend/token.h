@@ -8,67 +8,99 @@
 
 #include "generator/frontend/source_element.h"
 
+// The grammar's terminals with their codes, in code order. TokenType,
+// TokenTypeName and the parser's compile-time check of every code against the
+// number lemon gives it from the %token list are all made from this one list,
+// so the two cannot drift apart unnoticed. END (0) and BAD (-1) are not
+// declared terminals, so they stand outside it.
+#define KIV_TERMINAL_TOKENS(X) \
+  X(ASSIGN, 1) \
+  X(LEFT_PAREN, 2) \
+  X(NAME, 3) \
+  X(AND, 4) \
+  X(ASSERT, 5) \
+  X(BREAK, 6) \
+  X(CLASS, 7) \
+  X(CONTINUE, 8) \
+  X(DEL, 9) \
+  X(ELIF, 10) \
+  X(ELSE, 11) \
+  X(EXCEPT, 12) \
+  X(EXEC, 13) \
+  X(FINALLY, 14) \
+  X(FOR, 15) \
+  X(FROM, 16) \
+  X(GLOBAL, 17) \
+  X(IF, 18) \
+  X(IN, 19) \
+  X(IS, 20) \
+  X(LAMBDA, 21) \
+  X(LOCAL, 22) \
+  X(NONLOCAL, 23) \
+  X(NOT, 24) \
+  X(OR, 25) \
+  X(PASS, 26) \
+  X(RAISE, 27) \
+  X(RETURN, 28) \
+  X(TRY, 29) \
+  X(WHILE, 30) \
+  X(WITH, 31) \
+  X(YIELD, 32) \
+  X(UNEXPECTED_INDENT, 33) \
+  X(MISSING_INDENT, 34) \
+  X(MISMATCHED_INDENT, 35) \
+  X(INCONSISTENT_INDENT, 36) \
+  X(COLON, 37) \
+  X(NEWLINE, 38) \
+  X(LIB, 39) \
+  X(INCLUDE, 40) \
+  X(STRING, 41) \
+  X(IMPORT, 42) \
+  X(AS, 43) \
+  X(PLUS, 44) \
+  X(MINUS, 45) \
+  X(DEF, 46) \
+  X(RIGHT_PAREN, 47) \
+  X(DEDENT, 48) \
+  X(COMMA, 49) \
+  X(ASTERISK, 50) \
+  X(DOUBLE_ASTERISK, 51) \
+  X(NONE, 52) \
+  X(FALSE, 53) \
+  X(TRUE, 54) \
+  X(ELLIPSIS, 55) \
+  X(INTEGER, 56) \
+  X(FLOAT, 57)
+
 enum class TokenType : int32_t {
   BAD = -1,
   END = 0,
-  ASSIGN = 1,
-  LEFT_PAREN = 2,
-  NAME = 3,
-  AND = 4,
-  ASSERT = 5,
-  BREAK = 6,
-  CLASS = 7,
-  CONTINUE = 8,
-  DEL = 9,
-  ELIF = 10,
-  ELSE = 11,
-  EXCEPT = 12,
-  EXEC = 13,
-  FINALLY = 14,
-  FOR = 15,
-  FROM = 16,
-  GLOBAL = 17,
-  IF = 18,
-  IN = 19,
-  IS = 20,
-  LAMBDA = 21,
-  LOCAL = 22,
-  NONLOCAL = 23,
-  NOT = 24,
-  OR = 25,
-  PASS = 26,
-  RAISE = 27,
-  RETURN = 28,
-  TRY = 29,
-  WHILE = 30,
-  WITH = 31,
-  YIELD = 32,
-  UNEXPECTED_INDENT = 33,
-  MISSING_INDENT = 34,
-  MISMATCHED_INDENT = 35,
-  INCONSISTENT_INDENT = 36,
-  COLON = 37,
-  NEWLINE = 38,
-  LIB = 39,
-  INCLUDE = 40,
-  STRING = 41,
-  IMPORT = 42,
-  AS = 43,
-  PLUS = 44,
-  MINUS = 45,
-  DEF = 46,
-  RIGHT_PAREN = 47,
-  DEDENT = 48,
-  COMMA = 49,
-  ASTERISK = 50,
-  DOUBLE_ASTERISK = 51,
-  NONE = 52,
-  FALSE = 53,
-  TRUE = 54,
-  ELLIPSIS = 55,
-  INTEGER = 56,
-  FLOAT = 57,
+#define KIV_TOKEN_ENUMERATOR(name, code) name = code,
+  KIV_TERMINAL_TOKENS(KIV_TOKEN_ENUMERATOR)
+#undef KIV_TOKEN_ENUMERATOR
 };
+
+// END and the listed terminals: the number of terminal symbols the parse
+// tables are built for.
+#define KIV_TOKEN_COUNT_ONE(name, code) +1
+constexpr int kTerminalTokenCount = 1 KIV_TERMINAL_TOKENS(KIV_TOKEN_COUNT_ONE);
+#undef KIV_TOKEN_COUNT_ONE
+
+// The enumerator's name ("DEL"), for tests and diagnostics.
+inline const char* TokenTypeName(TokenType type) {
+  switch (type) {
+    case TokenType::BAD:
+      return "BAD";
+    case TokenType::END:
+      return "END";
+#define KIV_TOKEN_NAME_CASE(name, code) \
+  case TokenType::name:                 \
+    return #name;
+      KIV_TERMINAL_TOKENS(KIV_TOKEN_NAME_CASE)
+#undef KIV_TOKEN_NAME_CASE
+  }
+  return "?";
+}
 
 // Error tokens never reach the parser; the driver reports them.
 inline bool IsErrorToken(TokenType type) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "format/coding.h"
 #include "generator/frontend/spec_elements.h"
 #include "generator/model/text_pool.h"
 
@@ -29,12 +30,36 @@ struct ListedValue {
     const char* stringData;
   };
   std::string_view stringValue() const { return {stringData, stringLength}; }
+
+  // The value as the byte formats code it.
+  coding::Value Coded() const {
+    coding::Value coded;
+    coded.type = static_cast<uint8_t>(type);
+    switch (type) {
+      case LiteralType::Boolean:
+        coded.boolean = booleanValue;
+        break;
+      case LiteralType::Integer:
+        coded.integer = integerValue;
+        break;
+      case LiteralType::Float:
+        coded.real = realValue;
+        break;
+      case LiteralType::String:
+        coded.text = stringValue();
+        break;
+      case LiteralType::None:
+      case LiteralType::Ellipsis:
+        break;
+    }
+    return coded;
+  }
 };
 
 struct ListedParameter {
   std::string_view name;
   ListedValue defaultValue;  // when hasDefault
-  int32_t symbol = 0;  // the name's number, recorded by the spec file writer
+  int32_t symbol = 0;  // the name's number, recorded by NumberNames
   ParameterKind kind = ParameterKind::Positional;
   bool hasDefault = false;
 };
@@ -66,7 +91,7 @@ struct WalkStep {
   uint32_t parameterCount = 0;
   ListedValue value;  // assignments with a value
   // The numbers of the name and of the qualified name (the same outside
-  // classes), recorded by the spec file writer for definition steps.
+  // classes), recorded by NumberNames for definition steps.
   int32_t nameSymbol = 0;
   int32_t qualifiedSymbol = 0;
 

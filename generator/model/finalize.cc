@@ -2,28 +2,22 @@
 // format versions, the ordered module list, and the check value computed over
 // the one ordered walk of all definitions.
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "format/check_value_format.h"
+#include "format/coding.h"
+#include "format/encoded_spec_format.h"
+#include "format/spec_file_format.h"
 #include "generator/model/crc_engine.h"
 #include "generator/model/generator.h"
 
 namespace {
 
-constexpr uint8_t kClassFeature = 0x01;
-// Functions with more parameters than this need the wider app-spec encoding.
-constexpr size_t kMaxParametersOfFirstEncoding = 250;
-
-// Check value bytes that introduce each kind of item.
-constexpr uint8_t kFeaturesMark = 0x66;    // "f"
-constexpr uint8_t kAliasesMark = 0x2E;     // "."
-constexpr uint8_t kAssignmentMark = 0x0B;
-constexpr uint8_t kFunctionMark = 0x0C;
-constexpr uint8_t kParameterMark = 0x28;   // "("
-constexpr uint8_t kClassMark = 0x63;       // "c"
+using spec_file::kClassFeature;
+namespace marks = check_value;
 
 // Feeds the check value's byte sequence into a CRC register.
 class CheckValueFeeder {
@@ -38,36 +32,10 @@ class CheckValueFeeder {
         register_, reinterpret_cast<const uint8_t*>(text.data()), text.size());
   }
 
-  // Most significant byte first.
-  void BigEndian(uint64_t value, int size) {
-    for (int shift = 8 * (size - 1); shift >= 0; shift -= 8)
-      Byte(static_cast<uint8_t>(value >> shift));
-  }
-
   void ValueBytes(const ListedValue& value) {
-    Byte(static_cast<uint8_t>(value.type));
-    switch (value.type) {
-      case LiteralType::None:
-      case LiteralType::Ellipsis:
-        break;
-      case LiteralType::Boolean:
-        Byte(value.booleanValue ? 1 : 0);
-        break;
-      case LiteralType::Integer:
-        BigEndian(static_cast<uint32_t>(value.integerValue), 4);
-        break;
-      case LiteralType::Float: {
-        uint64_t bits;
-        static_assert(sizeof bits == sizeof value.realValue,
-                      "a double must be 64 bits wide");
-        std::memcpy(&bits, &value.realValue, sizeof bits);
-        BigEndian(bits, 8);
-        break;
-      }
-      case LiteralType::String:
-        Text(value.stringValue());
-        break;
-    }
+    value_.clear();
+    coding::PutValue(value_, value.Coded(), coding::StringLength::kLeftOut);
+    Text(value_);
   }
 
   // The plain name is fed, not the qualified one: nesting shows in the order
@@ -76,30 +44,30 @@ class CheckValueFeeder {
     switch (step.kind) {
       case StepKind::kModuleBegin:
         if (step.aliases->empty()) return;
-        Byte(kAliasesMark);
+        Byte(marks::kAliasesMark);
         for (const std::string& alias : *step.aliases) {
           Text(alias);
-          Byte(0);
+          Byte(marks::kAliasEnd);
         }
         return;
       case StepKind::kAssignment:
-        Byte(kAssignmentMark);
+        Byte(marks::kAssignmentMark);
         Text(step.name);
         if (step.hasValue) ValueBytes(step.value);
         return;
       case StepKind::kFunction:
         // The internal name, the library flag and the parameter kinds do not
         // change what a compiled script may call, so they are left out.
-        Byte(kFunctionMark);
+        Byte(marks::kFunctionMark);
         Text(step.name);
         for (const ListedParameter& parameter : list.ParametersOf(step)) {
-          Byte(kParameterMark);
+          Byte(marks::kParameterMark);
           Text(parameter.name);
           if (parameter.hasDefault) ValueBytes(parameter.defaultValue);
         }
         return;
       case StepKind::kClassBegin:
-        Byte(kClassMark);
+        Byte(marks::kClassMark);
         Text(step.name);
         return;
       case StepKind::kClassEnd:
@@ -113,6 +81,7 @@ class CheckValueFeeder {
  private:
   const CrcEngine& engine_;
   uint32_t register_;
+  std::string value_;  // the coded bytes of one value, reused
 };
 
 // Records the walk over the definition maps into a DefinitionList.
@@ -223,7 +192,8 @@ bool Generator::Finalize() {
       continue;
     } else if (step.kind == StepKind::kFunction) {
       if (appSpecFormatVersion == 0 &&
-          step.parameterCount > kMaxParametersOfFirstEncoding)
+          step.parameterCount >
+              static_cast<uint32_t>(encoded_spec::kMaxShortParameterCount))
         appSpecFormatVersion = 1;
     } else if (step.kind == StepKind::kClassBegin &&
                !(features & kClassFeature)) {
@@ -251,7 +221,7 @@ uint32_t Generator::ComputeCheckValue() const {
   const CrcEngine engine = CrcEngine::Crc32();
   CheckValueFeeder feeder(engine);
   if (features != 0) {
-    feeder.Byte(kFeaturesMark);
+    feeder.Byte(marks::kFeaturesMark);
     feeder.Byte(features);
   }
   for (const WalkStep& step : definitionList.steps()) feeder.Step(definitionList, step);

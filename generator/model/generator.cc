@@ -3,6 +3,7 @@
 #include <cctype>
 #include <utility>
 
+#include "format/spec_file_format.h"
 #include "generator/model/parameter_checker.h"
 
 namespace {
@@ -154,7 +155,7 @@ void Generator::SetFeature(Token* name, bool enable) {
                          owned->location);
   uint8_t bit = 0;
   if (owned->text == "class")
-    bit = 1;
+    bit = spec_file::kClassFeature;
   else
     ReportErrorAt("Unknown feature '" + owned->text + "'", owned->location);
   if (enable)

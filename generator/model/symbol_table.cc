@@ -3,25 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "format/reserved_names.h"
 #include "generator/model/name_order.h"
-
-namespace {
-
-struct ReservedRow {
-  int32_t symbol;
-  const char* name;
-  uint8_t featureMask;  // 0: always entered
-};
-
-// Rows are read in this order; the empty name ends the table. Numbers 5, 6
-// and 9 to 63 are deliberately left unused.
-constexpr ReservedRow kReservedNames[] = {
-    {0, "sys", 0},      {1, "args", 0},     {2, "__main__", 0},
-    {3, "__init__", 1}, {4, "__get__", 1},  {7, "__func__", 1},
-    {8, "__call__", 1}, {0, "", 0},
-};
-
-}  // namespace
 
 uint32_t SymbolTable::Find(std::string_view name, uint64_t hash,
                            size_t* slot) const {
@@ -101,9 +84,10 @@ void SymbolTable::DefineReserved(int32_t symbol, std::string_view name) {
 }
 
 void SymbolTable::DefineReservedNames(uint8_t features) {
-  for (const ReservedRow* row = kReservedNames; row->name[0] != '\0'; ++row) {
-    if (row->featureMask == 0 || (row->featureMask & features) != 0)
-      DefineReserved(row->symbol, row->name);
+  // Rows are entered in table order.
+  for (const reserved_names::Row& row : reserved_names::kRows) {
+    if (reserved_names::IsPresent(row, features))
+      DefineReserved(row.symbol, row.name);
   }
 }
 
@@ -133,8 +117,8 @@ std::vector<SymbolTable::Entry> SymbolTable::ByName() const {
 }
 
 std::optional<std::string> SymbolTable::ReservedName(int32_t symbol) {
-  for (const ReservedRow* row = kReservedNames; row->name[0] != '\0'; ++row) {
-    if (row->symbol == symbol) return std::string(row->name);
+  for (const reserved_names::Row& row : reserved_names::kRows) {
+    if (row.symbol == symbol) return std::string(row.name);
   }
   return std::nullopt;
 }

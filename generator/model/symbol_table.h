@@ -39,6 +39,9 @@ class SymbolTable {
   using Entry = std::pair<std::string_view, int32_t>;
   std::vector<Entry> ByName() const;
   size_t size() const { return entries_.size(); }
+  // The entries in the order they were made: entry i is the i-th name
+  // entered, reserved or assigned.
+  const Entry& EntryAt(size_t entry) const { return entries_[entry]; }
   // Makes room for this many names in all, so that numbering a large spec
   // does not grow the table again and again.
   void Reserve(size_t names);

@@ -1,19 +1,6 @@
 #include "generator/output/byte_writer.h"
 
-#include <cstring>
-
-void AppendWord(std::string& bytes, uint32_t word) {
-  for (int shift = 24; shift >= 0; shift -= 8)
-    bytes.push_back(static_cast<char>((word >> shift) & 0xFF));
-}
-
-void AppendDouble(std::string& bytes, double value) {
-  static_assert(sizeof(double) == sizeof(uint64_t), "IEEE-754 double expected");
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  for (int shift = 56; shift >= 0; shift -= 8)
-    bytes.push_back(static_cast<char>((bits >> shift) & 0xFF));
-}
+#include "format/coding.h"
 
 void AppendByteEscape(std::string& text, uint8_t byte) {
   static const char kHexDigits[] = "0123456789ABCDEF";
@@ -38,7 +25,7 @@ void WriteByteEscape(std::ostream& out, uint8_t byte) {
 
 void WriteWordEscape(std::ostream& out, uint32_t word) {
   std::string bytes;
-  AppendWord(bytes, word);
+  coding::PutWord(bytes, word);
   std::string text;
   AppendEscapes(text, bytes);
   out.write(text.data(), static_cast<std::streamsize>(text.size()));

@@ -1,15 +1,11 @@
-// The number encodings of the generator's outputs: 32-bit words and IEEE-754
-// doubles as big-endian raw bytes, and the C string escapes through which the
-// encoded spec travels inside generated C source. Used by the three writers.
+// The C string escapes through which the encoded spec travels inside
+// generated C source, and the escaped form of a big-endian word. Used by the
+// C writers; the bytes themselves are coded by format/coding.h.
 #pragma once
 
 #include <cstdint>
 #include <ostream>
 #include <string>
-
-// Appends the value most significant byte first.
-void AppendWord(std::string& bytes, uint32_t word);
-void AppendDouble(std::string& bytes, double value);
 
 // A zero byte becomes "\0", any other byte "\x" and two uppercase hex digits.
 // Every byte is escaped, so an escape never runs into the next character.

@@ -7,6 +7,6 @@
 
 #include "generator/model/generator.h"
 
-// Reads the numbers WriteSpecFile gave out; throws
+// Reads the numbers NumberNames gave out; throws
 // "Internal error: Symbol not assigned" when it has not run.
 void WriteHeader(const Generator& generator, std::ostream& out);

@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "format/coding.h"
+#include "format/encoded_spec_format.h"
 #include "generator/output/byte_writer.h"
-#include "generator/output/encoded_spec_format.h"
 #include "generator/output/text_sink.h"
 
 namespace {
@@ -158,28 +159,6 @@ class DispatchWriter {
   TextSink& sink_;
 };
 
-void AppendValue(const ListedValue& value, std::string& bytes) {
-  bytes += static_cast<char>(value.type);
-  switch (value.type) {
-    case LiteralType::Boolean:
-      bytes += static_cast<char>(value.booleanValue ? 1 : 0);
-      break;
-    case LiteralType::Integer:
-      AppendWord(bytes, static_cast<uint32_t>(value.integerValue));
-      break;
-    case LiteralType::Float:
-      AppendDouble(bytes, value.realValue);
-      break;
-    case LiteralType::String:
-      AppendWord(bytes, value.stringLength);
-      bytes += value.stringValue();
-      break;
-    case LiteralType::None:
-    case LiteralType::Ellipsis:
-      break;
-  }
-}
-
 // The encoded spec: one C string literal line per entry, every byte escaped,
 // and the count of the bytes the literals hold.
 class EncodedSpecWriter {
@@ -195,7 +174,7 @@ class EncodedSpecWriter {
     bytes += static_cast<char>(version_);
     if (version_ >= encoded_spec::kFirstVersionWithFeatures)
       bytes += static_cast<char>(generator_.features);
-    AppendWord(bytes, static_cast<uint32_t>(generator_.modules.size() - 1));
+    coding::PutWord(bytes, static_cast<uint32_t>(generator_.modules.size() - 1));
     WriteEntry(bytes);
   }
 
@@ -203,7 +182,7 @@ class EncodedSpecWriter {
     for (const auto& alias : generator_.importsByAlias) {
       std::string bytes(1, static_cast<char>(encoded_spec::kImport));
       int32_t moduleNumber = generator_.moduleSymbols.Lookup(alias.second.moduleName);
-      AppendWord(bytes, static_cast<uint32_t>(0) - static_cast<uint32_t>(moduleNumber));
+      coding::PutWord(bytes, static_cast<uint32_t>(0) - static_cast<uint32_t>(moduleNumber));
       WriteEntry(bytes);
     }
   }
@@ -225,7 +204,7 @@ class EncodedSpecWriter {
           break;
         case StepKind::kClassBegin:
           bytes += static_cast<char>(encoded_spec::kClassBegin);
-          AppendWord(bytes, static_cast<uint32_t>(step.nameSymbol) |
+          coding::PutWord(bytes, static_cast<uint32_t>(step.nameSymbol) |
                                 encoded_spec::kClassFlag);
           break;
         case StepKind::kClassEnd:
@@ -272,8 +251,8 @@ class EncodedSpecWriter {
     }
     bytes += static_cast<char>(encoded_spec::kConstant);
     if (version_ >= encoded_spec::kFirstVersionWithHeader)
-      AppendWord(bytes, static_cast<uint32_t>(assignment.nameSymbol));
-    AppendValue(assignment.value, bytes);
+      coding::PutWord(bytes, static_cast<uint32_t>(assignment.nameSymbol));
+    coding::PutValue(bytes, assignment.value.Coded());
     return true;
   }
 
@@ -287,24 +266,24 @@ class EncodedSpecWriter {
     bytes += static_cast<char>(isLong ? encoded_spec::kLongParameterCount
                                       : static_cast<uint8_t>(count));
     if (version_ >= encoded_spec::kFirstVersionWithHeader)
-      AppendWord(bytes, static_cast<uint32_t>(function.nameSymbol) |
+      coding::PutWord(bytes, static_cast<uint32_t>(function.nameSymbol) |
                             (encodesMember ? encoded_spec::kMemberFunctionFlag : 0));
-    if (isLong) AppendWord(bytes, static_cast<uint32_t>(count));
-    if (encodesMember) AppendWord(bytes, static_cast<uint32_t>(function.qualifiedSymbol));
+    if (isLong) coding::PutWord(bytes, static_cast<uint32_t>(count));
+    if (encodesMember) coding::PutWord(bytes, static_cast<uint32_t>(function.qualifiedSymbol));
     for (const ListedParameter& parameter : parameters) AppendParameter(parameter, bytes);
   }
 
   static void AppendParameter(const ListedParameter& parameter, std::string& bytes) {
     const uint32_t symbol = static_cast<uint32_t>(parameter.symbol);
     if (parameter.hasDefault) {
-      AppendWord(bytes, symbol | encoded_spec::kParameterDefaultFlag);
-      AppendValue(parameter.defaultValue, bytes);
+      coding::PutWord(bytes, symbol | encoded_spec::kParameterDefaultFlag);
+      coding::PutValue(bytes, parameter.defaultValue.Coded());
     } else if (parameter.kind == ParameterKind::TupleGroup) {
-      AppendWord(bytes, symbol | encoded_spec::kParameterTupleGroupFlag);
+      coding::PutWord(bytes, symbol | encoded_spec::kParameterTupleGroupFlag);
     } else if (parameter.kind == ParameterKind::DictionaryGroup) {
-      AppendWord(bytes, symbol | encoded_spec::kParameterDictionaryGroupFlag);
+      coding::PutWord(bytes, symbol | encoded_spec::kParameterDictionaryGroupFlag);
     } else {
-      AppendWord(bytes, symbol);
+      coding::PutWord(bytes, symbol);
     }
   }
 

@@ -6,7 +6,7 @@
 #include "standin/compiler/executable_writer.h"
 #include "standin/compiler/script_parser.h"
 #include "standin/compiler/source_info_writer.h"
-#include "standin/engine/executable_format.h"
+#include "format/executable_format.h"
 
 namespace standin {
 

@@ -31,9 +31,6 @@ class ExecutableWriter {
   void End();
 
  private:
-  void Word(uint32_t word);
-  void Long(uint64_t value);
-
   std::string bytes_;
 };
 

@@ -1,18 +1,16 @@
 #include "standin/compiler/source_info_writer.h"
 
-#include "standin/sourceinfo/source_info_format.h"
+#include "format/coding.h"
+#include "format/source_info_format.h"
 
 namespace standin {
 
 namespace {
 
-void AppendWord(std::string& bytes, uint32_t word) {
-  for (int shift = 24; shift >= 0; shift -= 8)
-    bytes += static_cast<char>(word >> shift & 0xFF);
-}
+using coding::PutWord;
 
 void AppendName(std::string& bytes, const std::string& name) {
-  AppendWord(bytes, static_cast<uint32_t>(name.size()));
+  PutWord(bytes, static_cast<uint32_t>(name.size()));
   bytes += name;
 }
 
@@ -37,19 +35,19 @@ std::string SourceInfoWriter::Bytes() const {
   std::string bytes(format::kMagic, format::kMagicSize);
   bytes += static_cast<char>(format::kVersion);
   bytes += static_cast<char>(withNames_ ? format::kHasSymbolNames : 0);
-  AppendWord(bytes, static_cast<uint32_t>(files_.size()));
+  PutWord(bytes, static_cast<uint32_t>(files_.size()));
   for (const std::string& file : files_) AppendName(bytes, file);
-  AppendWord(bytes, static_cast<uint32_t>(positions_.size()));
+  PutWord(bytes, static_cast<uint32_t>(positions_.size()));
   for (const Position& p : positions_) {
-    AppendWord(bytes, p.programCounter);
-    AppendWord(bytes, p.file);
-    AppendWord(bytes, p.line);
-    AppendWord(bytes, p.column);
+    PutWord(bytes, p.programCounter);
+    PutWord(bytes, p.file);
+    PutWord(bytes, p.line);
+    PutWord(bytes, p.column);
   }
-  AppendWord(bytes, withNames_ ? static_cast<uint32_t>(symbols_.size()) : 0);
+  PutWord(bytes, withNames_ ? static_cast<uint32_t>(symbols_.size()) : 0);
   if (withNames_) {
     for (const auto& [symbol, name] : symbols_) {
-      AppendWord(bytes, static_cast<uint32_t>(symbol));
+      PutWord(bytes, static_cast<uint32_t>(symbol));
       AppendName(bytes, name);
     }
   }

@@ -2,28 +2,11 @@
 
 #include <cstring>
 
-#include "generator/output/spec_file_format.h"
+#include "format/coding.h"
+#include "format/reserved_names.h"
+#include "format/spec_file_format.h"
 
 namespace standin {
-
-namespace {
-
-struct ReservedName {
-  int32_t symbol;
-  const char* name;
-  uint8_t features;  // 0: always present
-};
-
-// The names the generator numbers below the first name of the file.
-constexpr ReservedName kReservedNames[] = {
-    {0, "sys", 0},      {1, "args", 0},     {2, "__main__", 0},
-    {3, "__init__", spec_file::kClassFeature},
-    {4, "__get__", spec_file::kClassFeature},
-    {7, "__func__", spec_file::kClassFeature},
-    {8, "__call__", spec_file::kClassFeature},
-};
-
-}  // namespace
 
 bool SpecNames::Parse(const std::string& bytes, std::string* error) {
   if (bytes.size() < spec_file::kFixedHeaderSize ||
@@ -32,14 +15,13 @@ bool SpecNames::Parse(const std::string& bytes, std::string* error) {
     return false;
   }
   formatVersion_ = static_cast<uint8_t>(bytes[spec_file::kVersionOffset]);
-  if (formatVersion_ < 1 || formatVersion_ > 3) {
+  if (formatVersion_ < spec_file::kFirstVersion ||
+      formatVersion_ > spec_file::kLastVersion) {
     *error = "unsupported spec file format version " + std::to_string(formatVersion_);
     return false;
   }
-  checkValue_ = 0;
-  for (int i = 0; i < 4; ++i)
-    checkValue_ = checkValue_ << 8 |
-                  static_cast<uint8_t>(bytes[spec_file::kCheckValueOffset + i]);
+  checkValue_ = coding::GetWord(reinterpret_cast<const uint8_t*>(bytes.data()) +
+                                spec_file::kCheckValueOffset);
   size_t at = spec_file::kFixedHeaderSize;
   features_ = 0;
   if (formatVersion_ >= spec_file::kFirstVersionWithFeatures) {
@@ -50,8 +32,8 @@ bool SpecNames::Parse(const std::string& bytes, std::string* error) {
     features_ = static_cast<uint8_t>(bytes[at++]);
   }
 
-  for (const ReservedName& reserved : kReservedNames)
-    if (reserved.features == 0 || (reserved.features & features_) != 0)
+  for (const reserved_names::Row& reserved : reserved_names::kRows)
+    if (reserved_names::IsPresent(reserved, features_))
       symbols_[reserved.name] = reserved.symbol;
 
   const char terminator = static_cast<char>(spec_file::NameTerminator(formatVersion_));

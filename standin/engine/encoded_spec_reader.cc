@@ -1,9 +1,8 @@
 #include "standin/engine/encoded_spec_reader.h"
 
-#include <cstring>
-
-#include "generator/output/encoded_spec_format.h"
-#include "generator/output/spec_file_format.h"
+#include "format/coding.h"
+#include "format/encoded_spec_format.h"
+#include "format/spec_file_format.h"
 
 namespace standin {
 
@@ -19,9 +18,8 @@ bool EncodedSpec::Byte(size_t offset, uint8_t* out) const {
 }
 
 bool EncodedSpec::Word(size_t offset, uint32_t* out) const {
-  if (offset > size_ || size_ - offset < 4) return false;
-  *out = uint32_t{bytes_[offset]} << 24 | uint32_t{bytes_[offset + 1]} << 16 |
-         uint32_t{bytes_[offset + 2]} << 8 | uint32_t{bytes_[offset + 3]};
+  if (offset > size_ || size_ - offset < coding::kWordSize) return false;
+  *out = coding::GetWord(bytes_ + offset);
   return true;
 }
 
@@ -37,8 +35,9 @@ bool EncodedSpec::ReadHeader() {
     if (version_ >= es::kFirstVersionWithFeatures && !Byte(at++, &features_))
       return false;
     uint32_t extraModules;
-    if (!Word(at, &extraModules) || extraModules >= 0x7FFFFFFF) return false;
-    at += 4;
+    if (!Word(at, &extraModules) || extraModules >= es::kExtraModulesLimit)
+      return false;
+    at += coding::kWordSize;
     moduleCount_ = extraModules + 1;
   }
   imports_ = at;
@@ -47,7 +46,7 @@ bool EncodedSpec::ReadHeader() {
   while (Byte(at, &mark) && mark == es::kImport) {
     uint32_t module;
     if (!Word(at + 1, &module)) return false;
-    at += 5;
+    at += es::kImportEntrySize;
     ++importCount_;
   }
   definitions_ = at;
@@ -72,7 +71,8 @@ bool EncodedSpec::Validate() {
 bool EncodedSpec::ImportedModule(uint32_t aliasNumber, int32_t* module) const {
   if (aliasNumber == 0 || aliasNumber > importCount_) return false;
   uint32_t word;
-  if (!Word(imports_ + 5 * (aliasNumber - 1) + 1, &word)) return false;
+  if (!Word(imports_ + es::kImportEntrySize * (aliasNumber - 1) + 1, &word))
+    return false;
   *module = static_cast<int32_t>(word);
   return true;
 }
@@ -103,46 +103,18 @@ bool EncodedSpec::FindFunction(int32_t module, int32_t symbol,
 }
 
 bool EncodedSpec::ReadValue(size_t offset, SpecValue* out, size_t* next) const {
+  size_t at = offset;
+  coding::Value read;
+  if (!coding::GetValue(bytes_, size_, &at, &read)) return false;
   SpecValue value;
-  if (!Byte(offset, &value.type)) return false;
-  size_t at = offset + 1;
-  switch (value.type) {
-    case es::kValueNone:
-    case es::kValueEllipsis:
-      break;
-    case es::kValueBoolean: {
-      uint8_t flag;
-      if (!Byte(at++, &flag)) return false;
-      value.boolean = flag != 0;
-      break;
-    }
-    case es::kValueInteger: {
-      uint32_t word;
-      if (!Word(at, &word)) return false;
-      value.integer = static_cast<int32_t>(word);
-      at += 4;
-      break;
-    }
-    case es::kValueFloat: {
-      uint32_t high, low;
-      if (!Word(at, &high) || !Word(at + 4, &low)) return false;
-      uint64_t bits = uint64_t{high} << 32 | low;
-      std::memcpy(&value.real, &bits, sizeof value.real);
-      at += 8;
-      break;
-    }
-    case es::kValueString: {
-      uint32_t length;
-      if (!Word(at, &length)) return false;
-      at += 4;
-      if (length > size_ - at) return false;
-      value.textOffset = at;
-      value.textLength = length;
-      at += length;
-      break;
-    }
-    default:
-      return false;
+  value.type = read.type;
+  value.boolean = read.boolean;
+  value.integer = read.integer;
+  value.real = read.real;
+  if (read.type == es::kValueString) {
+    value.textOffset = static_cast<size_t>(
+        reinterpret_cast<const uint8_t*>(read.text.data()) - bytes_);
+    value.textLength = static_cast<uint32_t>(read.text.size());
   }
   *out = value;
   if (next != nullptr) *next = at;
@@ -180,7 +152,7 @@ bool EncodedSpec::Cursor::Next(SpecDefinition* out) {
     if (named) {
       if (!spec_.Word(at, &word)) return failed_ = true, false;
       definition.symbol = static_cast<int32_t>(word);
-      at += 4;
+      at += coding::kWordSize;
     } else {
       definition.symbol = nextImplied_++;
     }
@@ -203,7 +175,7 @@ bool EncodedSpec::Cursor::Next(SpecDefinition* out) {
         return failed_ = true, false;
       definition.kind = DefinitionKind::ClassBegin;
       definition.symbol = static_cast<int32_t>(word & ~es::kClassFlag);
-      at += 4;
+      at += coding::kWordSize;
       ++classDepth_;
     }
   } else if (mark <= es::kLongParameterCount) {
@@ -211,7 +183,7 @@ bool EncodedSpec::Cursor::Next(SpecDefinition* out) {
     definition.parameterCount = mark;
     if (named) {
       if (!spec_.Word(at, &word)) return failed_ = true, false;
-      at += 4;
+      at += coding::kWordSize;
       if (spec_.version_ >= es::kFirstVersionWithFeatures &&
           (word & es::kMemberFunctionFlag) != 0) {
         definition.member = true;
@@ -224,13 +196,13 @@ bool EncodedSpec::Cursor::Next(SpecDefinition* out) {
     if (mark == es::kLongParameterCount) {
       if (!spec_.Word(at, &word)) return failed_ = true, false;
       definition.parameterCount = word;
-      at += 4;
+      at += coding::kWordSize;
     }
     definition.dispatchSymbol = definition.symbol;
     if (definition.member) {
       if (!spec_.Word(at, &word)) return failed_ = true, false;
       definition.dispatchSymbol = static_cast<int32_t>(word);
-      at += 4;
+      at += coding::kWordSize;
     }
     definition.parameters = at;
     Parameters parameters(spec_, definition);
@@ -258,7 +230,7 @@ bool EncodedSpec::Parameters::Next(SpecParameter* out) {
   if (failed_ || remaining_ == 0) return false;
   uint32_t word;
   if (!spec_.Word(offset_, &word)) return failed_ = true, false;
-  offset_ += 4;
+  offset_ += coding::kWordSize;
   SpecParameter parameter;
   parameter.symbol = static_cast<int32_t>(word & ~es::kParameterFlagMask);
   switch (word & es::kParameterFlagMask) {

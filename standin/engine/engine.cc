@@ -8,9 +8,10 @@
 #include "include/kiv.h"
 #include "standin/engine/engine_results.h"
 #include "standin/engine/engine_state.h"
-#include "standin/engine/executable_format.h"
 #include "standin/engine/value_text.h"
-#include "generator/output/encoded_spec_format.h"
+#include "format/coding.h"
+#include "format/encoded_spec_format.h"
+#include "format/executable_format.h"
 
 using standin::EngineState;
 using standin::EntryKind;
@@ -42,12 +43,17 @@ class CodeCursor {
     return true;
   }
   bool Word(uint32_t* out) {
-    uint64_t value;
-    if (!Bytes(4, &value)) return false;
-    *out = static_cast<uint32_t>(value);
+    uint8_t bytes[coding::kWordSize];
+    if (!Bytes(bytes, sizeof bytes)) return false;
+    *out = coding::GetWord(bytes);
     return true;
   }
-  bool Long(uint64_t* out) { return Bytes(8, out); }
+  bool Long(uint64_t* out) {
+    uint8_t bytes[coding::kLongSize];
+    if (!Bytes(bytes, sizeof bytes)) return false;
+    *out = coding::GetLong(bytes);
+    return true;
+  }
 
   size_t offset() const { return offset_; }
   KivRunResult failure() const {
@@ -56,14 +62,10 @@ class CodeCursor {
   }
 
  private:
-  bool Bytes(int count, uint64_t* out) {
-    uint64_t value = 0;
-    for (int i = 0; i < count; ++i) {
-      uint8_t byte;
-      if (!Byte(&byte)) return false;
-      value = value << 8 | byte;
-    }
-    *out = value;
+  // Byte by byte, because the code store may page between any two.
+  bool Bytes(uint8_t* out, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+      if (!Byte(&out[i])) return false;
     return true;
   }
 
@@ -86,8 +88,7 @@ KivAddCodeResult CheckHeader(EngineState& state) {
   if (version[0] != kEngineVersion[0] || version[1] > kEngineVersion[1])
     return engine_results::kUnsupportedCodeVersion;
   const uint8_t* check = header + executable::kCheckValueOffset;
-  uint32_t checkValue = uint32_t{check[0]} << 24 | uint32_t{check[1]} << 16 |
-                        uint32_t{check[2]} << 8 | check[3];
+  const uint32_t checkValue = coding::GetWord(check);
   if (checkValue != state.appSpec->checkValue)
     return KivAddCodeResult_InvalidCheckValue;
   std::memcpy(state.codeVersion, version, 4);
@@ -301,9 +302,7 @@ KivRunResult Execute(KivEngine* engine, EngineState& state) {
     case executable::kPushFloat: {
       uint64_t bits;
       if (!cursor.Long(&bits)) return cursor.failure();
-      double real;
-      std::memcpy(&real, &bits, sizeof real);
-      value = data.NewFloat(real);
+      value = data.NewFloat(coding::DoubleFromBits(bits));
       break;
     }
     case executable::kPushString: {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "standin/sourceinfo/source_info_format.h"
+#include "format/coding.h"
+#include "format/source_info_format.h"
 
 namespace standin {
 
@@ -20,11 +21,9 @@ class ByteReader {
     return true;
   }
   bool Word(uint32_t* out) {
-    if (bytes_.size() - at_ < 4) return false;
-    uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-      value = value << 8 | static_cast<uint8_t>(bytes_[at_++]);
-    *out = value;
+    if (bytes_.size() - at_ < coding::kWordSize) return false;
+    *out = coding::GetWord(reinterpret_cast<const uint8_t*>(bytes_.data()) + at_);
+    at_ += coding::kWordSize;
     return true;
   }
   // A name: length word and bytes, none of them zero.

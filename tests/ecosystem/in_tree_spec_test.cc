@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "generator/output/spec_file_format.h"
+#include "format/spec_file_format.h"
 #include "probe.h"
 
 extern "C" {

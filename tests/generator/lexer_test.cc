@@ -15,20 +15,6 @@
 
 namespace {
 
-const char* TypeName(TokenType type) {
-  static const char* const kNames[] = {
-      "BAD", "END", "ASSIGN", "LEFT_PAREN", "NAME", "AND", "ASSERT", "BREAK",
-      "CLASS", "CONTINUE", "DEL", "ELIF", "ELSE", "EXCEPT", "EXEC", "FINALLY",
-      "FOR", "FROM", "GLOBAL", "IF", "IN", "IS", "LAMBDA", "LOCAL",
-      "NONLOCAL", "NOT", "OR", "PASS", "RAISE", "RETURN", "TRY", "WHILE",
-      "WITH", "YIELD", "UNEXPECTED_INDENT", "MISSING_INDENT",
-      "MISMATCHED_INDENT", "INCONSISTENT_INDENT", "COLON", "NEWLINE", "LIB",
-      "INCLUDE", "STRING", "IMPORT", "AS", "PLUS", "MINUS", "DEF",
-      "RIGHT_PAREN", "DEDENT", "COMMA", "ASTERISK", "DOUBLE_ASTERISK", "NONE",
-      "FALSE", "TRUE", "ELLIPSIS", "INTEGER", "FLOAT"};
-  return kNames[static_cast<int>(type) + 1];
-}
-
 // Bytes outside printable ASCII are shown as \xNN.
 std::string Printable(const std::string& bytes) {
   std::string shown;
@@ -56,7 +42,7 @@ std::string ShortestReal(double value) {
 
 // TYPE 'text' (detail) =value neg @line:column
 std::string Describe(const Token& token) {
-  std::string shown = TypeName(token.type);
+  std::string shown = TokenTypeName(token.type);
   if (!token.text.empty()) shown += " '" + Printable(token.text) + "'";
   if (!token.detail.empty()) shown += " (" + token.detail + ")";
   if (token.type == TokenType::INTEGER)
@@ -104,6 +90,25 @@ void ExpectLine(const std::vector<Case>& cases) {
     EXPECT_EQ(0u, tokens[row.tokens.size()].rfind("NEWLINE ", 0))
         << tokens[row.tokens.size()];
   }
+}
+
+// Every code, -1 to 57, with the name it must carry: the parse tables are
+// indexed by these numbers, so the list in token.h may not reorder them.
+TEST(TokenTest, CodesAndNamesFollowTheTerminalNumbering) {
+  static const char* const kNames[] = {
+      "BAD", "END", "ASSIGN", "LEFT_PAREN", "NAME", "AND", "ASSERT", "BREAK",
+      "CLASS", "CONTINUE", "DEL", "ELIF", "ELSE", "EXCEPT", "EXEC", "FINALLY",
+      "FOR", "FROM", "GLOBAL", "IF", "IN", "IS", "LAMBDA", "LOCAL",
+      "NONLOCAL", "NOT", "OR", "PASS", "RAISE", "RETURN", "TRY", "WHILE",
+      "WITH", "YIELD", "UNEXPECTED_INDENT", "MISSING_INDENT",
+      "MISMATCHED_INDENT", "INCONSISTENT_INDENT", "COLON", "NEWLINE", "LIB",
+      "INCLUDE", "STRING", "IMPORT", "AS", "PLUS", "MINUS", "DEF",
+      "RIGHT_PAREN", "DEDENT", "COMMA", "ASTERISK", "DOUBLE_ASTERISK", "NONE",
+      "FALSE", "TRUE", "ELLIPSIS", "INTEGER", "FLOAT"};
+  EXPECT_EQ(kTerminalTokenCount, 58);
+  for (int code = -1; code < kTerminalTokenCount; ++code)
+    EXPECT_STREQ(TokenTypeName(static_cast<TokenType>(code)), kNames[code + 1])
+        << code;
 }
 
 TEST(LexerTest, EndOfInput) {

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "format/coding.h"
 #include "generator/model/generator.h"
+#include "generator/model/name_numbering.h"
 #include "generator/output/byte_writer.h"
 #include "generator/output/header_writer.h"
 #include "generator/output/source_writer.h"
@@ -124,7 +126,8 @@ class SpecBuilder {
     EXPECT_EQ(0, generator.errorCount) << errors.str();
     EXPECT_TRUE(generator.Finalize()) << errors.str();
     std::ostringstream spec, header, source;
-    WriteSpecFile(generator, spec);
+    const ListedNames listed = NumberNames(generator);
+    WriteSpecFile(generator, listed, spec);
     WriteHeader(generator, header);
     WriteSource(generator, source, headerFileName);
     return {spec.str(), header.str(), source.str()};
@@ -593,7 +596,7 @@ TEST(EncodedSpec, FunctionWithMoreThan250Parameters) {
   Outputs out = spec.Write();
 
   std::string expected = Bytes({0xFB, 0, 0, 0, 64, 0, 0, 0x01, 0x2C});
-  for (int i = 0; i < 300; ++i) AppendWord(expected, 65 + i);
+  for (int i = 0; i < 300; ++i) coding::PutWord(expected, 65 + i);
   std::vector<std::string> lines = RecordLines(out.source);
   ASSERT_EQ(3u, lines.size());
   EXPECT_EQ(Entry(Bytes({0xFF, 0xFF, 1, 0, 0, 0, 0})), lines[0]);
@@ -698,7 +701,9 @@ TEST(WritersErrors, OutOfOrderAndUnfinishedModels) {
   std::ostringstream out;
   SpecBuilder unfinalized;
   EXPECT_EQ("Internal error: Not finalized",
-            Message([&] { WriteSpecFile(unfinalized.generator, out); }));
+            Message([&] { NumberNames(unfinalized.generator); }));
+  EXPECT_EQ("Internal error: Not finalized",
+            Message([&] { WriteSpecFile(unfinalized.generator, ListedNames(), out); }));
 
   SpecBuilder unnumbered;
   ASSERT_TRUE(unnumbered.generator.Finalize());
@@ -706,11 +711,15 @@ TEST(WritersErrors, OutOfOrderAndUnfinishedModels) {
             Message([&] { WriteHeader(unnumbered.generator, out); }));
   EXPECT_EQ("Internal error: Symbol not assigned",
             Message([&] { WriteSource(unnumbered.generator, out, "app.h"); }));
+  EXPECT_EQ("Internal error: Symbol not assigned",
+            Message([&] { WriteSpecFile(unnumbered.generator, ListedNames(), out); }));
   EXPECT_EQ("", out.str());
 
   unnumbered.generator.checkValue.reset();
   EXPECT_EQ("Internal error: Check value not computed",
-            Message([&] { WriteSpecFile(unnumbered.generator, out); }));
+            Message([&] { WriteSpecFile(unnumbered.generator, ListedNames(), out); }));
+  EXPECT_EQ("Internal error: Check value not computed",
+            Message([&] { NumberNames(unnumbered.generator); }));
   unnumbered.generator.symbolsAssigned = true;
   unnumbered.generator.lastNameSymbol = 63;
   EXPECT_EQ("Internal error: Check value not computed",
@@ -731,11 +740,6 @@ TEST(ByteWriter, EscapesAndWords) {
   WriteWordEscape(out, 64);
   WriteWordEscape(out, 0xDEADBEEF);
   EXPECT_EQ("\\0\\0\\0\\x40\\xDE\\xAD\\xBE\\xEF", out.str());
-
-  std::string bytes;
-  AppendWord(bytes, 0x01020304);
-  AppendDouble(bytes, -0.0);
-  EXPECT_EQ(Bytes({1, 2, 3, 4, 0x80, 0, 0, 0, 0, 0, 0, 0}), bytes);
 }
 
 TEST(ByteWriter, LeavesStreamFormattingAlone) {

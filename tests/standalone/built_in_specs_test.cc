@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "generator/output/encoded_spec_format.h"
+#include "format/encoded_spec_format.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "generator/output/encoded_spec_format.h"
+#include "format/encoded_spec_format.h"
 
 class EncodedSpecBuilder {
  public:

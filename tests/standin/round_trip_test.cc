@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "generator/output/encoded_spec_format.h"
+#include "format/encoded_spec_format.h"
 #include "include/kiv.h"
 #include "standin/compiler/spec_names.h"
 #include "standin/engine/encoded_spec_reader.h"

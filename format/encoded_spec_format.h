@@ -22,19 +22,26 @@
 // length word and the bytes; None and Ellipsis nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace encoded_spec {
 
 constexpr uint8_t kHeaderMark = 0xFF;  // twice, at the start of a header
 constexpr uint8_t kImport = 0xFC;
+constexpr size_t kImportEntrySize = 5;  // the mark and the module word
 constexpr uint8_t kModuleBegin = 0xFD;
 constexpr uint8_t kConstant = 0xFF;
 constexpr uint8_t kBareName = 0xFE;
 constexpr uint8_t kClassBegin = 0xFE;
 constexpr uint8_t kClassEnd[2] = {0xFE, 0x00};
 
-// Largest parameter count written as the entry's count byte.
+// A header's module count less one stays below this, so that the count and
+// every module's engine symbol (0, -1, ..., -(count - 1)) fit 32 bits.
+constexpr uint32_t kExtraModulesLimit = 0x7FFFFFFF;
+
+// Largest parameter count written as the entry's count byte; a function with
+// more parameters needs encoding version 1 or later.
 constexpr int kMaxShortParameterCount = 250;
 constexpr uint8_t kLongParameterCount = 0xFB;
 

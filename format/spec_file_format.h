@@ -1,5 +1,6 @@
 // Byte layout of the binary application spec file (*.kivec), shared by the
-// generator's writer and the stand-in script compiler's reader.
+// generator's writer and the stand-in script compiler's reader, and the
+// feature bits that the file, the encoded spec and the model all carry.
 //
 //   offset  size  field
 //   0       4     magic "KivS"
@@ -24,6 +25,10 @@ constexpr int kVersionOffset = 4;
 constexpr int kCheckValueOffset = 5;
 constexpr int kFeaturesOffset = 9;
 constexpr int kFixedHeaderSize = 9;
+
+// The versions a reader accepts.
+constexpr uint8_t kFirstVersion = 1;
+constexpr uint8_t kLastVersion = 3;
 
 // The format version from which the features byte is present.
 constexpr uint8_t kFirstVersionWithFeatures = 3;
