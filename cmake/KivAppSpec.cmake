@@ -79,6 +79,9 @@ function(kiv_add_app_spec target spec)
     COMMAND "${CMAKE_COMMAND}" -E env "${search_setting}"
             "KIV_SPEC_DEPFILE=${depfile}"
             "$<TARGET_FILE:Kiv::kivg>" -q -s "${out}/" -c "${out}/" -- "${spec}"
+    # kivg leaves an output whose content did not change untouched; make
+    # would then run it on every build, so the outputs are marked fresh.
+    COMMAND "${CMAKE_COMMAND}" -E touch_nocreate ${outputs}
     DEPENDS "${spec}" Kiv::kivg
     DEPFILE "${depfile}"
     WORKING_DIRECTORY "${spec_dir}"

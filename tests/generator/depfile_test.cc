@@ -54,11 +54,18 @@ TEST(DependencyFile, ListsEveryFileReadOnceInReadingOrder) {
   ASSERT_EQ(run.result.status, 0) << run.result.err;
   EXPECT_EQ(run.result.out,
             "Writing spec to app.kivec\nWriting code to app.h and app.c\n");
+  // Each prerequisite is also a target without prerequisites, so that a
+  // deleted include does not stop make.
   EXPECT_EQ(run.depfile,
             "app.kivec app.h app.c: " + run.dir + "/app.kivs \\\n " + run.dir +
                 "/common.kivs \\\n " + run.dir + "/mods/m.kivs \\\n " +
                 run.dir + "/mods/part.kivs \\\n " + run.dir +
-                "/mods/n.kivs\n");
+                "/mods/n.kivs\n"
+                "\n" + run.dir + "/app.kivs:\n"
+                "\n" + run.dir + "/common.kivs:\n"
+                "\n" + run.dir + "/mods/m.kivs:\n"
+                "\n" + run.dir + "/mods/part.kivs:\n"
+                "\n" + run.dir + "/mods/n.kivs:\n");
 }
 
 TEST(DependencyFile, EscapesSpacesDollarsAndHashes) {
@@ -75,7 +82,10 @@ TEST(DependencyFile, EscapesSpacesDollarsAndHashes) {
   EXPECT_EQ(run.depfile,
             "out\\ dir/a\\ b.kivec out\\ dir/a\\ b.h out\\ dir/a\\ b.c: " + at +
                 "/src/a\\ b.kivs \\\n " + at + "/odd\\ \\#1.kivs \\\n " + at +
-                "/lib\\ $$x/m.kivs\n");
+                "/lib\\ $$x/m.kivs\n"
+                "\n" + at + "/src/a\\ b.kivs:\n"
+                "\n" + at + "/odd\\ \\#1.kivs:\n"
+                "\n" + at + "/lib\\ $$x/m.kivs:\n");
 }
 
 TEST(DependencyFile, EscapeMakePath) {
