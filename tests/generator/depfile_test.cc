@@ -138,6 +138,30 @@ TEST(DependencyFile, UnwritableDepfileIsReported) {
   EXPECT_TRUE(dir.Exists("app.c"));
 }
 
+// Each prerequisite's own empty rule lets make carry on once an include and
+// its file are deleted: kivg runs again, instead of make stopping at a file
+// it has no rule for.
+TEST(DependencyFile, MakeCarriesOnAfterAnIncludedFileIsDeleted) {
+  TempDir dir;
+  dir.Write("limits.kivs", "max_level = 10\n");
+  dir.Write("app.kivs", "include limits\nx = 1\n");
+  dir.Write("Makefile", "app.kivec: app.kivs\n\tKIV_SPEC_DEPFILE=app.d "
+                        "KIV_SPEC_INCLUDE= " + BinPath("kivg") +
+                        " -q app.kivs\n-include app.d\n");
+  RunOptions options;
+  options.workDir = dir.path();
+  const ProgramResult first = RunProgram("/usr/bin/make", {"-s"}, options);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(dir.Read("app.kivec").find("max_level"), std::string::npos);
+
+  dir.Write("app.kivs", "x = 1\n");
+  std::filesystem::remove(dir.Path("limits.kivs"));
+  const ProgramResult second = RunProgram("/usr/bin/make", {"-s"}, options);
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(second.err, "");
+  EXPECT_EQ(dir.Read("app.kivec").find("max_level"), std::string::npos);
+}
+
 TEST(DependencyFile, UnsetOrEmptyVariableWritesNone) {
   for (const char* value : {static_cast<const char*>(nullptr), ""}) {
     TempDir dir;
