@@ -65,9 +65,9 @@ int FileOutput::Open(const std::string& path) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate =
         attempt == 0 ? base : base + "-" + std::to_string(attempt);
-    const int fd = open(candidate.c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0666);
+    const int fd =
+        open(candidate.c_str(),
+             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EEXIST) continue;  // a stray one of an old run
     if (fd < 0) return errno;
     if (keptMode_ != 0) fchmod(fd, keptMode_);

@@ -211,8 +211,9 @@ bool RunSequence::PushInclude() {
   // just fed may already be on a later line.
   const SourceLocation includeLocation = generator_.currentLocation;
   if (sourceStack_.size() >= kMaxIncludeDepth) {
-    err_ << FormatLocation(includeLocation) << ": Includes nested too deeply (limit "
-         << kMaxIncludeDepth << "): " << requested << "\n";
+    err_ << FormatLocation(includeLocation)
+         << ": Includes nested too deeply (limit " << kMaxIncludeDepth
+         << "): " << requested << "\n";
     return false;
   }
   if (filesRead_.size() >= kMaxFilesRead) {

@@ -63,7 +63,8 @@ SearchPath ParseSearchPath(const char* value) {
 SourceText DiskFileSystem::Read(const std::string& path) {
   SourceText text;
   text.path = path;
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd =
+      open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     text.error = errno;
     return text;

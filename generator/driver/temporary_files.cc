@@ -7,7 +7,9 @@
 
 namespace {
 
-const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGPIPE too: a progress line written into a closed pipe ends the run as
+// an interrupt would.
+const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 // A run has at most four temporaries (three outputs, the dependency file).
 constexpr int kSlots = 8;
@@ -79,4 +81,6 @@ InterruptBlock::InterruptBlock() {
   sigprocmask(SIG_BLOCK, &set, &saved_);
 }
 
-InterruptBlock::~InterruptBlock() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+InterruptBlock::~InterruptBlock() {
+  sigprocmask(SIG_SETMASK, &saved_, nullptr);
+}

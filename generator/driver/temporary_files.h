@@ -1,7 +1,8 @@
 // The temporary files a kivg run writes its outputs into before renaming them
-// into place. An interrupt (SIGINT, SIGTERM, SIGHUP) removes them and then
-// ends the process as the signal would, so the previous outputs stay as they
-// were and no half-written file is left behind.
+// into place. An interrupt (SIGINT, SIGTERM, SIGHUP, and SIGPIPE from a
+// closed standard output) removes them and then ends the process as the
+// signal would, so the previous outputs stay as they were and no
+// half-written file is left behind.
 #pragma once
 
 #include <signal.h>

@@ -3,12 +3,11 @@
 // inputs, devices and FIFOs in place of files, runaway input and failing
 // standard output.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
@@ -71,7 +70,8 @@ pid_t StartKivg(const TempDir& dir, const std::vector<std::string>& args) {
   dup2(null, 1);
   dup2(null, 2);
   std::vector<char*> argv = {const_cast<char*>(program.c_str())};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   execv(program.c_str(), argv.data());
   _exit(127);
@@ -84,7 +84,8 @@ bool WritingHasBegun(const TempDir& dir, pid_t pid) {
     struct stat status;
     const std::string temporary =
         dir.Path(output + ".kivg-tmp-" + std::to_string(pid));
-    if (stat(temporary.c_str(), &status) == 0 && status.st_size > 0) return true;
+    if (stat(temporary.c_str(), &status) == 0 && status.st_size > 0)
+      return true;
   }
   return false;
 }
@@ -125,8 +126,8 @@ TEST(KivgInterrupted, PreviousOutputsSurviveAnInterruptWhileWriting) {
 
     for (size_t i = 0; i < kOutputs.size(); ++i) {
       EXPECT_EQ(dir.Read(kOutputs[i]), before[i]) << kOutputs[i];
-      EXPECT_TRUE(SameTime(ModifiedTime(dir.Path(kOutputs[i])),
-                           {1000000000, 0}))
+      EXPECT_TRUE(
+          SameTime(ModifiedTime(dir.Path(kOutputs[i])), {1000000000, 0}))
           << kOutputs[i];
     }
     std::vector<std::string> expected = {"app.c", "app.h", "app.kivec",
@@ -221,34 +222,50 @@ TEST(KivgOutputs, AliasedFilesAreRefusedAndNothingChanges) {
     std::string err;
   } cases[] = {
       {"spec file linked to the source",
-       [](const TempDir& d) { symlink("app.kivs", d.Path("app.kivec").c_str()); },
-       {"-q", "app.kivs"}, nullptr,
+       [](const TempDir& d) {
+         symlink("app.kivs", d.Path("app.kivec").c_str());
+       },
+       {"-q", "app.kivs"},
+       nullptr,
        "Error creating app.kivec: Same file as app.kivs\n"},
       {"header hard-linked to the source",
-       [](const TempDir& d) { link(d.Path("app.kivs").c_str(), d.Path("app.h").c_str()); },
-       {"-q", "app.kivs"}, nullptr,
+       [](const TempDir& d) {
+         link(d.Path("app.kivs").c_str(), d.Path("app.h").c_str());
+       },
+       {"-q", "app.kivs"},
+       nullptr,
        "Error creating app.h: Same file as app.kivs\n"},
       {"header hard-linked to the C source",
        [](const TempDir& d) {
          d.Write("app.c", "old\n");
          link(d.Path("app.c").c_str(), d.Path("app.h").c_str());
        },
-       {"-q", "app.kivs"}, nullptr, "Error creating app.c: Same file as app.h\n"},
+       {"-q", "app.kivs"},
+       nullptr,
+       "Error creating app.c: Same file as app.h\n"},
       {"source named through the code option",
        [](const TempDir& d) { symlink("app.kivs", d.Path("src.c").c_str()); },
-       {"-q", "-c", "src", "app.kivs"}, nullptr,
+       {"-q", "-c", "src", "app.kivs"},
+       nullptr,
        "Error creating src.c: Same file as app.kivs\n"},
-      {"dependency file on the source", [](const TempDir&) {},
-       {"-q", "app.kivs"}, "./app.kivs",
+      {"dependency file on the source",
+       [](const TempDir&) {},
+       {"-q", "app.kivs"},
+       "./app.kivs",
        "Error creating ./app.kivs: Same file as app.kivs\n"},
-      {"dependency file on an output", [](const TempDir&) {},
-       {"-q", "app.kivs"}, "app.c", "Error creating app.c: Same file as app.c\n"},
+      {"dependency file on an output",
+       [](const TempDir&) {},
+       {"-q", "app.kivs"},
+       "app.c",
+       "Error creating app.c: Same file as app.c\n"},
       {"dependency file linked to the spec file",
        [](const TempDir& d) {
          d.Write("app.kivec", "old\n");
          symlink("app.kivec", d.Path("app.d").c_str());
        },
-       {"-q", "app.kivs"}, "app.d", "Error creating app.d: Same file as app.kivec\n"},
+       {"-q", "app.kivs"},
+       "app.d",
+       "Error creating app.d: Same file as app.kivec\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);
@@ -258,8 +275,9 @@ TEST(KivgOutputs, AliasedFilesAreRefusedAndNothingChanges) {
     const std::vector<std::string> before = Snapshot(dir);
     RunOptions options;
     options.workDir = dir.path();
-    options.env = {{"KIV_SPEC_DEPFILE", c.depfile ? std::optional<std::string>(c.depfile)
-                                                  : std::nullopt}};
+    options.env = {
+        {"KIV_SPEC_DEPFILE",
+         c.depfile ? std::optional<std::string>(c.depfile) : std::nullopt}};
     const ProgramResult result = RunProgram(BinPath("kivg"), c.args, options);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
@@ -336,11 +354,18 @@ TEST(KivgDevices, FullStandardOutput) {
     int status;
     std::string err;
   } cases[] = {
-      {{"-v"}, false, 1, "Error writing standard output: No space left on device\n"},
-      {{"app.kivs"}, false, 1,
+      {{"-v"},
+       false,
+       1,
+       "Error writing standard output: No space left on device\n"},
+      {{"app.kivs"},
+       false,
+       1,
        "Error writing standard output: No space left on device\n"},
       {{"-q", "app.kivs"}, false, 0, ""},
-      {{"app.kivs"}, true, 2,
+      {{"app.kivs"},
+       true,
+       2,
        "Error writing app.h: No space left on device\n"
        "Error writing standard output: No space left on device\n"},
   };
@@ -349,7 +374,8 @@ TEST(KivgDevices, FullStandardOutput) {
     TempDir dir;
     dir.Write("app.kivs", "x = 1\n");
     if (!MakeDeviceNode(dir.Path("full"), FullDevice()) ||
-        (c.headerOnFullDevice && !MakeDeviceNode(dir.Path("app.h"), FullDevice())))
+        (c.headerOnFullDevice &&
+         !MakeDeviceNode(dir.Path("app.h"), FullDevice())))
       GTEST_SKIP() << "making a device node needs root";
     RunOptions options;
     options.workDir = dir.path();
@@ -360,36 +386,58 @@ TEST(KivgDevices, FullStandardOutput) {
   }
 }
 
-// With SIGPIPE ignored, a closed pipe on standard output is reported by its
-// own name.
+// A closed pipe on standard output: with SIGPIPE ignored it is reported by
+// its own name; by default SIGPIPE ends kivg at its first progress line,
+// and the temporaries go with it while the previous outputs stay.
 TEST(KivgDevices, ClosedPipeOnStandardOutput) {
-  TempDir dir;
-  dir.Write("app.kivs", "x = 1\n");
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  close(ends[0]);  // nobody will ever read
-  const std::string program = BinPath("kivg");
-  const std::string errPath = dir.Path("err");
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.path().c_str()) != 0) _exit(126);
-    signal(SIGPIPE, SIG_IGN);
-    dup2(ends[1], 1);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(err, 2);
-    execl(program.c_str(), program.c_str(), "app.kivs", static_cast<char*>(nullptr));
-    _exit(127);
+  const struct {
+    bool ignored;
+    int status;  // 128 + signal number when killed
+    std::string err;
+    bool outputsReplaced;
+  } cases[] = {
+      {true, 1, "Error writing standard output: Broken pipe\n", true},
+      {false, 128 + SIGPIPE, "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ignored ? "ignored" : "default");
+    TempDir dir;
+    dir.Write("app.kivs", "x = 1\n");
+    ASSERT_EQ(RunKivg(dir, {"-q", "app.kivs"}).status, 0);
+    const std::string before = dir.Read("app.kivec");
+    dir.Write("app.kivs", "x = 1\ny = 2\n");
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);  // nobody will ever read
+    const std::string program = BinPath("kivg");
+    const std::string errPath = dir.Path("err");
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(dir.path().c_str()) != 0) _exit(126);
+      signal(SIGPIPE, c.ignored ? SIG_IGN : SIG_DFL);
+      dup2(ends[1], 1);
+      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(err, 2);
+      execl(program.c_str(), program.c_str(), "app.kivs",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(ends[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+              c.status);
+    EXPECT_EQ(dir.Read("err"), c.err);
+    EXPECT_EQ(dir.Read("app.kivec") != before, c.outputsReplaced);
+    EXPECT_EQ(dir.Files(),
+              (std::vector<std::string>{"app.c", "app.h", "app.kivec",
+                                        "app.kivs", "err"}));
   }
-  close(ends[1]);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(dir.Read("err"), "Error writing standard output: Broken pipe\n");
 }
 
 // Runs kivg under a watchdog: a run that blocks shows as status 124.
-ProgramResult RunKivgWatched(const TempDir& dir, const std::vector<std::string>& args) {
+ProgramResult RunKivgWatched(const TempDir& dir,
+                             const std::vector<std::string>& args) {
   std::vector<std::string> watched = {"10", BinPath("kivg")};
   watched.insert(watched.end(), args.begin(), args.end());
   RunOptions options;
@@ -411,7 +459,9 @@ TEST(KivgSources, DevicesAndFifosAreFailedOpens) {
        [](const TempDir& d) { mkfifo(d.Path("app.kivs").c_str(), 0644); },
        "Error opening app.kivs: Invalid argument\n"},
       {"zero device as SOURCE",
-       [](const TempDir& d) { symlink("/dev/zero", d.Path("app.kivs").c_str()); },
+       [](const TempDir& d) {
+         symlink("/dev/zero", d.Path("app.kivs").c_str());
+       },
        "Error opening app.kivs: Invalid argument\n"},
       {"included FIFO",
        [](const TempDir& d) {
@@ -475,10 +525,12 @@ TEST(KivgLimits, IncludeBombStopsAtTheFileLimit) {
   const int levels = 16;  // 131,071 reads
   TempDir dir;
   auto name = [](int level) {
-    return level == 0 ? std::string("app.kivs") : "./b" + std::to_string(level) + ".kivs";
+    return level == 0 ? std::string("app.kivs")
+                      : "./b" + std::to_string(level) + ".kivs";
   };
   for (int level = 0; level < levels; ++level) {
-    const std::string next = "include \"./b" + std::to_string(level + 1) + "\"\n";
+    const std::string next =
+        "include \"./b" + std::to_string(level + 1) + "\"\n";
     dir.Write(name(level), next + next);
   }
   dir.Write(name(levels), "");
@@ -511,10 +563,12 @@ TEST(KivgLimits, IncludeBombStopsAtTheFileLimit) {
 TEST(KivgLimits, IncludeDepthIsLimited) {
   TempDir dir;
   auto name = [](size_t level) {
-    return level == 0 ? std::string("app.kivs") : "./d" + std::to_string(level) + ".kivs";
+    return level == 0 ? std::string("app.kivs")
+                      : "./d" + std::to_string(level) + ".kivs";
   };
   for (size_t level = 0; level < kMaxIncludeDepth; ++level)
-    dir.Write(name(level), "include \"./d" + std::to_string(level + 1) + "\"\n");
+    dir.Write(name(level),
+              "include \"./d" + std::to_string(level + 1) + "\"\n");
   const ProgramResult result = RunKivg(dir, {"-q", "app.kivs"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, name(kMaxIncludeDepth - 1) +
@@ -545,7 +599,8 @@ TEST(ShownTokenText, EscapesAndCuts) {
       {std::string(65, 'x'), std::string(64, 'x') + "..."},
       {std::string(63, 'x') + "\n\n", std::string(63, 'x') + "\\x0a..."},
   };
-  for (const auto& c : cases) EXPECT_EQ(ShownTokenText(c.text), c.shown) << c.shown;
+  for (const auto& c : cases)
+    EXPECT_EQ(ShownTokenText(c.text), c.shown) << c.shown;
 }
 
 // Line and column count in 64 bits: a line longer than 2^31 or 2^32
@@ -568,7 +623,8 @@ TEST(LexerCounters, CountPastThirtyTwoBits) {
     std::string location;
     for (int i = 0; i < 10 && location.empty(); ++i) {
       std::unique_ptr<Token> token(lexer.NextToken());
-      if (token->type == TokenType::BAD) location = FormatLocation(token->location);
+      if (token->type == TokenType::BAD)
+        location = FormatLocation(token->location);
       if (token->type == TokenType::END) break;
     }
     EXPECT_EQ(location, c.location);
