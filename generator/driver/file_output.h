@@ -28,7 +28,6 @@ class FileOutput {
   void SetPath(const std::string& path) { path_ = path; }
   std::ostream& stream() { return stream_; }
   const std::string& path() const { return path_; }
-  bool isOpen() const { return opened_; }
 
   // Writes out and closes; the first error of the whole stream, or 0.
   int Close();

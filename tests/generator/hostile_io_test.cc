@@ -98,7 +98,7 @@ TEST(KivgInterrupted, PreviousOutputsSurviveAnInterruptWhileWriting) {
   for (const auto& c : cases) {
     SCOPED_TRACE(strsignal(c.number));
     TempDir dir;
-    dir.Write("app.kivs", LargeSpec(10000));
+    dir.Write("app.kivs", LargeSpec(15000));
     ASSERT_EQ(RunKivg(dir, {"-q", "app.kivs"}).status, 0);
     std::vector<std::string> before;
     for (const std::string& output : kOutputs) {
@@ -106,7 +106,7 @@ TEST(KivgInterrupted, PreviousOutputsSurviveAnInterruptWhileWriting) {
       before.push_back(dir.Read(output));
     }
     // The new spec's outputs would differ from the old ones in every file.
-    dir.Write("app.kivs", LargeSpec(10000, "def g(a) = G\n"));
+    dir.Write("app.kivs", LargeSpec(15000, "def g(a) = G\n"));
 
     const pid_t pid = StartKivg(dir, {"-q", "app.kivs"});
     int status = 0;
