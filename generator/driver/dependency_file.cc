@@ -1,9 +1,9 @@
 #include "generator/driver/dependency_file.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+
+#include "generator/driver/file_output.h"
 
 DependencyFile::DependencyFile(std::vector<std::string> targets)
     : targets_(std::move(targets)) {}
@@ -31,6 +31,14 @@ std::string DependencyFile::Text() const {
     text += EscapeMakePath(prerequisites_[i]);
   }
   text += '\n';
+  // Each prerequisite is also a target of its own without prerequisites:
+  // once an include is deleted from the spec and from the disk, make then
+  // runs kivg again instead of stopping at a file it has no rule for.
+  for (const std::string& prerequisite : prerequisites_) {
+    text += '\n';
+    text += EscapeMakePath(prerequisite);
+    text += ":\n";
+  }
   return text;
 }
 
@@ -55,19 +63,17 @@ std::string EscapeMakePath(const std::string& path) {
 
 bool WriteDependencyFile(const DependencyFile& file, const std::string& path,
                          std::ostream& err) {
-  const std::string text = file.Text();
-  errno = 0;
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  if (out == nullptr) {
-    err << "Error writing " << path << ": " << std::strerror(errno) << "\n";
-    return false;
+  FileOutput output;
+  int error = output.Open(path);
+  if (error == 0) {
+    output.stream() << file.Text();
+    error = output.Close();
+    if (error == 0) error = output.Commit();
   }
-  const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  const int writeError = errno;
-  const bool closed = std::fclose(out) == 0;
-  if (written && closed) return true;
-  err << "Error writing " << path << ": "
-      << std::strerror(written ? errno : writeError) << "\n";
-  std::remove(path.c_str());
+  if (error == 0) return true;
+  // Only the temporary is removed: a device or FIFO named as the dependency
+  // file stays, and an earlier regular file there is left as it was.
+  output.Discard();
+  err << "Error writing " << path << ": " << std::strerror(error) << "\n";
   return false;
 }

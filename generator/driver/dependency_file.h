@@ -21,7 +21,8 @@ class DependencyFile {
   // any spelling of the same path, is recorded once.
   void AddPrerequisite(const std::string& path);
 
-  // "targets: prerequisite", further prerequisites on continued lines.
+  // "targets: prerequisite", further prerequisites on continued lines, then
+  // each prerequisite as a target without prerequisites.
   std::string Text() const;
 
  private:
@@ -36,7 +37,8 @@ class DependencyFile {
 // halve such a run; before "#" they are kept as they are.
 std::string EscapeMakePath(const std::string& path);
 
-// Writes the file whole. On failure reports "Error writing PATH: reason",
-// removes what was written and returns false.
+// Writes the file whole through a temporary renamed into place (a path
+// naming a device is written directly). On failure reports "Error writing
+// PATH: reason" with the first error of the stream and returns false.
 bool WriteDependencyFile(const DependencyFile& file, const std::string& path,
                          std::ostream& err);

@@ -1,55 +1,80 @@
 #include "generator/driver/output_files.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
-bool OutputFiles::Create(const OutputNames& names, std::ostream& err) {
-  files_[kSpec].path = names.specPath;
-  files_[kHeader].path = names.headerPath;
-  files_[kSource].path = names.sourcePath;
+#include "generator/driver/temporary_files.h"
+
+bool CheckDistinctFiles(const std::string& source,
+                        const std::vector<std::string>& paths,
+                        std::vector<FileKey>* keys, std::ostream& err) {
+  std::vector<FileKey> seen = {KeyOfPath(source)};
+  for (const std::string& path : paths) {
+    FileKey key = KeyOfPath(path);
+    for (const FileKey& earlier : seen) {
+      if (SameFile(key, earlier)) {
+        err << "Error creating " << path << ": Same file as " << earlier.path
+            << "\n";
+        return false;
+      }
+    }
+    seen.push_back(std::move(key));
+  }
+  keys->assign(seen.begin() + 1, seen.end());
+  return true;
+}
+
+bool OutputFiles::Create(const OutputNames& names, const std::string& source,
+                         const std::string& depfile, std::ostream& err) {
+  std::vector<std::string> paths = {names.specPath, names.headerPath,
+                                    names.sourcePath};
+  if (!depfile.empty()) paths.push_back(depfile);
+  if (!CheckDistinctFiles(source, paths, &keys_, err)) return false;
+  for (int i = 0; i < kCount; ++i) files_[i].SetPath(paths[i]);
   for (int i = 0; i < kCount; ++i) {
-    Output& output = files_[i];
-    // The spec file is binary; the C files are text.
-    const std::ios::openmode mode =
-        i == kSpec ? std::ios::out | std::ios::binary | std::ios::trunc
-                   : std::ios::out | std::ios::trunc;
-    errno = 0;
-    output.stream.open(output.path, mode);
-    if (!output.stream.is_open()) {
-      err << "Error creating " << output.path << ": " << std::strerror(errno)
+    const int error = files_[i].Open(paths[i]);
+    if (error != 0) {
+      err << "Error creating " << paths[i] << ": " << std::strerror(error)
           << "\n";
       Remove();
       return false;
     }
-    output.created = true;
   }
   return true;
 }
 
 bool OutputFiles::Close(bool report, std::ostream& err) {
   bool anyFailed = false;
-  for (Output& output : files_) {
-    if (!output.created) continue;
-    errno = 0;
-    output.stream.close();
-    if (!output.stream.fail()) continue;
+  for (FileOutput& output : files_) {
+    const int error = output.Close();
+    if (error == 0) continue;
     anyFailed = true;
-    if (report) {
-      err << "Error writing " << output.path << ": " << std::strerror(errno)
+    if (report)
+      err << "Error writing " << output.path() << ": " << std::strerror(error)
           << "\n";
-      std::remove(output.path.c_str());
-      output.created = false;
-    }
   }
   return anyFailed;
 }
 
+bool OutputFiles::Commit(std::ostream& err) {
+  InterruptBlock block;
+  for (FileOutput& output : files_) {
+    const int error = output.Commit();
+    if (error == 0) continue;
+    err << "Error writing " << output.path() << ": " << std::strerror(error)
+        << "\n";
+    Remove();
+    return false;
+  }
+  return true;
+}
+
+void OutputFiles::Discard() {
+  for (FileOutput& output : files_) output.Discard();
+}
+
 void OutputFiles::Remove() {
-  for (Output& output : files_) {
-    if (!output.created) continue;
-    output.stream.close();
-    std::remove(output.path.c_str());
-    output.created = false;
+  for (FileOutput& output : files_) {
+    output.Discard();
+    output.RemoveTarget();
   }
 }

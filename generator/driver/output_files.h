@@ -1,37 +1,56 @@
-// The generator's three outputs (spec file, C header, C source), created
-// before any source is read and either closed or removed at the end. A failed
-// run never leaves a generated file behind for a build system to mistake for
-// a fresh one.
+// The generator's three outputs (spec file, C header, C source). Each is
+// written to a temporary next to it and put into place only when the whole
+// run has succeeded and every stream closed cleanly; after a failure the
+// temporaries and the earlier outputs are removed, so a build system never
+// mistakes a stale or partial file for a fresh one.
 #pragma once
 
-#include <fstream>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "generator/driver/command_line.h"
+#include "generator/driver/file_output.h"
+#include "generator/driver/same_file.h"
 
 class OutputFiles {
  public:
-  // Creates the three files in the order spec, header, C source. On failure
-  // reports it, removes the files created before and returns false.
-  bool Create(const OutputNames& names, std::ostream& err);
+  // Refuses, before anything is created, an output that is the same file as
+  // SOURCE, as the dependency file (empty: none) or as another output. Then
+  // creates the three in the order spec, header, C source. On failure
+  // reports it, removes what was created and the earlier outputs, and
+  // returns false.
+  bool Create(const OutputNames& names, const std::string& source,
+              const std::string& depfile, std::ostream& err);
 
-  std::ostream& spec() { return files_[kSpec].stream; }
-  std::ostream& header() { return files_[kHeader].stream; }
-  std::ostream& source() { return files_[kSource].stream; }
+  std::ostream& spec() { return files_[kSpec].stream(); }
+  std::ostream& header() { return files_[kHeader].stream(); }
+  std::ostream& source() { return files_[kSource].stream(); }
+
+  // The outputs as they were before the run, for the check that no source
+  // read during the run is one of them.
+  const std::vector<FileKey>& keys() const { return keys_; }
 
   // Closes all three in order. With report on, each one that failed is
-  // reported and removed. Returns whether any failed.
+  // reported with the first error of its stream. Returns whether any failed.
   bool Close(bool report, std::ostream& err);
-  // Closes (ignoring failures) and removes every file created.
+  // After a clean Close: puts the three into place together (an interrupt
+  // cannot fall between them). False after reporting a failed rename.
+  bool Commit(std::ostream& err);
+  // Discards the temporaries; the files at the three paths stay as they were.
+  void Discard();
+  // Discards the temporaries and removes the regular files at the three
+  // paths.
   void Remove();
 
  private:
   enum { kSpec, kHeader, kSource, kCount };
-  struct Output {
-    std::string path;
-    std::ofstream stream;
-    bool created = false;
-  };
-  Output files_[kCount];
+  FileOutput files_[kCount];
+  std::vector<FileKey> keys_;
 };
+
+// "Error creating PATH: Same file as OTHER" for the first of `paths` that
+// names the same file as `source` or as a path before it; false then.
+bool CheckDistinctFiles(const std::string& source,
+                        const std::vector<std::string>& paths,
+                        std::vector<FileKey>* keys, std::ostream& err);

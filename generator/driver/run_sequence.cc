@@ -1,11 +1,15 @@
 #include "generator/driver/run_sequence.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "generator/driver/dependency_file.h"
+#include "generator/driver/descriptor_buffer.h"
 #include "generator/driver/output_files.h"
 #include "generator/model/name_numbering.h"
 #include "generator/output/header_writer.h"
@@ -32,11 +36,10 @@ const char* LexicalErrorMessage(TokenType type) {
 // Writes the dependency file named by KIV_SPEC_DEPFILE, if any. Only a run
 // whose outputs were all written gets here: after a failure a build tool
 // must find no rule claiming the outputs are up to date.
-bool WriteDependencies(const OutputNames& names,
+bool WriteDependencies(const OutputNames& names, const std::string& path,
                        const std::vector<std::string>& filesRead,
                        std::ostream& err) {
-  const char* path = std::getenv("KIV_SPEC_DEPFILE");
-  if (path == nullptr || *path == '\0') return true;
+  if (path.empty()) return true;
   DependencyFile dependencies(
       {names.specPath, names.headerPath, names.sourcePath});
   for (const std::string& file : filesRead) dependencies.AddPrerequisite(file);
@@ -49,7 +52,28 @@ bool WriteDependencies(const OutputNames& names,
 // not count it as lost), until the process ends or the next run replaces it.
 std::unique_ptr<RunSequence>* lastRun = nullptr;
 
+// Longest part of a bad token's text that a message shows.
+constexpr size_t kShownTokenBytes = 64;
+
 }  // namespace
+
+std::string ShownTokenText(const std::string& text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string shown;
+  const size_t count = std::min(text.size(), kShownTokenBytes);
+  for (size_t i = 0; i < count; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c > 0x7e) {
+      shown += "\\x";
+      shown += kHex[c >> 4];
+      shown += kHex[c & 0xf];
+    } else {
+      shown += static_cast<char>(c);
+    }
+  }
+  if (count < text.size()) shown += "...";
+  return shown;
+}
 
 RunSequence::RunSequence(const GeneratorOptions& options,
                          const OutputNames& names, SourceFileSystem& files,
@@ -65,7 +89,7 @@ RunOutcome RunSequence::Run(OutputStreams outputs) {
     std::vector<ModuleReference> references;
     const std::string module = generator_.StartNextModule(&references);
     if (module.empty()) break;
-    if (!OpenModule(module, references)) return RunOutcome::kOpenError;
+    if (!OpenModule(module, references)) return openFailure_;
     const RunOutcome outcome = ReadModule();
     if (outcome != RunOutcome::kWritten) return outcome;
   }
@@ -74,12 +98,16 @@ RunOutcome RunSequence::Run(OutputStreams outputs) {
 
   // The names are numbered before the three writers, which only read the
   // numbers; a numbering failure still follows the spec file's line.
-  if (!options_.quiet) out_ << "Writing spec to " << names_.specPath << "\n";
+  // Diagnostics are buffered; what was reported so far goes out before the
+  // progress lines, so a terminal shows both in the order they happened.
+  err_.flush();
+  if (!options_.quiet)
+    out_ << "Writing spec to " << names_.specPath << "\n" << std::flush;
   const ListedNames listed = NumberNames(generator_);
   WriteSpecFile(generator_, listed, outputs.spec);
   if (!options_.quiet)
     out_ << "Writing code to " << names_.headerPath << " and "
-         << names_.sourcePath << "\n";
+         << names_.sourcePath << "\n" << std::flush;
   WriteHeader(generator_, outputs.header);
   WriteSource(generator_, outputs.source, FileNamePart(names_.headerPath));
   return RunOutcome::kWritten;
@@ -88,10 +116,24 @@ RunOutcome RunSequence::Run(OutputStreams outputs) {
 bool RunSequence::OpenModule(const std::string& module,
                              const std::vector<ModuleReference>& references) {
   const std::string fileName = module + ".kivs";
-  // The main spec is SOURCE exactly as typed; other modules are searched.
-  SourceText text = module == names_.specName
-                        ? files_.Read(options_.source)
-                        : FindSourceFile(files_, searchPath_, fileName);
+  if (filesRead_.size() >= kMaxFilesRead) {
+    for (const ModuleReference& reference : references)
+      err_ << FormatLocation(reference.location)
+           << ": Too many source files read (limit " << kMaxFilesRead
+           << "): " << fileName << "\n";
+    return false;
+  }
+  // The main spec is SOURCE exactly as typed, read once by the check before
+  // the run; other modules are searched.
+  const bool isMain = module == names_.specName;
+  SourceText text;
+  if (isMain && mainSourceSet_) {
+    text = std::move(mainSource_);
+    mainSourceSet_ = false;
+  } else {
+    text = isMain ? files_.Read(options_.source)
+                  : FindSourceFile(files_, searchPath_, fileName);
+  }
   if (text.status == SourceText::kReadFailed) {
     err_ << "Error reading " << text.path << ": " << std::strerror(text.error)
          << "\n";
@@ -108,6 +150,13 @@ bool RunSequence::OpenModule(const std::string& module,
         err_ << " imported as '" << reference.alias << "'";
       err_ << ": " << std::strerror(text.error) << "\n";
     }
+    return false;
+  }
+  if (const FileKey* output = OutputRead(text)) {
+    for (const ModuleReference& reference : references)
+      err_ << FormatLocation(reference.location) << ": Error opening "
+           << text.path << ": Same file as " << output->path << "\n";
+    openFailure_ = RunOutcome::kOutputAsSource;
     return false;
   }
   filesRead_.push_back(text.path);
@@ -151,7 +200,7 @@ RunOutcome RunSequence::ReadModule() {
     const bool includeRequested = generator_.currentSourceName != top.name;
     if (type == TokenType::END) top.finished = true;
     if (includeRequested) {
-      if (!PushInclude()) return RunOutcome::kOpenError;
+      if (!PushInclude()) return openFailure_;
     } else if (type == TokenType::END) {
       PopFinishedFiles();
     }
@@ -164,6 +213,18 @@ bool RunSequence::PushInclude() {
   // IncludeSource left the include statement's location here; the token
   // just fed may already be on a later line.
   const SourceLocation includeLocation = generator_.currentLocation;
+  if (sourceStack_.size() >= kMaxIncludeDepth) {
+    err_ << FormatLocation(includeLocation)
+         << ": Includes nested too deeply (limit " << kMaxIncludeDepth
+         << "): " << requested << "\n";
+    return false;
+  }
+  if (filesRead_.size() >= kMaxFilesRead) {
+    err_ << FormatLocation(includeLocation)
+         << ": Too many source files read (limit " << kMaxFilesRead
+         << "): " << requested << "\n";
+    return false;
+  }
   SourceText text = FindSourceFile(files_, searchPath_, requested);
   if (text.status == SourceText::kReadFailed) {
     err_ << "Error reading " << text.path << ": " << std::strerror(text.error)
@@ -182,11 +243,31 @@ bool RunSequence::PushInclude() {
       return false;
     }
   }
+  if (const FileKey* output = OutputRead(text)) {
+    err_ << FormatLocation(includeLocation) << ": Error opening " << text.path
+         << ": Same file as " << output->path << "\n";
+    openFailure_ = RunOutcome::kOutputAsSource;
+    return false;
+  }
   const std::string path = text.path;
   filesRead_.push_back(path);
   generator_.SetSource(path, true, false, SourceLocation());
   PushSource(std::move(text), path, includeLocation);
   return true;
+}
+
+const FileKey* RunSequence::OutputRead(const SourceText& text) const {
+  if (outputs_.empty()) return nullptr;
+  FileKey key;
+  key.path = text.path;
+  key.resolved = ResolvePath(text.path);
+  key.exists = text.identified;
+  key.device = text.device;
+  key.inode = text.inode;
+  for (const FileKey& output : outputs_) {
+    if (SameFile(key, output)) return &output;
+  }
+  return nullptr;
 }
 
 void RunSequence::PopFinishedFiles() {
@@ -204,7 +285,7 @@ void RunSequence::PopFinishedFiles() {
 void RunSequence::ReportLexicalError(const Token& token) {
   err_ << FormatLocation(token.location) << ": "
        << LexicalErrorMessage(token.type);
-  if (!token.text.empty()) err_ << ": '" << token.text << "'";
+  if (!token.text.empty()) err_ << ": '" << ShownTokenText(token.text) << "'";
   if (!token.detail.empty()) err_ << ": " << token.detail;
   err_ << "\n";
 }
@@ -223,20 +304,22 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
   OutputNames names;
   if (!DeriveOutputNames(options, &names, err)) return 1;
 
-  // SOURCE must be readable before any output is created.
+  const char* depfileVariable = std::getenv("KIV_SPEC_DEPFILE");
+  const std::string depfile = depfileVariable ? depfileVariable : "";
+
+  // SOURCE must be readable before any output is created. This read is the
+  // only one: the run takes its text over.
   DiskFileSystem files;
-  {
-    const SourceText check = files.Read(options.source);
-    if (check.status != SourceText::kRead) {
-      err << (check.status == SourceText::kOpenFailed ? "Error opening "
-                                                      : "Error reading ")
-          << options.source << ": " << std::strerror(check.error) << "\n";
-      return 1;
-    }
+  SourceText mainSource = files.Read(options.source);
+  if (mainSource.status != SourceText::kRead) {
+    err << (mainSource.status == SourceText::kOpenFailed ? "Error opening "
+                                                         : "Error reading ")
+        << options.source << ": " << std::strerror(mainSource.error) << "\n";
+    return 1;
   }
 
   OutputFiles outputs;
-  if (!outputs.Create(names, err)) return 1;
+  if (!outputs.Create(names, options.source, depfile, err)) return 1;
   RunOutcome outcome;
   std::vector<std::string> filesRead;
   try {
@@ -246,6 +329,8 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
         options, names, files,
         ParseSearchPath(std::getenv("KIV_SPEC_INCLUDE")), out, err);
     RunSequence& run = **lastRun;
+    run.SetMainSource(std::move(mainSource));
+    run.ProtectOutputs(outputs.keys());
     outcome = run.Run({outputs.spec(), outputs.header(), outputs.source()});
     filesRead = run.filesRead();
   } catch (...) {
@@ -255,8 +340,13 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
   }
   switch (outcome) {
     case RunOutcome::kWritten:
-      if (outputs.Close(true, err)) return 2;
-      return WriteDependencies(names, filesRead, err) ? 0 : 2;
+      // Nothing is put into place unless all three were written whole.
+      if (outputs.Close(true, err)) {
+        outputs.Remove();
+        return 2;
+      }
+      if (!outputs.Commit(err)) return 2;
+      return WriteDependencies(names, depfile, filesRead, err) ? 0 : 2;
     case RunOutcome::kSpecError:
       err << "Ended in ERROR\n";
       outputs.Remove();
@@ -264,6 +354,30 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
     case RunOutcome::kOpenError:
       outputs.Remove();
       return 1;
+    case RunOutcome::kOutputAsSource:
+      outputs.Discard();
+      return 1;
   }
   return 1;
+}
+
+int GeneratorMain(const std::vector<std::string>& args) {
+  DescriptorBuffer outBuffer(STDOUT_FILENO), errBuffer(STDERR_FILENO);
+  std::ostream out(&outBuffer), err(&errBuffer);
+  int status = 1;
+  try {
+    status = RunGenerator(args, out, err);
+  } catch (const std::string& text) {
+    err << "Error: " << text << "\n";
+  } catch (...) {
+    err << "Unknown error\n";
+  }
+  out.flush();
+  if (outBuffer.error() != 0) {
+    err << "Error writing standard output: " << std::strerror(outBuffer.error())
+        << "\n";
+    if (status == 0) status = 1;
+  }
+  err.flush();
+  return status;
 }

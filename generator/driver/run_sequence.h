@@ -9,13 +9,23 @@
 #include <vector>
 
 #include "generator/driver/command_line.h"
+#include "generator/driver/same_file.h"
 #include "generator/driver/source_stack.h"
 #include "generator/model/generator.h"
+
+// Bounds on what one run reads, so that a spec whose includes multiply (n
+// files each including the next twice reads 2^n files) ends with a located
+// error instead of running for hours. Both are far above any real spec.
+constexpr size_t kMaxFilesRead = 100000;     // every source file read
+constexpr size_t kMaxIncludeDepth = 20000;   // files open in one module
 
 enum class RunOutcome {
   kWritten,    // all three outputs written
   kSpecError,  // a diagnostic or lexical error: "Ended in ERROR"
   kOpenError,  // a module or include could not be read, or an include cycle
+  // A source read would be one of the outputs (or the dependency file). The
+  // files there are the user's inputs now: they are kept.
+  kOutputAsSource,
 };
 
 struct OutputStreams {
@@ -30,6 +40,17 @@ class RunSequence {
               SourceFileSystem& files, SearchPath searchPath,
               std::ostream& out, std::ostream& err);
 
+  // SOURCE as the check before the run read it, so that the main module is
+  // not read a second time (a FIFO could not be).
+  void SetMainSource(SourceText text) {
+    mainSource_ = std::move(text);
+    mainSourceSet_ = true;
+  }
+  // Files no source may be: reading one of them is an open error.
+  void ProtectOutputs(std::vector<FileKey> outputs) {
+    outputs_ = std::move(outputs);
+  }
+
   // Internal errors escape as thrown std::string texts.
   RunOutcome Run(OutputStreams outputs);
 
@@ -43,6 +64,8 @@ class RunSequence {
   // Feeds the current file's tokens until the module's stack is empty.
   RunOutcome ReadModule();
   bool PushInclude();
+  // The output `text` is, or null.
+  const FileKey* OutputRead(const SourceText& text) const;
   void PopFinishedFiles();
   void PushSource(SourceText text, const std::string& name,
                   const SourceLocation& includeLocation);
@@ -57,10 +80,25 @@ class RunSequence {
   Generator generator_;
   std::vector<SourceEntry> sourceStack_;
   std::vector<std::string> filesRead_;
+  SourceText mainSource_;
+  bool mainSourceSet_ = false;
+  std::vector<FileKey> outputs_;
+  RunOutcome openFailure_ = RunOutcome::kOpenError;  // why the last open failed
 };
+
+// Cuts a bad token's text to a readable length and escapes every byte below
+// 0x20 or above 0x7E as \xHH, so that a huge unterminated string or a
+// binary file does not flood a terminal with raw bytes.
+std::string ShownTokenText(const std::string& text);
 
 // The whole kivg program below its outermost handler: command line, outputs,
 // run and exit status. The model of the run is not freed; it is left to the
 // operating system when the process ends (or freed by the next call).
 int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
                  std::ostream& err);
+
+// The kivg program: RunGenerator inside the outermost handler, on standard
+// output and a buffered standard error. Standard output is flushed before
+// the end; a failure is reported as "Error writing standard output: " +
+// reason and turns status 0 into 1.
+int GeneratorMain(const std::vector<std::string>& args);

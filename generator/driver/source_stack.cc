@@ -1,8 +1,51 @@
 #include "generator/driver/source_stack.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <filesystem>
+
+namespace {
+
+// Reads up to one byte past the limit, so that a file that grew after its
+// size was taken is caught as well.
+void ReadRegularFile(int fd, const struct stat& status, SourceText* text) {
+  if (status.st_size > static_cast<off_t>(kMaxSourceFileSize)) {
+    text->status = SourceText::kReadFailed;
+    text->error = EFBIG;
+    return;
+  }
+  text->contents.resize(static_cast<size_t>(status.st_size) + 1);
+  size_t size = 0;
+  for (;;) {
+    if (size == text->contents.size()) {
+      if (size > kMaxSourceFileSize) {
+        text->contents.clear();
+        text->status = SourceText::kReadFailed;
+        text->error = EFBIG;
+        return;
+      }
+      text->contents.resize(std::min(size * 2, kMaxSourceFileSize + 1));
+    }
+    const ssize_t count =
+        read(fd, &text->contents[size], text->contents.size() - size);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      text->contents.clear();
+      text->status = SourceText::kReadFailed;
+      text->error = errno;
+      return;
+    }
+    if (count == 0) break;
+    size += static_cast<size_t>(count);
+  }
+  text->contents.resize(size);
+  text->status = SourceText::kRead;
+}
+
+}  // namespace
 
 SearchPath ParseSearchPath(const char* value) {
   SearchPath entries;
@@ -20,29 +63,24 @@ SearchPath ParseSearchPath(const char* value) {
 SourceText DiskFileSystem::Read(const std::string& path) {
   SourceText text;
   text.path = path;
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
+  const int fd =
+      open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
     text.error = errno;
     return text;
   }
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    std::fclose(file);
-    text.error = EISDIR;
-    return text;
-  }
-  char buffer[1 << 16];
-  size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    text.contents.append(buffer, count);
-  if (std::ferror(file)) {
-    text.status = SourceText::kReadFailed;
+  struct stat status;
+  if (fstat(fd, &status) != 0) {
     text.error = errno;
+  } else if (!S_ISREG(status.st_mode)) {
+    text.error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
   } else {
-    text.status = SourceText::kRead;
+    text.identified = true;
+    text.device = status.st_dev;
+    text.inode = status.st_ino;
+    ReadRegularFile(fd, status, &text);
   }
-  std::fclose(file);
+  close(fd);
   return text;
 }
 

@@ -4,6 +4,8 @@
 // includes it).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +22,10 @@ using SearchPath = std::vector<std::string>;
 // set) gives an empty list; an empty value gives one empty entry.
 SearchPath ParseSearchPath(const char* value);
 
+// The largest source file read, in bytes. A larger one (or a device that
+// never ends) is a read error, EFBIG, instead of exhausted memory.
+constexpr size_t kMaxSourceFileSize = size_t{256} << 20;
+
 // What trying to read one source file gave.
 struct SourceText {
   enum Status { kRead, kOpenFailed, kReadFailed };
@@ -27,6 +33,10 @@ struct SourceText {
   int error = 0;  // errno of the failure
   std::string path;
   std::string contents;
+  // The file's device and inode as its descriptor gave them, when known.
+  bool identified = false;
+  uint64_t device = 0;
+  uint64_t inode = 0;
 };
 
 // The files the generator reads. Tests and fuzz targets substitute their
@@ -37,9 +47,11 @@ class SourceFileSystem {
   virtual SourceText Read(const std::string& path) = 0;
 };
 
-// Reads whole files from disk. A directory counts as a failed open
-// (EISDIR): taking its failed read for end of input would silently make an
-// empty spec.
+// Reads whole files from disk, regular files only: a directory is a failed
+// open (EISDIR), since taking its failed read for end of input would
+// silently make an empty spec; a FIFO, device or socket is a failed open
+// too (EINVAL), since it may block for ever or never end. The open does not
+// block, and the type is checked on the opened file, not on the name.
 class DiskFileSystem : public SourceFileSystem {
  public:
   SourceText Read(const std::string& path) override;

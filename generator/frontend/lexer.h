@@ -25,6 +25,13 @@ class Lexer {
   // returns a new END token.
   Token* NextToken();
 
+  // Counts the next character as being at this line and column. Lets a test
+  // reach counts beyond 32 bits without a source that long.
+  void SetInputPosition(int64_t line, int64_t column) {
+    inputLine_ = line;
+    inputColumn_ = column;
+  }
+
  private:
   // Character access. The source reads as its bytes (0-255), then one
   // synthetic newline, then -1 forever; nothing is ever consumed past the
@@ -62,8 +69,8 @@ class Lexer {
   // name is set once, only line and column change.
   SourceLocation tokenLocation_;
   // Location of the next character to be consumed.
-  int32_t inputLine_ = 1;
-  int32_t inputColumn_ = 1;
+  int64_t inputLine_ = 1;
+  int64_t inputColumn_ = 1;
 
   // The current line's leading whitespace is being collected and its
   // indentation has not been checked yet.

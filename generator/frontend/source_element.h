@@ -30,13 +30,15 @@ class FileName {
   const std::string* name_ = nullptr;  // null for the empty name
 };
 
+// Line and column are 64-bit counts: a single line may be longer than 2^32
+// characters without its column wrapping or overflowing.
 struct SourceLocation {
   FileName fileName;   // empty: no location
-  int32_t line = 0;    // 1-based; 0 means no location
-  int32_t column = 0;  // 1-based
+  int64_t line = 0;    // 1-based; 0 means no location
+  int64_t column = 0;  // 1-based
 
   SourceLocation() = default;
-  SourceLocation(FileName file, int32_t l, int32_t c)
+  SourceLocation(FileName file, int64_t l, int64_t c)
       : fileName(file), line(l), column(c) {}
 
   bool HasFileName() const { return !fileName.empty(); }
@@ -65,6 +67,6 @@ class NonTerminal : public SourceElement {
 // print as unsigned numbers.
 inline std::string FormatLocation(const SourceLocation& location) {
   return location.fileName.str() + ":" +
-         std::to_string(static_cast<uint32_t>(location.line)) + ":" +
-         std::to_string(static_cast<uint32_t>(location.column));
+         std::to_string(static_cast<uint64_t>(location.line)) + ":" +
+         std::to_string(static_cast<uint64_t>(location.column));
 }

@@ -54,11 +54,18 @@ TEST(DependencyFile, ListsEveryFileReadOnceInReadingOrder) {
   ASSERT_EQ(run.result.status, 0) << run.result.err;
   EXPECT_EQ(run.result.out,
             "Writing spec to app.kivec\nWriting code to app.h and app.c\n");
+  // Each prerequisite is also a target without prerequisites, so that a
+  // deleted include does not stop make.
   EXPECT_EQ(run.depfile,
             "app.kivec app.h app.c: " + run.dir + "/app.kivs \\\n " + run.dir +
                 "/common.kivs \\\n " + run.dir + "/mods/m.kivs \\\n " +
                 run.dir + "/mods/part.kivs \\\n " + run.dir +
-                "/mods/n.kivs\n");
+                "/mods/n.kivs\n"
+                "\n" + run.dir + "/app.kivs:\n"
+                "\n" + run.dir + "/common.kivs:\n"
+                "\n" + run.dir + "/mods/m.kivs:\n"
+                "\n" + run.dir + "/mods/part.kivs:\n"
+                "\n" + run.dir + "/mods/n.kivs:\n");
 }
 
 TEST(DependencyFile, EscapesSpacesDollarsAndHashes) {
@@ -75,7 +82,10 @@ TEST(DependencyFile, EscapesSpacesDollarsAndHashes) {
   EXPECT_EQ(run.depfile,
             "out\\ dir/a\\ b.kivec out\\ dir/a\\ b.h out\\ dir/a\\ b.c: " + at +
                 "/src/a\\ b.kivs \\\n " + at + "/odd\\ \\#1.kivs \\\n " + at +
-                "/lib\\ $$x/m.kivs\n");
+                "/lib\\ $$x/m.kivs\n"
+                "\n" + at + "/src/a\\ b.kivs:\n"
+                "\n" + at + "/odd\\ \\#1.kivs:\n"
+                "\n" + at + "/lib\\ $$x/m.kivs:\n");
 }
 
 TEST(DependencyFile, EscapeMakePath) {
@@ -126,6 +136,30 @@ TEST(DependencyFile, UnwritableDepfileIsReported) {
   EXPECT_EQ(run.result.status, 2);
   EXPECT_EQ(run.result.err, "Error writing deps.d: Is a directory\n");
   EXPECT_TRUE(dir.Exists("app.c"));
+}
+
+// Each prerequisite's own empty rule lets make carry on once an include and
+// its file are deleted: kivg runs again, instead of make stopping at a file
+// it has no rule for.
+TEST(DependencyFile, MakeCarriesOnAfterAnIncludedFileIsDeleted) {
+  TempDir dir;
+  dir.Write("limits.kivs", "max_level = 10\n");
+  dir.Write("app.kivs", "include limits\nx = 1\n");
+  dir.Write("Makefile", "app.kivec: app.kivs\n\tKIV_SPEC_DEPFILE=app.d "
+                        "KIV_SPEC_INCLUDE= " + BinPath("kivg") +
+                        " -q app.kivs\n-include app.d\n");
+  RunOptions options;
+  options.workDir = dir.path();
+  const ProgramResult first = RunProgram("/usr/bin/make", {"-s"}, options);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(dir.Read("app.kivec").find("max_level"), std::string::npos);
+
+  dir.Write("app.kivs", "x = 1\n");
+  std::filesystem::remove(dir.Path("limits.kivs"));
+  const ProgramResult second = RunProgram("/usr/bin/make", {"-s"}, options);
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(second.err, "");
+  EXPECT_EQ(dir.Read("app.kivec").find("max_level"), std::string::npos);
 }
 
 TEST(DependencyFile, UnsetOrEmptyVariableWritesNone) {

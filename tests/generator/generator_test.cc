@@ -102,7 +102,9 @@ TEST_F(GeneratorTest, DiagnosticLines) {
       {SourceLocation(), true, "Error: text\n"},
       // Without a file name there is no prefix, even with a line.
       {SourceLocation("", 4, 2), false, "Warning: text\n"},
-      {At(-1, -2), true, "app.kivs:4294967295:4294967294: Error: text\n"},
+      // Counts past 32 bits print whole.
+      {SourceLocation("app.kivs", int64_t{1} << 32, int64_t{1} << 31), true,
+       "app.kivs:4294967296:2147483648: Error: text\n"},
   };
   for (const Case& c : cases) {
     generator.ReportDiagnostic("text", c.location, c.isError);

@@ -53,16 +53,17 @@ struct BadInputCase {
 
 TEST(KivgHardening, BadInputGetsOneMessageAndLeavesNoOutputs) {
   const BadInputCase cases[] = {
+      // A bad token's bytes outside the printable range are escaped, and a
+      // long one is cut, so the message stays one readable line.
       {"binary file", std::string("\x01\x00\xff\xfe", 4),
-       "app.kivs:1:1: Bad token encountered: '\x01'\nEnded in ERROR\n"},
+       "app.kivs:1:1: Bad token encountered: '\\x01'\nEnded in ERROR\n"},
       {"NUL byte on a later line", std::string("x = 1\n\0y\n", 9),
-       std::string("app.kivs:2:1: Bad token encountered: '\0'\nEnded in ERROR\n",
-                   56)},
+       "app.kivs:2:1: Bad token encountered: '\\x00'\nEnded in ERROR\n"},
       {"high byte inside a name", "ab\xff = 1\n",
-       "app.kivs:1:3: Bad token encountered: '\xff'\nEnded in ERROR\n"},
+       "app.kivs:1:3: Bad token encountered: '\\xff'\nEnded in ERROR\n"},
       {"unterminated megabyte string", "x = \"" + kMegabyteName + "\ny = 1\n",
-       "app.kivs:1:5: Bad token encountered: '" + kMegabyteName +
-           "'\nEnded in ERROR\n"},
+       "app.kivs:1:5: Bad token encountered: '" + kMegabyteName.substr(0, 64) +
+           "...'\nEnded in ERROR\n"},
       {"megabyte include name without search path",
        "include " + kMegabyteName + "\n",
        "app.kivs:1:9: Error opening " + kMegabyteName +
@@ -198,9 +199,9 @@ TEST_F(DeepModel, FinalizedAndWalked) {
 
 // Every file is read whole and closed before the next one is opened, so the
 // depth of the include stack costs no file handles: ten thousand nested
-// includes run within the handles that a one-line spec needs. With one
-// handle fewer the first source cannot be opened, which is reported like any
-// other open failure.
+// includes run within the handles that a spec with a single include needs.
+// With one handle fewer the first include cannot be opened, which is
+// reported like any other open failure.
 class HandleLimit {
  public:
   explicit HandleLimit(const TempDir& dir) {
@@ -221,7 +222,7 @@ class HandleLimit {
 TEST(KivgHardening, TenThousandNestedIncludesHoldNoFileHandles) {
   const int depth = 10000;
   TempDir dir;
-  dir.Write("flat.kivs", "x = 1\n");
+  dir.Write("flat.kivs", "include i9999\nx = 1\n");
   dir.Write("app.kivs", "include i1\nlast = 0\n");
   for (int i = 1; i < depth; ++i) {
     const std::string next =
@@ -231,7 +232,7 @@ TEST(KivgHardening, TenThousandNestedIncludesHoldNoFileHandles) {
                   "\n");
   }
   // The handles inherited from the test runner vary, so the limit is found
-  // with the flat spec first.
+  // with the shallow spec first.
   const HandleLimit limit(dir);
   int handles = 3;
   while (handles < 256 && limit.Run(handles, "flat.kivs").status != 0)
@@ -249,7 +250,8 @@ TEST(KivgHardening, TenThousandNestedIncludesHoldNoFileHandles) {
   std::remove(dir.Path("app.kivec").c_str());
   const ProgramResult tooFew = limit.Run(handles - 1, "app.kivs");
   EXPECT_EQ(tooFew.status, 1);
-  EXPECT_EQ(tooFew.err, "Error opening app.kivs: Too many open files\n");
+  EXPECT_EQ(tooFew.err,
+            "app.kivs:1:9: Error opening i1.kivs: Too many open files\n");
   EXPECT_FALSE(dir.Exists("app.kivec"));
 }
 
