@@ -8,7 +8,7 @@
 namespace cli {
 
 int OpenForReading(const char* path, struct stat* status) {
-  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (descriptor == -1) return -1;
   const int flags = fcntl(descriptor, F_GETFL);
   if (fstat(descriptor, status) != 0 || flags == -1 ||
@@ -21,13 +21,17 @@ int OpenForReading(const char* path, struct stat* status) {
   return descriptor;
 }
 
+int NotRegularFileError(mode_t mode) {
+  if (S_ISREG(mode)) return 0;
+  return S_ISDIR(mode) ? EISDIR : EINVAL;
+}
+
 int RegularFileError(const char* path) {
   struct stat status {};
   const int descriptor = OpenForReading(path, &status);
   if (descriptor == -1) return errno;
   close(descriptor);
-  if (S_ISREG(status.st_mode)) return 0;
-  return S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+  return NotRegularFileError(status.st_mode);
 }
 
 }  // namespace cli

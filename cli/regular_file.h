@@ -1,7 +1,8 @@
 // Opening input files without hanging on what is not a file. A FIFO without
 // a writer blocks an ordinary open for ever, and a device such as /dev/zero
-// never ends; kivs and kivinfo open their inputs through these, and hand the
-// source-info library (which opens by name) regular files only.
+// never ends; kivg, kivs and kivinfo open their inputs through these, and
+// kivs and kivinfo hand the source-info library (which opens by name)
+// regular files only.
 #pragma once
 
 #include <sys/stat.h>
@@ -13,6 +14,11 @@ namespace cli {
 // slow writer is still read whole. -1 with errno set when the open or the
 // status fails.
 int OpenForReading(const char* path, struct stat* status);
+
+// 0 for a regular file, else the error number that reports why a file of
+// this mode cannot be read as one: EISDIR for a directory, EINVAL for a
+// FIFO, socket or device (no system text says "not a regular file").
+int NotRegularFileError(mode_t mode);
 
 // 0 when path names a regular file, else the error number to report: the
 // open's, EISDIR for a directory, EINVAL for a FIFO, socket or device.

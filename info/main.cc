@@ -5,7 +5,7 @@
 #include <iostream>
 #include <ostream>
 
-#include "cli/descriptor_output.h"
+#include "cli/descriptor_buffer.h"
 #include "cli/standard_descriptors.h"
 #include "info/info_utility.h"
 
@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   if (!cli::OpenStandardDescriptors()) return 1;
   // Answers lost on a full disk or a closed pipe must not pass for success,
   // and the report names the first write that failed, midway or at the end.
-  cli::DescriptorOutputBuffer outputBuffer(STDOUT_FILENO);
+  cli::DescriptorBuffer outputBuffer(STDOUT_FILENO);
   std::ostream out(&outputBuffer);
   // As with cout, answers come out before a message that follows them.
   std::cerr.tie(&out);

@@ -11,7 +11,7 @@
 #include <ostream>
 #include <string>
 
-#include "generator/driver/descriptor_buffer.h"
+#include "cli/descriptor_buffer.h"
 
 class FileOutput {
  public:
@@ -50,6 +50,6 @@ class FileOutput {
   unsigned keptMode_ = 0;  // permissions of the file being replaced
   bool opened_ = false;
   bool closed_ = false;
-  DescriptorBuffer buffer_;
+  cli::DescriptorBuffer buffer_;
   std::ostream stream_;
 };

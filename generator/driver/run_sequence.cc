@@ -8,8 +8,8 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/descriptor_buffer.h"
 #include "generator/driver/dependency_file.h"
-#include "generator/driver/descriptor_buffer.h"
 #include "generator/driver/output_files.h"
 #include "generator/model/name_numbering.h"
 #include "generator/output/header_writer.h"
@@ -362,7 +362,7 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
 }
 
 int GeneratorMain(const std::vector<std::string>& args) {
-  DescriptorBuffer outBuffer(STDOUT_FILENO), errBuffer(STDERR_FILENO);
+  cli::DescriptorBuffer outBuffer(STDOUT_FILENO), errBuffer(STDERR_FILENO);
   std::ostream out(&outBuffer), err(&errBuffer);
   int status = 1;
   try {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "cli/regular_file.h"
+
 namespace {
 
 // Reads up to one byte past the limit, so that a file that grew after its
@@ -63,18 +65,14 @@ SearchPath ParseSearchPath(const char* value) {
 SourceText DiskFileSystem::Read(const std::string& path) {
   SourceText text;
   text.path = path;
-  const int fd =
-      open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat status;
+  const int fd = cli::OpenForReading(path.c_str(), &status);
   if (fd < 0) {
     text.error = errno;
     return text;
   }
-  struct stat status;
-  if (fstat(fd, &status) != 0) {
-    text.error = errno;
-  } else if (!S_ISREG(status.st_mode)) {
-    text.error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
-  } else {
+  text.error = cli::NotRegularFileError(status.st_mode);
+  if (text.error == 0) {
     text.identified = true;
     text.device = status.st_dev;
     text.inode = status.st_ino;

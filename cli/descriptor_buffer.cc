@@ -1,9 +1,11 @@
-#include "generator/driver/descriptor_buffer.h"
+#include "cli/descriptor_buffer.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+namespace cli {
 
 namespace {
 
@@ -27,6 +29,10 @@ bool DescriptorBuffer::WriteAll(const char* data, size_t size) {
     if (written < 0) {
       if (errno == EINTR) continue;
       error_ = errno;
+      return false;
+    }
+    if (written == 0) {  // no progress and no reason: do not spin
+      error_ = EIO;
       return false;
     }
     data += written;
@@ -80,3 +86,5 @@ std::streamsize DescriptorBuffer::xsputn(const char* text,
 }
 
 int DescriptorBuffer::sync() { return Flush() ? 0 : -1; }
+
+}  // namespace cli

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/descriptor_output.h"
+#include "cli/descriptor_buffer.h"
 
 namespace {
 
@@ -23,13 +23,13 @@ std::string LongText() {
   return text;
 }
 
-TEST(DescriptorOutputBuffer, DeliversEverythingInOrder) {
+TEST(DescriptorBuffer, DeliversEverythingInOrder) {
   char name[] = "/tmp/kiv-output-XXXXXX";
   const int file = mkstemp(name);
   ASSERT_NE(file, -1);
   const std::string text = LongText();
   {
-    cli::DescriptorOutputBuffer buffer(file);
+    cli::DescriptorBuffer buffer(file);
     std::ostream out(&buffer);
     out << text.substr(0, 10) << text.substr(10);
     EXPECT_TRUE(buffer.Flush());
@@ -45,7 +45,7 @@ TEST(DescriptorOutputBuffer, DeliversEverythingInOrder) {
   EXPECT_EQ(read, text + "tail");
 }
 
-TEST(DescriptorOutputBuffer, KeepsTheFirstErrorOfAFailedWrite) {
+TEST(DescriptorBuffer, KeepsTheFirstErrorOfAFailedWrite) {
   void (*previous)(int) = signal(SIGPIPE, SIG_IGN);
   const int notOpen = open("/dev/null", O_WRONLY);
   ASSERT_NE(notOpen, -1);
@@ -68,7 +68,7 @@ TEST(DescriptorOutputBuffer, KeepsTheFirstErrorOfAFailedWrite) {
       close(ends[0]);
       descriptor = ends[1];
     }
-    cli::DescriptorOutputBuffer buffer(descriptor);
+    cli::DescriptorBuffer buffer(descriptor);
     std::ostream out(&buffer);
     out << (row.longText ? LongText() : "short\n");
     errno = 0;  // what a program's errno says by the time it reports

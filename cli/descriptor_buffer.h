@@ -1,12 +1,15 @@
 // A stream buffer that writes to an open file descriptor in large blocks and
 // keeps the error number of the first write that failed, so that a failure
 // is reported with its own reason even when later calls (the close among
-// them) clear or change errno. Used for kivg's outputs and its standard
-// streams.
+// them) clear or change errno. Used for kivg's outputs and standard streams
+// and for kivinfo's answers.
 #pragma once
 
+#include <cstddef>
 #include <streambuf>
 #include <vector>
+
+namespace cli {
 
 class DescriptorBuffer : public std::streambuf {
  public:
@@ -32,9 +35,11 @@ class DescriptorBuffer : public std::streambuf {
   int sync() override;
 
  private:
-  bool WriteAll(const char* data, size_t size);
+  bool WriteAll(const char* data, std::size_t size);
 
   int fd_;
   int error_ = 0;
   std::vector<char> buffer_;
 };
+
+}  // namespace cli
