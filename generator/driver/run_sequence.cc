@@ -10,6 +10,7 @@
 
 #include "cli/descriptor_buffer.h"
 #include "generator/driver/dependency_file.h"
+#include "generator/driver/file_error.h"
 #include "generator/driver/output_files.h"
 #include "generator/model/name_numbering.h"
 #include "generator/output/header_writer.h"
@@ -135,27 +136,26 @@ bool RunSequence::OpenModule(const std::string& module,
                   : FindSourceFile(files_, searchPath_, fileName);
   }
   if (text.status == SourceText::kReadFailed) {
-    err_ << "Error reading " << text.path << ": " << std::strerror(text.error)
-         << "\n";
+    err_ << FileErrorLine(FileAccess::kReading, text.path,
+                          std::strerror(text.error));
     return false;
   }
   if (text.status == SourceText::kOpenFailed) {
     if (references.empty())
-      err_ << "Error opening " << options_.source << ": "
-           << std::strerror(text.error) << "\n";
+      err_ << FileErrorLine(FileAccess::kOpening, options_.source,
+                            std::strerror(text.error));
     for (const ModuleReference& reference : references) {
-      err_ << FormatLocation(reference.location) << ": Error opening "
-           << fileName;
-      if (reference.alias != module)
-        err_ << " imported as '" << reference.alias << "'";
-      err_ << ": " << std::strerror(text.error) << "\n";
+      err_ << FileErrorLine(
+          reference.location, FileAccess::kOpening, fileName,
+          std::strerror(text.error),
+          reference.alias != module ? reference.alias : std::string());
     }
     return false;
   }
   if (const FileKey* output = OutputRead(text)) {
     for (const ModuleReference& reference : references)
-      err_ << FormatLocation(reference.location) << ": Error opening "
-           << text.path << ": Same file as " << output->path << "\n";
+      err_ << FileErrorLine(reference.location, FileAccess::kOpening,
+                            text.path, "Same file as " + output->path);
     openFailure_ = RunOutcome::kOutputAsSource;
     return false;
   }
@@ -227,13 +227,13 @@ bool RunSequence::PushInclude() {
   }
   SourceText text = FindSourceFile(files_, searchPath_, requested);
   if (text.status == SourceText::kReadFailed) {
-    err_ << "Error reading " << text.path << ": " << std::strerror(text.error)
-         << "\n";
+    err_ << FileErrorLine(FileAccess::kReading, text.path,
+                          std::strerror(text.error));
     return false;
   }
   if (text.status == SourceText::kOpenFailed) {
-    err_ << FormatLocation(includeLocation) << ": Error opening " << requested
-         << ": " << std::strerror(text.error) << "\n";
+    err_ << FileErrorLine(includeLocation, FileAccess::kOpening, requested,
+                          std::strerror(text.error));
     return false;
   }
   for (const SourceEntry& entry : sourceStack_) {
@@ -244,8 +244,8 @@ bool RunSequence::PushInclude() {
     }
   }
   if (const FileKey* output = OutputRead(text)) {
-    err_ << FormatLocation(includeLocation) << ": Error opening " << text.path
-         << ": Same file as " << output->path << "\n";
+    err_ << FileErrorLine(includeLocation, FileAccess::kOpening, text.path,
+                          "Same file as " + output->path);
     openFailure_ = RunOutcome::kOutputAsSource;
     return false;
   }
@@ -312,9 +312,10 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
   DiskFileSystem files;
   SourceText mainSource = files.Read(options.source);
   if (mainSource.status != SourceText::kRead) {
-    err << (mainSource.status == SourceText::kOpenFailed ? "Error opening "
-                                                         : "Error reading ")
-        << options.source << ": " << std::strerror(mainSource.error) << "\n";
+    err << FileErrorLine(mainSource.status == SourceText::kOpenFailed
+                             ? FileAccess::kOpening
+                             : FileAccess::kReading,
+                         options.source, std::strerror(mainSource.error));
     return 1;
   }
 

@@ -2,6 +2,7 @@
 // that stop a run, and what is left on disk afterwards.
 #include <gtest/gtest.h>
 
+#include "generator/driver/file_error.h"
 #include "tests/generator/kivg_run.h"
 
 namespace {
@@ -267,3 +268,23 @@ TEST(KivgRun, EmptySpecWritesAllOutputs) {
 }
 
 }  // namespace
+
+TEST(FileErrorLine, FormatsEveryFormOfTheLine) {
+  const SourceLocation at("app.kivs", 3, 8);
+  struct Case {
+    std::string line, expected;
+  } cases[] = {
+      {FileErrorLine(FileAccess::kOpening, "app.kivs", "No such file"),
+       "Error opening app.kivs: No such file\n"},
+      {FileErrorLine(FileAccess::kReading, "./big.kivs", "File too large"),
+       "Error reading ./big.kivs: File too large\n"},
+      {FileErrorLine(at, FileAccess::kOpening, "lib.kivs", "No such file"),
+       "app.kivs:3:8: Error opening lib.kivs: No such file\n"},
+      {FileErrorLine(at, FileAccess::kOpening, "lib.kivs", "No such file",
+                     "l"),
+       "app.kivs:3:8: Error opening lib.kivs imported as 'l': No such file\n"},
+      {FileErrorLine(at, FileAccess::kOpening, "app.h", "Same file as app.h"),
+       "app.kivs:3:8: Error opening app.h: Same file as app.h\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.line, c.expected);
+}

@@ -1,0 +1,21 @@
+// The driver's one line for a source file that could not be opened or read:
+// "Error opening PATH: TEXT" or "Error reading PATH: TEXT", after the
+// location of the statement that asked for the file when there is one.
+#pragma once
+
+#include <string>
+
+#include "generator/frontend/source_element.h"
+
+enum class FileAccess { kOpening, kReading };
+
+// TEXT is the system's error text, or why the file was refused.
+std::string FileErrorLine(FileAccess access, const std::string& path,
+                          const std::string& text);
+
+// The same after "LOCATION: ". A module imported under another name carries
+// " imported as 'ALIAS'" after its file name, so that two failed references
+// to one module can be told apart; ALIAS is empty otherwise.
+std::string FileErrorLine(const SourceLocation& location, FileAccess access,
+                          const std::string& path, const std::string& text,
+                          const std::string& alias = std::string());
