@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/standard_descriptors.h"
-#include "generator/driver/run_sequence.h"
+#include "generator/driver/generator_program.h"
 
 int main(int argc, char** argv) {
   if (!cli::OpenStandardDescriptors()) return 1;

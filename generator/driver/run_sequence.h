@@ -90,15 +90,3 @@ class RunSequence {
 // 0x20 or above 0x7E as \xHH, so that a huge unterminated string or a
 // binary file does not flood a terminal with raw bytes.
 std::string ShownTokenText(const std::string& text);
-
-// The whole kivg program below its outermost handler: command line, outputs,
-// run and exit status. The model of the run is not freed; it is left to the
-// operating system when the process ends (or freed by the next call).
-int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
-                 std::ostream& err);
-
-// The kivg program: RunGenerator inside the outermost handler, on standard
-// output and a buffered standard error. Standard output is flushed before
-// the end; a failure is reported as "Error writing standard output: " +
-// reason and turns status 0 into 1.
-int GeneratorMain(const std::vector<std::string>& args);
