@@ -6,38 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 #include <string>
 
 #include "generator/driver/command_line.h"
+#include "generator/driver/memory_file_system.h"
 #include "generator/driver/run_sequence.h"
 #include "generator/driver/source_stack.h"
 
 namespace {
-
-class MemoryFileSystem : public SourceFileSystem {
- public:
-  void Add(const std::string& path, std::string contents) {
-    files_[path] = std::move(contents);
-  }
-
-  SourceText Read(const std::string& path) override {
-    SourceText text;
-    text.path = path;
-    auto found = files_.find(path);
-    if (found == files_.end()) {
-      text.error = ENOENT;
-      return text;
-    }
-    text.status = SourceText::kRead;
-    text.contents = found->second;
-    return text;
-  }
-
- private:
-  std::map<std::string, std::string> files_;
-};
 
 MemoryFileSystem SplitIntoFiles(const std::string& input) {
   static const std::string kSeparator = "\n%%\n";

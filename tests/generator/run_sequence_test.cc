@@ -2,7 +2,15 @@
 // that stop a run, and what is left on disk afterwards.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "generator/driver/file_error.h"
+#include "generator/driver/memory_file_system.h"
+#include "generator/driver/run_sequence.h"
 #include "tests/generator/kivg_run.h"
 
 namespace {
@@ -287,4 +295,92 @@ TEST(FileErrorLine, FormatsEveryFormOfTheLine) {
        "app.kivs:3:8: Error opening app.h: Same file as app.h\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.line, c.expected);
+}
+
+// The run sequence in this process, on sources held in memory: what it
+// reports, how it ends and which files it read, without the program around
+// it.
+class InMemoryRun : public ::testing::Test {
+ protected:
+  InMemoryRun() {
+    options_.quiet = true;
+    options_.source = "app.kivs";
+    names_.specName = "app";
+    names_.specPath = "app.kivec";
+    names_.headerPath = "app.h";
+    names_.sourcePath = "app.c";
+  }
+
+  RunOutcome Run(SearchPath searchPath = SearchPath{""}) {
+    RunSequence run(options_, names_, files_, std::move(searchPath), out_,
+                    err_);
+    if (mainSource_) run.SetMainSource(*mainSource_);
+    const RunOutcome outcome = run.Run({spec_, header_, source_});
+    filesRead_ = run.filesRead();
+    return outcome;
+  }
+
+  GeneratorOptions options_;
+  OutputNames names_;
+  MemoryFileSystem files_;
+  std::optional<SourceText> mainSource_;
+  std::ostringstream out_, err_, spec_, header_, source_;
+  std::vector<std::string> filesRead_;
+};
+
+// Every file is listed once per read, in reading order: an include read
+// twice twice, a module once whatever its number of aliases.
+TEST_F(InMemoryRun, ListsEveryFileReadInOrder) {
+  files_.Add("app.kivs",
+             "include \"./i\"\nimport m as a\nimport m as b\ninclude \"./i\"\n");
+  files_.Add("./i.kivs", "");
+  files_.Add("m.kivs", "include \"./j\"\n");
+  files_.Add("./j.kivs", "def f() = F\n");
+  EXPECT_EQ(Run(), RunOutcome::kWritten);
+  EXPECT_EQ(err_.str(), "");
+  EXPECT_EQ(filesRead_, (std::vector<std::string>{
+                            "app.kivs", "./i.kivs", "./i.kivs", "m.kivs",
+                            "./j.kivs"}));
+  EXPECT_NE(header_.str().find("KivRunResult F"), std::string::npos);
+}
+
+// A file that opens but cannot be read ends the run with its path and no
+// location, whichever statement asked for it; the outputs are left to the
+// caller, not reported as a spec error.
+TEST_F(InMemoryRun, ReadFailureAfterAGoodOpenIsAnOpenError) {
+  struct Case {
+    const char* spec;
+    const char* failing;
+    std::vector<std::string> read;
+  } cases[] = {
+      {"x = 1\n", "app.kivs", {}},
+      {"include \"./i\"\n", "./i.kivs", {"app.kivs"}},
+      {"import m\n", "m.kivs", {"app.kivs"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failing);
+    files_ = MemoryFileSystem();
+    err_.str("");
+    files_.Add("app.kivs", c.spec);
+    files_.Fail(c.failing, SourceText::kReadFailed, EIO);
+    EXPECT_EQ(Run(), RunOutcome::kOpenError);
+    EXPECT_EQ(err_.str(), std::string("Error reading ") + c.failing +
+                              ": Input/output error\n");
+    EXPECT_EQ(filesRead_, c.read);
+  }
+}
+
+// The main module's text, once handed over, is what the run parses: SOURCE
+// is not read a second time (a FIFO could not be).
+TEST_F(InMemoryRun, MainSourceIsNotReadAgain) {
+  SourceText text;
+  text.status = SourceText::kRead;
+  text.path = "app.kivs";
+  text.contents = "def f() = F\n";
+  mainSource_ = text;
+  files_.Fail("app.kivs", SourceText::kOpenFailed, ENOENT);
+  EXPECT_EQ(Run(), RunOutcome::kWritten);
+  EXPECT_EQ(err_.str(), "");
+  EXPECT_EQ(filesRead_, std::vector<std::string>{"app.kivs"});
+  EXPECT_NE(header_.str().find("KivRunResult F"), std::string::npos);
 }
