@@ -16,9 +16,9 @@
 
 namespace {
 
-MemoryFileSystem SplitIntoFiles(const std::string& input) {
+kivg::MemoryFileSystem SplitIntoFiles(const std::string& input) {
   static const std::string kSeparator = "\n%%\n";
-  MemoryFileSystem files;
+  kivg::MemoryFileSystem files;
   size_t start = 0;
   for (int index = 0;; ++index) {
     const size_t end = input.find(kSeparator, start);
@@ -36,12 +36,12 @@ MemoryFileSystem SplitIntoFiles(const std::string& input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  MemoryFileSystem files =
+  kivg::MemoryFileSystem files =
       SplitIntoFiles(std::string(reinterpret_cast<const char*>(data), size));
-  GeneratorOptions options;
+  kivg::GeneratorOptions options;
   options.quiet = true;
   options.source = "fuzz.kivs";
-  OutputNames names;
+  kivg::OutputNames names;
   names.specName = "fuzz";
   names.specPath = "fuzz.kivec";
   names.headerPath = "fuzz.h";
@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::ostringstream out, err, spec, header, source;
   try {
-    RunSequence run(options, names, files, SearchPath{""}, out, err);
+    kivg::RunSequence run(options, names, files, kivg::SearchPath{""}, out,
+                          err);
     run.Run({spec, header, source});
   } catch (const std::string& text) {
     // Running out of symbol numbers is a documented limit; every other thrown

@@ -1,5 +1,7 @@
 #include "generator/driver/command_line.h"
 
+namespace kivg {
+
 namespace {
 
 constexpr char kPrefix = '-';
@@ -137,3 +139,5 @@ bool DeriveOutputNames(const GeneratorOptions& options, OutputNames* names,
   names->sourcePath = codeBase + ".c";
   return true;
 }
+
+}  // namespace kivg

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace kivg {
+
 struct GeneratorOptions {
   bool quiet = false;
   bool printVersion = false;
@@ -39,3 +41,5 @@ void WriteGeneratorUsage(std::ostream& err);
 
 // The file part of a path: what follows its last separator.
 std::string FileNamePart(const std::string& path);
+
+}  // namespace kivg

@@ -5,6 +5,8 @@
 
 #include "generator/driver/file_output.h"
 
+namespace kivg {
+
 DependencyFile::DependencyFile(std::vector<std::string> targets)
     : targets_(std::move(targets)) {}
 
@@ -77,3 +79,5 @@ bool WriteDependencyFile(const DependencyFile& file, const std::string& path,
   err << "Error writing " << path << ": " << std::strerror(error) << "\n";
   return false;
 }
+
+}  // namespace kivg

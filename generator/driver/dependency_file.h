@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace kivg {
+
 class DependencyFile {
  public:
   // Targets are written as given: a build tool matches them by their text
@@ -42,3 +44,5 @@ std::string EscapeMakePath(const std::string& path);
 // PATH: reason" with the first error of the stream and returns false.
 bool WriteDependencyFile(const DependencyFile& file, const std::string& path,
                          std::ostream& err);
+
+}  // namespace kivg

@@ -1,5 +1,7 @@
 #include "generator/driver/file_error.h"
 
+namespace kivg {
+
 std::string FileErrorLine(FileAccess access, const std::string& path,
                           const std::string& text) {
   return std::string(access == FileAccess::kOpening ? "Error opening "
@@ -14,3 +16,5 @@ std::string FileErrorLine(const SourceLocation& location, FileAccess access,
       alias.empty() ? path : path + " imported as '" + alias + "'";
   return FormatLocation(location) + ": " + FileErrorLine(access, named, text);
 }
+
+}  // namespace kivg

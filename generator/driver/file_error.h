@@ -7,6 +7,8 @@
 
 #include "generator/frontend/source_element.h"
 
+namespace kivg {
+
 enum class FileAccess { kOpening, kReading };
 
 // TEXT is the system's error text, or why the file was refused.
@@ -19,3 +21,5 @@ std::string FileErrorLine(FileAccess access, const std::string& path,
 std::string FileErrorLine(const SourceLocation& location, FileAccess access,
                           const std::string& path, const std::string& text,
                           const std::string& alias = std::string());
+
+}  // namespace kivg

@@ -11,6 +11,8 @@
 
 #include "generator/driver/temporary_files.h"
 
+namespace kivg {
+
 namespace {
 
 // Opens what cannot be replaced by a rename. O_NONBLOCK keeps the open of
@@ -144,3 +146,5 @@ void FileOutput::RemoveTarget() {
   if (lstat(path_.c_str(), &status) == 0 && S_ISREG(status.st_mode))
     unlink(path_.c_str());
 }
+
+}  // namespace kivg

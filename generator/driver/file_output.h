@@ -13,6 +13,8 @@
 
 #include "cli/descriptor_buffer.h"
 
+namespace kivg {
+
 class FileOutput {
  public:
   FileOutput() : stream_(&buffer_) {}
@@ -53,3 +55,5 @@ class FileOutput {
   cli::DescriptorBuffer buffer_;
   std::ostream stream_;
 };
+
+}  // namespace kivg

@@ -12,6 +12,8 @@
 #include "generator/driver/output_files.h"
 #include "generator/driver/run_sequence.h"
 
+namespace kivg {
+
 namespace {
 
 // Writes the dependency file named by KIV_SPEC_DEPFILE, if any. Only a run
@@ -127,3 +129,5 @@ int GeneratorMain(const std::vector<std::string>& args) {
   err.flush();
   return status;
 }
+
+}  // namespace kivg

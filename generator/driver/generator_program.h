@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace kivg {
+
 // The whole kivg program below its outermost handler: command line, outputs,
 // run and exit status. The model of the run is not freed; it is left to the
 // operating system when the process ends (or freed by the next call).
@@ -18,3 +20,5 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
 // the end; a failure is reported as "Error writing standard output: " +
 // reason and turns status 0 into 1.
 int GeneratorMain(const std::vector<std::string>& args);
+
+}  // namespace kivg

@@ -8,5 +8,5 @@
 
 int main(int argc, char** argv) {
   if (!cli::OpenStandardDescriptors()) return 1;
-  return GeneratorMain(std::vector<std::string>(argv + 1, argv + argc));
+  return kivg::GeneratorMain(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -10,6 +10,8 @@
 
 #include "generator/driver/source_stack.h"
 
+namespace kivg {
+
 class MemoryFileSystem : public SourceFileSystem {
  public:
   void Add(const std::string& path, std::string contents) {
@@ -44,3 +46,5 @@ class MemoryFileSystem : public SourceFileSystem {
   std::map<std::string, std::string> files_;
   std::map<std::string, std::pair<SourceText::Status, int>> failures_;
 };
+
+}  // namespace kivg

@@ -4,6 +4,8 @@
 
 #include "generator/driver/temporary_files.h"
 
+namespace kivg {
+
 bool CheckDistinctFiles(const std::string& source,
                         const std::vector<std::string>& paths,
                         std::vector<FileKey>* keys, std::ostream& err) {
@@ -78,3 +80,5 @@ void OutputFiles::Remove() {
     output.RemoveTarget();
   }
 }
+
+}  // namespace kivg

@@ -13,6 +13,8 @@
 #include "generator/driver/file_output.h"
 #include "generator/driver/same_file.h"
 
+namespace kivg {
+
 class OutputFiles {
  public:
   // Refuses, before anything is created, an output that is the same file as
@@ -54,3 +56,5 @@ class OutputFiles {
 bool CheckDistinctFiles(const std::string& source,
                         const std::vector<std::string>& paths,
                         std::vector<FileKey>* keys, std::ostream& err);
+
+}  // namespace kivg

@@ -11,6 +11,8 @@
 #include "generator/output/source_writer.h"
 #include "generator/output/spec_file_writer.h"
 
+namespace kivg {
+
 namespace {
 
 const char* LexicalErrorMessage(TokenType type) {
@@ -264,3 +266,5 @@ void RunSequence::ReportLexicalError(const Token& token) {
   if (!token.detail.empty()) err_ << ": " << token.detail;
   err_ << "\n";
 }
+
+}  // namespace kivg

@@ -13,6 +13,8 @@
 #include "generator/driver/source_stack.h"
 #include "generator/model/generator.h"
 
+namespace kivg {
+
 // Bounds on what one run reads, so that a spec whose includes multiply (n
 // files each including the next twice reads 2^n files) ends with a located
 // error instead of running for hours. Both are far above any real spec.
@@ -90,3 +92,5 @@ class RunSequence {
 // 0x20 or above 0x7E as \xHH, so that a huge unterminated string or a
 // binary file does not flood a terminal with raw bytes.
 std::string ShownTokenText(const std::string& text);
+
+}  // namespace kivg

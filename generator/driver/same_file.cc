@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+namespace kivg {
+
 std::string ResolvePath(const std::string& path) {
   std::error_code ignored;
   std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
@@ -30,3 +32,5 @@ bool SameFile(const FileKey& a, const FileKey& b) {
     return true;
   return !a.resolved.empty() && a.resolved == b.resolved;
 }
+
+}  // namespace kivg

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace kivg {
+
 struct FileKey {
   std::string path;      // as the user gave it, for messages
   std::string resolved;  // absolute, symbolic links resolved where they exist
@@ -22,3 +24,5 @@ FileKey KeyOfPath(const std::string& path);
 std::string ResolvePath(const std::string& path);
 
 bool SameFile(const FileKey& a, const FileKey& b);
+
+}  // namespace kivg

@@ -9,6 +9,8 @@
 
 #include "cli/regular_file.h"
 
+namespace kivg {
+
 namespace {
 
 // Reads up to one byte past the limit, so that a file that grew after its
@@ -113,3 +115,5 @@ SourceText FindSourceFile(SourceFileSystem& files, const SearchPath& searchPath,
   }
   return result;
 }
+
+}  // namespace kivg

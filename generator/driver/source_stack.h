@@ -14,6 +14,8 @@
 #include "generator/frontend/parser.h"
 #include "generator/frontend/source_element.h"
 
+namespace kivg {
+
 // Directory prefixes from KIV_SPEC_INCLUDE; an empty entry stands for the
 // current directory.
 using SearchPath = std::vector<std::string>;
@@ -74,3 +76,5 @@ struct SourceEntry {
   // last line was still to be read; it is popped when that include ends.
   bool finished = false;
 };
+
+}  // namespace kivg

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace kivg {
+
 namespace {
 
 // SIGPIPE too: a progress line written into a closed pipe ends the run as
@@ -84,3 +86,5 @@ InterruptBlock::InterruptBlock() {
 InterruptBlock::~InterruptBlock() {
   sigprocmask(SIG_SETMASK, &saved_, nullptr);
 }
+
+}  // namespace kivg

@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace kivg {
+
 // Installs the interrupt handlers, once per process. A signal the process
 // was started with ignored stays ignored.
 void InstallTemporaryCleanup();
@@ -33,3 +35,5 @@ class InterruptBlock {
  private:
   sigset_t saved_;
 };
+
+}  // namespace kivg

@@ -78,7 +78,7 @@ TEST(DependencyFile, EscapesSpacesDollarsAndHashes) {
        {"lib $x/m.kivs", ""}},
       {"-q", "-s", "out dir/", "-c", "out dir/", "src/a b.kivs"}, "lib $x");
   ASSERT_EQ(run.result.status, 0) << run.result.err;
-  const std::string at = EscapeMakePath(run.dir);
+  const std::string at = kivg::EscapeMakePath(run.dir);
   EXPECT_EQ(run.depfile,
             "out\\ dir/a\\ b.kivec out\\ dir/a\\ b.h out\\ dir/a\\ b.c: " + at +
                 "/src/a\\ b.kivs \\\n " + at + "/odd\\ \\#1.kivs \\\n " + at +
@@ -101,7 +101,7 @@ TEST(DependencyFile, EscapeMakePath) {
       {"win\\path", "win\\path"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(EscapeMakePath(c.path), c.escaped) << c.path;
+    EXPECT_EQ(kivg::EscapeMakePath(c.path), c.escaped) << c.path;
 }
 
 // A failed run leaves no dependency file, whatever ended it; a stale one

@@ -511,7 +511,8 @@ TEST(KivgSources, OversizedSourceIsAReadError) {
     TempDir dir;
     if (!c.spec.empty()) dir.Write("app.kivs", c.spec);
     dir.Write(c.big, "");
-    ASSERT_EQ(truncate(dir.Path(c.big).c_str(), kMaxSourceFileSize + 1), 0);
+    ASSERT_EQ(
+        truncate(dir.Path(c.big).c_str(), kivg::kMaxSourceFileSize + 1), 0);
     const ProgramResult result = RunKivg(dir, {"-q", "app.kivs"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, c.err);
@@ -541,7 +542,7 @@ TEST(KivgLimits, IncludeBombStopsAtTheFileLimit) {
   std::function<bool(int)> visit = [&](int level) {
     if (level == levels) return false;
     for (int line = 1; line <= 2; ++line) {
-      if (reads >= kMaxFilesRead) {
+      if (reads >= kivg::kMaxFilesRead) {
         expected = name(level) + ":" + std::to_string(line) +
                    ":9: Too many source files read (limit 100000): " +
                    name(level + 1) + "\n";
@@ -566,14 +567,14 @@ TEST(KivgLimits, IncludeDepthIsLimited) {
     return level == 0 ? std::string("app.kivs")
                       : "./d" + std::to_string(level) + ".kivs";
   };
-  for (size_t level = 0; level < kMaxIncludeDepth; ++level)
+  for (size_t level = 0; level < kivg::kMaxIncludeDepth; ++level)
     dir.Write(name(level),
               "include \"./d" + std::to_string(level + 1) + "\"\n");
   const ProgramResult result = RunKivg(dir, {"-q", "app.kivs"});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, name(kMaxIncludeDepth - 1) +
+  EXPECT_EQ(result.err, name(kivg::kMaxIncludeDepth - 1) +
                             ":1:9: Includes nested too deeply (limit 20000): " +
-                            name(kMaxIncludeDepth) + "\n");
+                            name(kivg::kMaxIncludeDepth) + "\n");
 }
 
 // A 50 MB unterminated string makes one short line, not 50 MB of raw bytes.
@@ -600,7 +601,7 @@ TEST(ShownTokenText, EscapesAndCuts) {
       {std::string(63, 'x') + "\n\n", std::string(63, 'x') + "\\x0a..."},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ShownTokenText(c.text), c.shown) << c.shown;
+    EXPECT_EQ(kivg::ShownTokenText(c.text), c.shown) << c.shown;
 }
 
 // Line and column count in 64 bits: a line longer than 2^31 or 2^32

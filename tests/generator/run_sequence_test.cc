@@ -278,6 +278,8 @@ TEST(KivgRun, EmptySpecWritesAllOutputs) {
 }  // namespace
 
 TEST(FileErrorLine, FormatsEveryFormOfTheLine) {
+  using kivg::FileAccess;
+  using kivg::FileErrorLine;
   const SourceLocation at("app.kivs", 3, 8);
   struct Case {
     std::string line, expected;
@@ -311,19 +313,19 @@ class InMemoryRun : public ::testing::Test {
     names_.sourcePath = "app.c";
   }
 
-  RunOutcome Run(SearchPath searchPath = SearchPath{""}) {
-    RunSequence run(options_, names_, files_, std::move(searchPath), out_,
-                    err_);
+  kivg::RunOutcome Run(kivg::SearchPath searchPath = kivg::SearchPath{""}) {
+    kivg::RunSequence run(options_, names_, files_, std::move(searchPath),
+                          out_, err_);
     if (mainSource_) run.SetMainSource(*mainSource_);
-    const RunOutcome outcome = run.Run({spec_, header_, source_});
+    const kivg::RunOutcome outcome = run.Run({spec_, header_, source_});
     filesRead_ = run.filesRead();
     return outcome;
   }
 
-  GeneratorOptions options_;
-  OutputNames names_;
-  MemoryFileSystem files_;
-  std::optional<SourceText> mainSource_;
+  kivg::GeneratorOptions options_;
+  kivg::OutputNames names_;
+  kivg::MemoryFileSystem files_;
+  std::optional<kivg::SourceText> mainSource_;
   std::ostringstream out_, err_, spec_, header_, source_;
   std::vector<std::string> filesRead_;
 };
@@ -336,7 +338,7 @@ TEST_F(InMemoryRun, ListsEveryFileReadInOrder) {
   files_.Add("./i.kivs", "");
   files_.Add("m.kivs", "include \"./j\"\n");
   files_.Add("./j.kivs", "def f() = F\n");
-  EXPECT_EQ(Run(), RunOutcome::kWritten);
+  EXPECT_EQ(Run(), kivg::RunOutcome::kWritten);
   EXPECT_EQ(err_.str(), "");
   EXPECT_EQ(filesRead_, (std::vector<std::string>{
                             "app.kivs", "./i.kivs", "./i.kivs", "m.kivs",
@@ -359,11 +361,11 @@ TEST_F(InMemoryRun, ReadFailureAfterAGoodOpenIsAnOpenError) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failing);
-    files_ = MemoryFileSystem();
+    files_ = kivg::MemoryFileSystem();
     err_.str("");
     files_.Add("app.kivs", c.spec);
-    files_.Fail(c.failing, SourceText::kReadFailed, EIO);
-    EXPECT_EQ(Run(), RunOutcome::kOpenError);
+    files_.Fail(c.failing, kivg::SourceText::kReadFailed, EIO);
+    EXPECT_EQ(Run(), kivg::RunOutcome::kOpenError);
     EXPECT_EQ(err_.str(), std::string("Error reading ") + c.failing +
                               ": Input/output error\n");
     EXPECT_EQ(filesRead_, c.read);
@@ -373,13 +375,13 @@ TEST_F(InMemoryRun, ReadFailureAfterAGoodOpenIsAnOpenError) {
 // The main module's text, once handed over, is what the run parses: SOURCE
 // is not read a second time (a FIFO could not be).
 TEST_F(InMemoryRun, MainSourceIsNotReadAgain) {
-  SourceText text;
-  text.status = SourceText::kRead;
+  kivg::SourceText text;
+  text.status = kivg::SourceText::kRead;
   text.path = "app.kivs";
   text.contents = "def f() = F\n";
   mainSource_ = text;
-  files_.Fail("app.kivs", SourceText::kOpenFailed, ENOENT);
-  EXPECT_EQ(Run(), RunOutcome::kWritten);
+  files_.Fail("app.kivs", kivg::SourceText::kOpenFailed, ENOENT);
+  EXPECT_EQ(Run(), kivg::RunOutcome::kWritten);
   EXPECT_EQ(err_.str(), "");
   EXPECT_EQ(filesRead_, std::vector<std::string>{"app.kivs"});
   EXPECT_NE(header_.str().find("KivRunResult F"), std::string::npos);
