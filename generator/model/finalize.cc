@@ -84,51 +84,33 @@ class CheckValueFeeder {
   std::string value_;  // the coded bytes of one value, reused
 };
 
-// Records the walk over the definition maps into a DefinitionList.
-class WalkRecorder : public DefinitionVisitor {
- public:
-  explicit WalkRecorder(DefinitionList& list) : list_(list) {}
-
-  void ModuleBegin(const AliasSet& aliases,
-                   const std::string& moduleName) override {
-    list_.AddStep(StepKind::kModuleBegin, moduleName, 0).aliases = &aliases;
-  }
-
-  void Definition(const std::string& name, const std::string&,
-                  const SourceElement& element) override {
-    if (auto* assignment = dynamic_cast<const Assignment*>(&element)) {
-      WalkStep& step = list_.AddStep(StepKind::kAssignment, name, depth_);
-      if (assignment->value) {
-        step.hasValue = true;
-        step.value = list_.ValueOf(*assignment->value);
-      }
-    } else if (auto* function =
-                   dynamic_cast<const FunctionDefinition*>(&element)) {
-      WalkStep& step = list_.AddStep(StepKind::kFunction, name, depth_);
-      step.isLibrary = function->isLibrary;
-      step.internalName = list_.Keep(function->internalName);
-      list_.AddParameters(step, function->parameters.get());
-    } else if (dynamic_cast<const ClassDefinition*>(&element) != nullptr) {
-      list_.AddStep(StepKind::kClassBegin, name, depth_++);
-    } else {
-      throw std::string("Internal error: Unknown definition type");
+// Records one definition of a map as the next step of the walk; returns the
+// class whose members come next, if the definition is one.
+const ClassDefinition* RecordDefinition(DefinitionList& list,
+                                        const std::string& name,
+                                        const SourceElement& element,
+                                        uint32_t depth) {
+  WalkStep* step;
+  const ClassDefinition* cls = nullptr;
+  if (auto* assignment = dynamic_cast<const Assignment*>(&element)) {
+    step = &list.AddStep(StepKind::kAssignment, name, depth);
+    if (assignment->value) {
+      step->hasValue = true;
+      step->value = list.ValueOf(*assignment->value);
     }
+  } else if (auto* function = dynamic_cast<const FunctionDefinition*>(&element)) {
+    step = &list.AddStep(StepKind::kFunction, name, depth);
+    step->isLibrary = function->isLibrary;
+    step->internalName = list.Keep(function->internalName);
+    list.AddParameters(*step, function->parameters.get());
+  } else if ((cls = dynamic_cast<const ClassDefinition*>(&element)) != nullptr) {
+    step = &list.AddStep(StepKind::kClassBegin, name, depth);
+  } else {
+    throw std::string("Internal error: Unknown definition type");
   }
-
-  void ClassEnd(const std::string& className, const std::string&,
-                const ClassDefinition&) override {
-    list_.AddStep(StepKind::kClassEnd, className, --depth_);
-  }
-
-  void ModuleEnd(const AliasSet& aliases,
-                 const std::string& moduleName) override {
-    list_.AddStep(StepKind::kModuleEnd, moduleName, 0).aliases = &aliases;
-  }
-
- private:
-  DefinitionList& list_;
-  uint32_t depth_ = 0;
-};
+  step->element = &element;
+  return cls;
+}
 
 }  // namespace
 
@@ -177,13 +159,7 @@ bool Generator::Finalize() {
     if (appSpecFormatVersion == 0) appSpecFormatVersion = 1;
   }
 
-  // Each module's own definitions and its begin and end; class members and
-  // parameters are estimated.
-  size_t steps = 0;
-  for (const auto& entry : modules) steps += entry.second.definitions->size() + 2;
-  definitionList.Reserve(steps + steps / 4, 2 * steps);
-  WalkRecorder recorder(definitionList);
-  VisitDefinitions(recorder);
+  RecordWalk();
   // Checked on each module's own definitions, not on class members.
   for (const WalkStep& step : definitionList.steps()) {
     if (step.kind == StepKind::kModuleBegin) {
@@ -228,52 +204,45 @@ uint32_t Generator::ComputeCheckValue() const {
   return feeder.Result();
 }
 
-void Generator::VisitDefinitions(DefinitionVisitor& visitor) const {
+void Generator::RecordWalk() {
+  // Each module's own definitions and its begin and end; class members and
+  // parameters are estimated.
+  size_t steps = 0;
+  for (const auto& entry : modules) steps += entry.second.definitions->size() + 2;
+  definitionList.Reserve(steps + steps / 4, 2 * steps);
+
   // One frame per map being walked: the module's map at the bottom, then the
   // member map of each class entered. An explicit stack keeps the process
-  // stack flat however deeply classes nest, and the qualified names share
-  // one growing string, so a deep nesting costs linear memory, not quadratic.
+  // stack flat however deeply classes nest.
   struct Frame {
     const DefinitionMap* map;
     DefinitionMap::const_iterator next;
-    const ClassDefinition* owner;  // null for the module's map
-    const std::string* className;  // key of the owner in its parent map
-    size_t parentLength;           // of qualifiedName before the owner
+    const std::string* className;  // key of the class in its parent map;
+                                   // null for the module's map
   };
   std::vector<Frame> frames;
-  std::string qualifiedName;
-
   for (const auto& [aliases, module] : modules) {
-    visitor.ModuleBegin(aliases, module.name);
-    frames.push_back(Frame{module.definitions.get(),
-                           module.definitions->begin(), nullptr, nullptr, 0});
-    qualifiedName.clear();
+    definitionList.AddStep(StepKind::kModuleBegin, module.name, 0).aliases = &aliases;
+    frames.push_back(Frame{module.definitions.get(), module.definitions->begin(), nullptr});
     while (!frames.empty()) {
       Frame& frame = frames.back();
+      // The definitions of the innermost map are inside this many classes.
+      const uint32_t depth = static_cast<uint32_t>(frames.size() - 1);
       if (frame.next == frame.map->end()) {
-        // qualifiedName is now the qualified name of the owner.
-        if (frame.owner != nullptr)
-          visitor.ClassEnd(*frame.className, qualifiedName, *frame.owner);
-        qualifiedName.resize(frame.parentLength);
+        if (frame.className != nullptr)
+          definitionList.AddStep(StepKind::kClassEnd, *frame.className, depth - 1);
         frames.pop_back();
         continue;
       }
       const std::string& name = frame.next->first;
       const SourceElement& element = *frame.next->second;
       ++frame.next;
-      const size_t length = qualifiedName.size();
-      if (frame.owner != nullptr) qualifiedName += ':';
-      qualifiedName += name;
-      visitor.Definition(name, qualifiedName, element);
       // Members are walked right away, before the next sibling. The push may
       // move the frames, so frame is not used after it.
-      if (auto* cls = dynamic_cast<const ClassDefinition*>(&element)) {
-        frames.push_back(Frame{cls->definitions.get(),
-                               cls->definitions->begin(), cls, &name, length});
-      } else {
-        qualifiedName.resize(length);
-      }
+      if (const ClassDefinition* cls =
+              RecordDefinition(definitionList, name, element, depth))
+        frames.push_back(Frame{cls->definitions.get(), cls->definitions->begin(), &name});
     }
-    visitor.ModuleEnd(aliases, module.name);
+    definitionList.AddStep(StepKind::kModuleEnd, module.name, 0).aliases = &aliases;
   }
 }

@@ -23,7 +23,7 @@ std::string Quoted(std::string_view name) {
 // Walks every function definition in walk order and reports its internal
 // name and parameter names. The first definition that binds an internal name
 // decides the one prototype the header declares for it.
-class CNameChecker : public DefinitionVisitor {
+class CNameChecker {
  public:
   CNameChecker(Generator& generator,
                void (Generator::*reportError)(const std::string&,
@@ -34,13 +34,14 @@ class CNameChecker : public DefinitionVisitor {
         recordName_("KivAppSpec_" + generator.specIdentifier),
         macroPrefix_("KIV_APP_" + generator.specIdentifier + "_") {}
 
-  void Definition(const std::string&, const std::string&,
-                  const SourceElement& element) override {
-    auto* function = dynamic_cast<const FunctionDefinition*>(&element);
-    if (function == nullptr) return;
-    CheckInternalName(*function);
-    for (const auto& parameter : function->parameters->parameters)
-      CheckParameter(*parameter);
+  void Check(const DefinitionList& list) {
+    for (const WalkStep& step : list.steps()) {
+      if (step.kind != StepKind::kFunction) continue;
+      const auto& function = static_cast<const FunctionDefinition&>(*step.element);
+      CheckInternalName(function);
+      for (const auto& parameter : function.parameters->parameters)
+        CheckParameter(*parameter);
+    }
   }
 
  private:
@@ -191,8 +192,7 @@ void Generator::CheckImportAliases() {
 }
 
 void Generator::CheckGeneratedNames() {
-  CNameChecker checker(*this, &Generator::ReportErrorAt);
-  VisitDefinitions(checker);
+  CNameChecker(*this, &Generator::ReportErrorAt).Check(definitionList);
   if (c_names::IsIncludedHeaderName(headerFileName))
     ReportDiagnostic("Generated header '" + headerFileName +
                          "' would hide the header of the same name on the "

@@ -26,27 +26,6 @@ struct ModuleReference {
   SourceLocation location;
 };
 
-// Receives the ordered walk over the modules and definition maps; Finalize
-// records it once as the DefinitionList that the check value and the three
-// writers read.
-class DefinitionVisitor {
- public:
-  virtual ~DefinitionVisitor() = default;
-  virtual void ModuleBegin(const AliasSet& /*aliases*/,
-                           const std::string& /*moduleName*/) {}
-  // qualifiedName: enclosing class names, outermost first, and the name,
-  // joined with ":".
-  virtual void Definition(const std::string& /*name*/,
-                          const std::string& /*qualifiedName*/,
-                          const SourceElement& /*element*/) {}
-  // prefix: the qualified name of the class itself.
-  virtual void ClassEnd(const std::string& /*className*/,
-                        const std::string& /*prefix*/,
-                        const ClassDefinition& /*element*/) {}
-  virtual void ModuleEnd(const AliasSet& /*aliases*/,
-                         const std::string& /*moduleName*/) {}
-};
-
 class Generator {
  public:
   Generator(std::ostream& errorStream, std::string specName);
@@ -90,7 +69,6 @@ class Generator {
   bool Finalize();
   // Over definitionList, which Finalize records first.
   uint32_t ComputeCheckValue() const;
-  void VisitDefinitions(DefinitionVisitor& visitor) const;
 
   // State, in the order the model describes it.
   std::ostream& errorStream;
@@ -127,7 +105,8 @@ class Generator {
     std::shared_ptr<DefinitionMap> definitions;
   };
   std::map<AliasSet, Module> modules;
-  // The walk, recorded by Finalize once the model is complete.
+  // The one ordered walk over all modules and definitions, recorded by
+  // Finalize once the model is complete; everything after reads it.
   DefinitionList definitionList;
   bool finalized = false;
   bool symbolsAssigned = false;
@@ -139,6 +118,8 @@ class Generator {
   void RemoveExistingDefinition(const std::string& name,
                                 const SourceElement& element, bool warn);
   void ReportErrorAt(const std::string& message, const SourceLocation& location);
+  // Lays out the walk over modules and definition maps as definitionList.
+  void RecordWalk();
   // Finalization's checks of the names that reach the generated code; each
   // problem is a located diagnostic, and an error makes Finalize fail.
   void CheckImportAliases();
