@@ -1,88 +1,20 @@
-// Finalization of the spec model: the class initializer, reserved symbols,
-// format versions, the ordered module list, and the check value computed over
-// the one ordered walk of all definitions.
+// Finalization of the spec model, in the order it runs: the class
+// initializer, the reserved symbols, the ordered module list with its
+// symbols, the one recorded walk, the format versions, the class-feature
+// check, the checks of the generated names and, last, the check value.
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "format/check_value_format.h"
-#include "format/coding.h"
 #include "format/encoded_spec_format.h"
 #include "format/spec_file_format.h"
-#include "generator/model/crc_engine.h"
+#include "generator/model/check_value.h"
 #include "generator/model/generator.h"
 
 namespace {
 
 using spec_file::kClassFeature;
-namespace marks = check_value;
-
-// Feeds the check value's byte sequence into a CRC register.
-class CheckValueFeeder {
- public:
-  explicit CheckValueFeeder(const CrcEngine& engine)
-      : engine_(engine), register_(engine.Initial()) {}
-
-  void Byte(uint8_t byte) { register_ = engine_.Update(register_, &byte, 1); }
-
-  void Text(std::string_view text) {
-    register_ = engine_.Update(
-        register_, reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  }
-
-  void ValueBytes(const ListedValue& value) {
-    value_.clear();
-    coding::PutValue(value_, value.Coded(), coding::StringLength::kLeftOut);
-    Text(value_);
-  }
-
-  // The plain name is fed, not the qualified one: nesting shows in the order
-  // of the items instead.
-  void Step(const DefinitionList& list, const WalkStep& step) {
-    switch (step.kind) {
-      case StepKind::kModuleBegin:
-        if (step.aliases->empty()) return;
-        Byte(marks::kAliasesMark);
-        for (const std::string& alias : *step.aliases) {
-          Text(alias);
-          Byte(marks::kAliasEnd);
-        }
-        return;
-      case StepKind::kAssignment:
-        Byte(marks::kAssignmentMark);
-        Text(step.name);
-        if (step.hasValue) ValueBytes(step.value);
-        return;
-      case StepKind::kFunction:
-        // The internal name, the library flag and the parameter kinds do not
-        // change what a compiled script may call, so they are left out.
-        Byte(marks::kFunctionMark);
-        Text(step.name);
-        for (const ListedParameter& parameter : list.ParametersOf(step)) {
-          Byte(marks::kParameterMark);
-          Text(parameter.name);
-          if (parameter.hasDefault) ValueBytes(parameter.defaultValue);
-        }
-        return;
-      case StepKind::kClassBegin:
-        Byte(marks::kClassMark);
-        Text(step.name);
-        return;
-      case StepKind::kClassEnd:
-      case StepKind::kModuleEnd:
-        return;
-    }
-  }
-
-  uint32_t Result() const { return engine_.Result(register_); }
-
- private:
-  const CrcEngine& engine_;
-  uint32_t register_;
-  std::string value_;  // the coded bytes of one value, reused
-};
 
 // Records one definition of a map as the next step of the walk; returns the
 // class whose members come next, if the definition is one.
@@ -115,71 +47,14 @@ const ClassDefinition* RecordDefinition(DefinitionList& list,
 }  // namespace
 
 bool Generator::Finalize() {
+  // Diagnostics of finalization print without a location.
   currentLocation = SourceLocation();
-
-  if (features & kClassFeature) {
-    std::shared_ptr<DefinitionMap>& main = moduleDefinitions[""];
-    if (!main) main = std::make_shared<DefinitionMap>();
-    scope = main;
-    std::string initializer = *SymbolTable::ReservedName(3);
-    if (scope->count(initializer) == 0) {
-      // As if the main spec held: def __init__(self) = KivLib_class_init
-      auto* parameters = new ParameterList();
-      parameters->Append(new Parameter(
-          Token(SourceLocation(), TokenType::NAME, "self"), nullptr));
-      DefineFunction(new Token(SourceLocation(), TokenType::NAME, initializer),
-                     parameters,
-                     new Token(SourceLocation(), TokenType::NAME,
-                               "KivLib_class_init"));
-    }
-  }
-
-  everQueued.clear();
-  nameSymbols.DefineReservedNames(features);
-  if (features != 0) {
-    specFormatVersion = std::max<uint8_t>(specFormatVersion, 3);
-    appSpecFormatVersion = std::max<uint8_t>(appSpecFormatVersion, 2);
-  }
-
-  // A module imported under no alias can only be the main spec. When two
-  // modules share an alias set, the first in name order keeps it.
-  for (const auto& [moduleName, definitions] : moduleDefinitions) {
-    AliasSet aliases;
-    auto imports = importsByModule.find(moduleName);
-    if (imports != importsByModule.end() && !imports->second.empty()) {
-      for (const auto& entry : imports->second) aliases.insert(entry.first);
-    } else if (!moduleName.empty()) {
-      continue;
-    }
-    modules.emplace(std::move(aliases), Module{moduleName, definitions});
-  }
-
-  if (modules.size() > 1) {
-    specFormatVersion = std::max<uint8_t>(specFormatVersion, 2);
-    if (appSpecFormatVersion == 0) appSpecFormatVersion = 1;
-  }
-
+  AddClassInitializer();
+  DefineReservedSymbols();
+  BuildModules();
   RecordWalk();
-  // Checked on each module's own definitions, not on class members.
-  for (const WalkStep& step : definitionList.steps()) {
-    if (step.kind == StepKind::kModuleBegin) {
-      moduleSymbols.Assign(step.name);
-    } else if (step.IsMember() || !step.IsDefinition()) {
-      continue;
-    } else if (step.kind == StepKind::kFunction) {
-      if (appSpecFormatVersion == 0 &&
-          step.parameterCount >
-              static_cast<uint32_t>(encoded_spec::kMaxShortParameterCount))
-        appSpecFormatVersion = 1;
-    } else if (step.kind == StepKind::kClassBegin &&
-               !(features & kClassFeature)) {
-      ReportError(
-          "Class definition(s) encountered without the class feature "
-          "enabled");
-      return false;
-    }
-  }
-
+  SetFormatVersions();
+  if (!CheckClassFeature()) return false;
   // Specs whose outputs would bind scripts to the wrong names, or whose C
   // would not compile, end here, before any output is written.
   CheckImportAliases();
@@ -194,14 +69,46 @@ bool Generator::Finalize() {
 }
 
 uint32_t Generator::ComputeCheckValue() const {
-  const CrcEngine engine = CrcEngine::Crc32();
-  CheckValueFeeder feeder(engine);
-  if (features != 0) {
-    feeder.Byte(marks::kFeaturesMark);
-    feeder.Byte(features);
+  return CheckValueOf(definitionList, features);
+}
+
+void Generator::AddClassInitializer() {
+  if (!(features & kClassFeature)) return;
+  std::shared_ptr<DefinitionMap>& main = moduleDefinitions[""];
+  if (!main) main = std::make_shared<DefinitionMap>();
+  scope = main;
+  std::string initializer = *SymbolTable::ReservedName(3);
+  if (scope->count(initializer) != 0) return;
+  // As if the main spec held: def __init__(self) = KivLib_class_init
+  auto* parameters = new ParameterList();
+  parameters->Append(
+      new Parameter(Token(SourceLocation(), TokenType::NAME, "self"), nullptr));
+  DefineFunction(new Token(SourceLocation(), TokenType::NAME, initializer),
+                 parameters,
+                 new Token(SourceLocation(), TokenType::NAME, "KivLib_class_init"));
+}
+
+void Generator::DefineReservedSymbols() {
+  // No module is queued any more.
+  everQueued.clear();
+  nameSymbols.DefineReservedNames(features);
+}
+
+void Generator::BuildModules() {
+  // A module imported under no alias can only be the main spec. When two
+  // modules share an alias set, the first in name order keeps it.
+  for (const auto& [moduleName, definitions] : moduleDefinitions) {
+    AliasSet aliases;
+    auto imports = importsByModule.find(moduleName);
+    if (imports != importsByModule.end() && !imports->second.empty()) {
+      for (const auto& entry : imports->second) aliases.insert(entry.first);
+    } else if (!moduleName.empty()) {
+      continue;
+    }
+    modules.emplace(std::move(aliases), Module{moduleName, definitions});
   }
-  for (const WalkStep& step : definitionList.steps()) feeder.Step(definitionList, step);
-  return feeder.Result();
+  // The main module keeps 0; the others are numbered in module order.
+  for (const auto& entry : modules) moduleSymbols.Assign(entry.second.name);
 }
 
 void Generator::RecordWalk() {
@@ -245,4 +152,50 @@ void Generator::RecordWalk() {
     }
     definitionList.AddStep(StepKind::kModuleEnd, module.name, 0).aliases = &aliases;
   }
+}
+
+void Generator::SetFormatVersions() {
+  // Features are written in the spec file's features byte and the encoded
+  // spec's header.
+  if (features != 0) {
+    specFormatVersion =
+        std::max(specFormatVersion, spec_file::kFirstVersionWithFeatures);
+    appSpecFormatVersion =
+        std::max(appSpecFormatVersion, encoded_spec::kFirstVersionWithFeatures);
+  }
+  // Imports need the end of the spec file's alias section and the module
+  // count of the encoded spec's header.
+  if (modules.size() > 1) {
+    specFormatVersion =
+        std::max(specFormatVersion, spec_file::kFirstVersionWithAliasEnd);
+    appSpecFormatVersion =
+        std::max(appSpecFormatVersion, encoded_spec::kFirstVersionWithHeader);
+  }
+  // The count byte holds at most kMaxShortParameterCount; a longer list
+  // takes a count word, which needs the header's encoding. Only a module's
+  // own functions count: members need the class feature, whose encoding has
+  // a header already.
+  if (appSpecFormatVersion >= encoded_spec::kFirstVersionWithHeader) return;
+  for (const WalkStep& step : definitionList.steps()) {
+    if (step.kind == StepKind::kFunction && !step.IsMember() &&
+        step.parameterCount >
+            static_cast<uint32_t>(encoded_spec::kMaxShortParameterCount)) {
+      appSpecFormatVersion = encoded_spec::kFirstVersionWithHeader;
+      return;
+    }
+  }
+}
+
+bool Generator::CheckClassFeature() {
+  if (features & kClassFeature) return true;
+  // A nested class has one at module level around it.
+  for (const WalkStep& step : definitionList.steps()) {
+    if (step.kind == StepKind::kClassBegin && !step.IsMember()) {
+      ReportError(
+          "Class definition(s) encountered without the class feature "
+          "enabled");
+      return false;
+    }
+  }
+  return true;
 }

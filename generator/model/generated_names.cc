@@ -7,14 +7,14 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "format/reserved_names.h"
+#include "format/spec_file_format.h"
 #include "generator/model/c_names.h"
 #include "generator/model/generator.h"
 
 namespace {
 
-constexpr uint8_t kClassFeature = 0x01;
-// The reserved numbers of the names that only the class feature reserves.
-constexpr int32_t kClassFeatureSymbols[] = {3, 4, 7, 8};
+using spec_file::kClassFeature;
 
 std::string Quoted(std::string_view name) {
   return "'" + std::string(name) + "'";
@@ -164,8 +164,8 @@ void Generator::CheckImportAliases() {
   // bound to the wrong module.
   auto isReserved = [this](const std::string& alias) {
     if (!(features & kClassFeature)) return false;
-    for (int32_t symbol : kClassFeatureSymbols) {
-      if (SymbolTable::ReservedName(symbol) == alias) return true;
+    for (const reserved_names::Row& row : reserved_names::kRows) {
+      if ((row.features & kClassFeature) && alias == row.name) return true;
     }
     return false;
   };

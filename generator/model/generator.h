@@ -118,8 +118,16 @@ class Generator {
   void RemoveExistingDefinition(const std::string& name,
                                 const SourceElement& element, bool warn);
   void ReportErrorAt(const std::string& message, const SourceLocation& location);
+  // Finalize's steps, in the order it takes them.
+  void AddClassInitializer();
+  void DefineReservedSymbols();
+  // The modules map from moduleDefinitions, and the module symbols.
+  void BuildModules();
   // Lays out the walk over modules and definition maps as definitionList.
   void RecordWalk();
+  void SetFormatVersions();
+  // False after reporting a class without the class feature.
+  bool CheckClassFeature();
   // Finalization's checks of the names that reach the generated code; each
   // problem is a located diagnostic, and an error makes Finalize fail.
   void CheckImportAliases();
