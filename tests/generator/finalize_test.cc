@@ -10,6 +10,7 @@
 
 #include "generator/model/crc_engine.h"
 #include "generator/model/generator.h"
+#include "tests/generator/spec_builder.h"
 
 namespace {
 
@@ -89,19 +90,11 @@ void Import(Generator& g, const std::string& module, const std::string& alias) {
 
 // Reads a spec "app" whose main file is written by `main`; every imported
 // module is then started and left empty, as the driver would read it.
-struct Spec {
-  explicit Spec(const std::function<void(Generator&)>& main)
-      : generator(errors, "app") {
-    generator.QueueModule("app");
-    generator.StartNextModule(nullptr);
-    generator.SetSource("app.kivs", true, false, SourceLocation());
+struct Spec : spec_builder::SpecBuilder {
+  explicit Spec(const std::function<void(Generator&)>& main) {
     main(generator);
-    while (!generator.StartNextModule(nullptr).empty()) {
-    }
+    StartRemainingModules();
   }
-
-  std::ostringstream errors;
-  Generator generator;
 };
 
 void DefineF(Generator& g) {
