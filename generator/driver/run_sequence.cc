@@ -12,6 +12,20 @@
 #include "generator/output/source_writer.h"
 #include "generator/output/spec_file_writer.h"
 
+using kivg::FormatLocation;
+using kivg::IsErrorToken;
+using kivg::Lexer;
+using kivg::ListedNames;
+using kivg::ModuleReference;
+using kivg::NumberNames;
+using kivg::Parser;
+using kivg::SourceLocation;
+using kivg::Token;
+using kivg::TokenType;
+using kivg::WriteHeader;
+using kivg::WriteSource;
+using kivg::WriteSpecFile;
+
 namespace {
 
 const char* LexicalErrorMessage(TokenType type) {

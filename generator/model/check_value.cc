@@ -7,6 +7,8 @@
 #include "format/coding.h"
 #include "generator/model/crc_engine.h"
 
+namespace kivg {
+
 namespace {
 
 namespace marks = check_value;
@@ -88,3 +90,5 @@ uint32_t CheckValueOf(const DefinitionList& walk, uint8_t features) {
   for (const WalkStep& step : walk.steps()) feeder.Step(walk, step);
   return feeder.Result();
 }
+
+}  // namespace kivg

@@ -8,4 +8,8 @@
 
 #include "generator/model/definition_list.h"
 
+namespace kivg {
+
 uint32_t CheckValueOf(const DefinitionList& walk, uint8_t features);
+
+}  // namespace kivg

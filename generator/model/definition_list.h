@@ -18,6 +18,8 @@
 #include "generator/frontend/spec_elements.h"
 #include "generator/model/text_pool.h"
 
+namespace kivg {
+
 // The aliases under which a module was imported; empty for the main module.
 using AliasSet = std::set<std::string>;
 
@@ -190,3 +192,5 @@ void ForEachQualifiedName(const DefinitionList& list, Visit&& visit) {
     }
   }
 }
+
+}  // namespace kivg

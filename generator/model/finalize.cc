@@ -12,6 +12,8 @@
 #include "generator/model/check_value.h"
 #include "generator/model/generator.h"
 
+namespace kivg {
+
 namespace {
 
 using spec_file::kClassFeature;
@@ -199,3 +201,5 @@ bool Generator::CheckClassFeature() {
   }
   return true;
 }
+
+}  // namespace kivg

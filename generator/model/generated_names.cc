@@ -12,6 +12,8 @@
 #include "generator/model/c_names.h"
 #include "generator/model/generator.h"
 
+namespace kivg {
+
 namespace {
 
 using spec_file::kClassFeature;
@@ -199,3 +201,5 @@ void Generator::CheckGeneratedNames() {
                          "include path; rename the spec or its code files",
                      SourceLocation(), false);
 }
+
+}  // namespace kivg

@@ -20,6 +20,8 @@
 #include "generator/model/definition_list.h"
 #include "generator/model/symbol_table.h"
 
+namespace kivg {
+
 // One import that named a module: its alias and where it was written.
 struct ModuleReference {
   std::string alias;
@@ -133,3 +135,5 @@ class Generator {
   void CheckImportAliases();
   void CheckGeneratedNames();
 };
+
+}  // namespace kivg

@@ -9,6 +9,8 @@
 #include "format/spec_file_format.h"
 #include "generator/model/name_order.h"
 
+namespace kivg {
+
 namespace {
 
 // Numbers names in the order the spec file lists them. A name that already
@@ -130,3 +132,5 @@ ListedNames NumberNames(Generator& generator) {
   generator.symbolsAssigned = true;
   return listed;
 }
+
+}  // namespace kivg

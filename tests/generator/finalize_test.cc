@@ -12,6 +12,7 @@
 #include "generator/model/generator.h"
 #include "tests/generator/spec_builder.h"
 
+namespace kivg {
 namespace {
 
 uint32_t Crc(const CrcEngine& engine, const std::string& bytes) {
@@ -559,3 +560,4 @@ TEST(FinalizeTest, DeeplyNestedClassesDoNotExhaustTheStack) {
 }
 
 }  // namespace
+}  // namespace kivg

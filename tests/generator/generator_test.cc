@@ -13,6 +13,7 @@
 
 #include "tests/generator/spec_builder.h"
 
+namespace kivg {
 namespace {
 
 SourceLocation At(int32_t line, int32_t column,
@@ -471,3 +472,4 @@ TEST_F(GeneratorTest, TeardownOfDeeplyNestedClassesIsIterative) {
 }
 
 }  // namespace
+}  // namespace kivg

@@ -12,6 +12,7 @@
 #include "generator/model/generator.h"
 #include "tests/generator/kivg_run.h"
 
+namespace kivg {
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -247,3 +248,4 @@ TEST(KivgHardening, TenThousandNestedIncludesHoldNoFileHandles) {
 }
 
 }  // namespace
+}  // namespace kivg

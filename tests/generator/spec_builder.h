@@ -18,6 +18,7 @@
 #include "generator/output/source_writer.h"
 #include "generator/output/spec_file_writer.h"
 
+namespace kivg {
 namespace spec_builder {
 
 inline SourceLocation At(int line) { return SourceLocation("app.kivs", line, 1); }
@@ -143,3 +144,4 @@ class SpecBuilder {
 };
 
 }  // namespace spec_builder
+}  // namespace kivg

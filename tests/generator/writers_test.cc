@@ -21,6 +21,7 @@
 #include "tests/generator/spec_builder.h"
 #include "tests/support/temp_dir.h"
 
+namespace kivg {
 namespace {
 
 using namespace spec_builder;
@@ -644,3 +645,4 @@ TEST(ByteWriter, LeavesStreamFormattingAlone) {
 }
 
 }  // namespace
+}  // namespace kivg
