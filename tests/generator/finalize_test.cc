@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "generator/model/check_value.h"
 #include "generator/model/crc_engine.h"
 #include "generator/model/generator.h"
 #include "tests/generator/spec_builder.h"
@@ -113,6 +114,24 @@ uint32_t CheckValueOf(const std::function<void(Generator&)>& main) {
 
 TEST(FinalizeTest, CheckValueOfASingleFunction) {
   EXPECT_EQ(CheckValueOf(DefineF), 0x11C5446Eu);
+}
+
+// The check value is the CRC-32 of the byte sequence that the recorded walk
+// lays down: features, then per module its aliases and its definitions.
+TEST(CheckValueTest, IsTheCrcOfTheWalksBytes) {
+  Spec spec([](Generator& g) {
+    g.SetFeature(Name("class"), true);
+    DefineF(g);
+    Import(g, "m", "q");
+  });
+  ASSERT_TRUE(spec.generator.Finalize());
+  const std::string bytes = std::string("f\x01") +             // features
+                            "\x0C__init__(self" +             // main module
+                            "\x0C" "f(a(b\x03" + std::string("\0\0\0\x01", 4) +
+                            ".q" + std::string(1, '\0');      // module m
+  EXPECT_EQ(CheckValueOf(spec.generator.definitionList, spec.generator.features),
+            Crc(CrcEngine::Crc32(), bytes));
+  EXPECT_EQ(spec.generator.checkValue, Crc(CrcEngine::Crc32(), bytes));
 }
 
 TEST(FinalizeTest, FormatVersions) {
