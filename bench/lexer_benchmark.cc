@@ -8,6 +8,10 @@
 #include "bench/synthetic_spec.h"
 #include "generator/frontend/lexer.h"
 
+using kivg::Lexer;
+using kivg::Token;
+using kivg::TokenType;
+
 namespace {
 
 void BM_LexSyntheticSpec(benchmark::State& state) {

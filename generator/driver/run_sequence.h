@@ -62,7 +62,7 @@ class RunSequence {
 
  private:
   bool OpenModule(const std::string& module,
-                  const std::vector<ModuleReference>& references);
+                  const std::vector<kivg::ModuleReference>& references);
   // Feeds the current file's tokens until the module's stack is empty.
   RunOutcome ReadModule();
   bool PushInclude();
@@ -70,8 +70,8 @@ class RunSequence {
   const FileKey* OutputRead(const SourceText& text) const;
   void PopFinishedFiles();
   void PushSource(SourceText text, const std::string& name,
-                  const SourceLocation& includeLocation);
-  void ReportLexicalError(const Token& token);
+                  const kivg::SourceLocation& includeLocation);
+  void ReportLexicalError(const kivg::Token& token);
 
   const GeneratorOptions& options_;
   const OutputNames& names_;
@@ -79,7 +79,7 @@ class RunSequence {
   SearchPath searchPath_;
   std::ostream& out_;
   std::ostream& err_;
-  Generator generator_;
+  kivg::Generator generator_;
   std::vector<SourceEntry> sourceStack_;
   std::vector<std::string> filesRead_;
   SourceText mainSource_;

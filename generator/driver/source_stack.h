@@ -69,9 +69,9 @@ SourceText FindSourceFile(SourceFileSystem& files, const SearchPath& searchPath,
 struct SourceEntry {
   std::string name;  // used in token locations, diagnostics, cycle checks
   bool savedLibrary = false;
-  SourceLocation includeLocation;  // empty for a module's first file
-  std::unique_ptr<Lexer> lexer;
-  std::unique_ptr<Parser> parser;
+  kivg::SourceLocation includeLocation;  // empty for a module's first file
+  std::unique_ptr<kivg::Lexer> lexer;
+  std::unique_ptr<kivg::Parser> parser;
   // The file's END has been parsed while an include it requested on its
   // last line was still to be read; it is popped when that include ends.
   bool finished = false;

@@ -17,6 +17,17 @@
 #include "generator/frontend/token.h"
 #include "generator/model/generator.h"
 
+// Lemon's code lives outside any namespace; these are the names it uses.
+using kivg::Generator;
+using kivg::kTerminalTokenCount;
+using kivg::Literal;
+using kivg::NameList;
+using kivg::Parameter;
+using kivg::ParameterKind;
+using kivg::ParameterList;
+using kivg::SourceElement;
+using kivg::Token;
+
 // Moves the generator's current location to a freshly built element, so that
 // a later diagnostic without a location of its own points at it.
 template <typename Element>

@@ -1,5 +1,7 @@
 #include "generator/frontend/keyword_table.h"
 
+namespace kivg {
+
 KeywordTable::Map& KeywordTable::Table() {
   // The keywords every source knows from the start. `lib` and `include` are
   // not among them: the lexer enters those when the first source is opened.
@@ -52,3 +54,5 @@ TokenType KeywordTable::Lookup(std::string_view identifier) {
 void KeywordTable::Add(const std::string& keyword, TokenType type) {
   Table().emplace(keyword, type);
 }
+
+}  // namespace kivg

@@ -9,6 +9,8 @@
 
 #include "generator/frontend/token.h"
 
+namespace kivg {
+
 class KeywordTable {
  public:
   // The keyword's token type for an exact, case-sensitive match of the whole
@@ -25,3 +27,5 @@ class KeywordTable {
   using Map = std::map<std::string, TokenType, std::less<>>;
   static Map& Table();
 };
+
+}  // namespace kivg

@@ -8,6 +8,8 @@
 
 #include "generator/frontend/keyword_table.h"
 
+namespace kivg {
+
 namespace {
 
 // Character classes are plain ASCII tests: bytes 128-255 are neither letters,
@@ -588,3 +590,5 @@ void Lexer::Queue(TokenType type, std::string text, std::string detail) {
 void Lexer::Queue(std::unique_ptr<Token> token) {
   tokenQueue_.push_back(std::move(token));
 }
+
+}  // namespace kivg

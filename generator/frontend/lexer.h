@@ -13,6 +13,8 @@
 #include "generator/frontend/source_element.h"
 #include "generator/frontend/token.h"
 
+namespace kivg {
+
 class Lexer {
  public:
   // contents: the whole source file, already read by the driver, so the lexer
@@ -93,3 +95,5 @@ class Lexer {
   // Scratch text of the numeral being scanned, kept to reuse its capacity.
   std::string numeral_;
 };
+
+}  // namespace kivg

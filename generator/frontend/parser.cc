@@ -6,9 +6,11 @@
 #include "generator/model/generator.h"
 
 // The entry points that lemon generates in grammar.cc.
-void* KivParseAlloc(void* (*mallocProc)(size_t), Generator* generator);
-void KivParse(void* parser, int major, Token* minor);
+void* KivParseAlloc(void* (*mallocProc)(size_t), kivg::Generator* generator);
+void KivParse(void* parser, int major, kivg::Token* minor);
 void KivParseFree(void* parser, void (*freeProc)(void*));
+
+namespace kivg {
 
 // The grammar's terminal codes index the parse tables; they must be the
 // token codes the lexer produces, every one of them.
@@ -27,3 +29,5 @@ Parser::~Parser() { KivParseFree(state_, std::free); }
 void Parser::Parse(TokenType type, Token* token) {
   KivParse(state_, static_cast<int>(type), token);
 }
+
+}  // namespace kivg

@@ -4,6 +4,8 @@
 
 #include "generator/frontend/token.h"
 
+namespace kivg {
+
 class Generator;
 
 class Parser {
@@ -20,3 +22,5 @@ class Parser {
  private:
   void* state_;
 };
+
+}  // namespace kivg

@@ -3,6 +3,8 @@
 #include <mutex>
 #include <unordered_set>
 
+namespace kivg {
+
 FileName::FileName(const std::string& name) {
   if (name.empty()) return;
   // Set nodes never move, so the pointers handed out stay valid.
@@ -16,3 +18,5 @@ const std::string& FileName::str() const {
   static const std::string kEmpty;
   return name_ != nullptr ? *name_ : kEmpty;
 }
+
+}  // namespace kivg

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace kivg {
+
 // The name of a spec source as locations hold it. Every token and element
 // carries a location, so each name is kept once, for the whole process, and
 // a location holds only a pointer to it.
@@ -70,3 +72,5 @@ inline std::string FormatLocation(const SourceLocation& location) {
          std::to_string(static_cast<uint64_t>(location.line)) + ":" +
          std::to_string(static_cast<uint64_t>(location.column));
 }
+
+}  // namespace kivg

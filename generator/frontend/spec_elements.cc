@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace kivg {
+
 Literal::Literal(const Token& token) {
   switch (token.type) {
     case TokenType::STRING:
@@ -76,3 +78,5 @@ ClassDefinition::~ClassDefinition() {
     map->clear();
   }
 }
+
+}  // namespace kivg

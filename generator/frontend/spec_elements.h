@@ -14,6 +14,8 @@
 #include "generator/frontend/source_element.h"
 #include "generator/frontend/token.h"
 
+namespace kivg {
+
 enum class LiteralType : int32_t {
   None = 0,
   Ellipsis = 1,
@@ -133,3 +135,5 @@ class ClassDefinition : public NonTerminal {
   ~ClassDefinition() override;
   std::shared_ptr<DefinitionMap> definitions;
 };
+
+}  // namespace kivg

@@ -8,6 +8,8 @@
 
 #include "generator/frontend/source_element.h"
 
+namespace kivg {
+
 // The grammar's terminals with their codes, in code order. TokenType,
 // TokenTypeName and the parser's compile-time check of every code against the
 // number lemon gives it from the %token list are all made from this one list,
@@ -144,3 +146,5 @@ struct Token : public SourceElement {
   std::string text;
   std::string detail;
 };
+
+}  // namespace kivg

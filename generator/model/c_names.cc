@@ -3,6 +3,8 @@
 #include <iterator>
 #include <unordered_set>
 
+namespace kivg {
+
 namespace c_names {
 namespace {
 
@@ -233,3 +235,5 @@ bool IsIncludedHeaderName(std::string_view fileName) {
 }
 
 }  // namespace c_names
+
+}  // namespace kivg

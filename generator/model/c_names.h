@@ -8,6 +8,8 @@
 
 #include <string_view>
 
+namespace kivg {
+
 namespace c_names {
 
 // C99 and C11 keywords, with the _Pragma operator.
@@ -28,3 +30,5 @@ bool IsReservedToImplementation(std::string_view name);
 bool IsIncludedHeaderName(std::string_view fileName);
 
 }  // namespace c_names
+
+}  // namespace kivg

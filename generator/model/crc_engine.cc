@@ -1,5 +1,7 @@
 #include "generator/model/crc_engine.h"
 
+namespace kivg {
+
 namespace {
 
 uint32_t WidthMask(int width) {
@@ -57,3 +59,5 @@ uint32_t CrcEngine::Result(uint32_t crcRegister) const {
   if (reflectOutput_) value = Reflect(value, width_);
   return (value ^ finalXor_) & WidthMask(width_);
 }
+
+}  // namespace kivg

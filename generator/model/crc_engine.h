@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace kivg {
+
 class CrcEngine {
  public:
   CrcEngine(int width, uint32_t polynomial, uint32_t initial,
@@ -38,3 +40,5 @@ class CrcEngine {
   std::array<uint32_t, 256> table_;
   std::array<uint8_t, 256> reversedBytes_;
 };
+
+}  // namespace kivg

@@ -1,5 +1,7 @@
 #include "generator/model/definition_list.h"
 
+namespace kivg {
+
 void DefinitionList::Reserve(size_t steps, size_t parameters) {
   steps_.reserve(steps);
   parameters_.reserve(parameters);
@@ -71,3 +73,5 @@ DefinitionList::Range<const ListedParameter> DefinitionList::ParametersOf(
   const ListedParameter* first = parameters_.data() + function.firstParameter;
   return {first, first + function.parameterCount};
 }
+
+}  // namespace kivg

@@ -1,9 +1,11 @@
-// The ordered walk over all modules and definitions, laid out flat once the
-// model is final. The check value and every writer make a pass over all
-// definitions; reading these arrays front to back keeps each pass in cache,
-// where walking the definition maps would visit map nodes and elements
-// scattered over the heap in reading order. Names and texts are copied into
-// the list's own text pool, so a step holds everything a writer needs.
+// The ordered walk over all modules and definitions, recorded once by
+// Finalize: the modules in order, each one's definitions depth first in name
+// order, a class's members right after the class. Finalization's checks, the
+// check value, the numbering and every writer make a pass over it; reading
+// these arrays front to back keeps each pass in cache, where walking the
+// definition maps would visit map nodes and elements scattered over the heap.
+// Names and texts are copied into the list's own text pool, so a step holds
+// everything a writer needs.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,8 @@
 #include "format/coding.h"
 #include "generator/frontend/spec_elements.h"
 #include "generator/model/text_pool.h"
+
+namespace kivg {
 
 // The aliases under which a module was imported; empty for the main module.
 using AliasSet = std::set<std::string>;
@@ -79,14 +83,17 @@ struct WalkStep {
   bool hasValue = false;   // assignments: false for a bare name
   // The number of classes around the definition; a kClassEnd has the depth
   // of its kClassBegin. Qualified names are not stored: a deep nesting would
-  // make them quadratic in size. A pass that needs them joins the names of
-  // the open classes as it goes.
+  // make them quadratic in size. A pass that needs them gets them from
+  // ForEachQualifiedName.
   uint32_t depth = 0;
   // The definition's name; the module's name for module steps, the class's
   // name for kClassEnd.
   std::string_view name;
   std::string_view internalName;      // functions
   const AliasSet* aliases = nullptr;  // module steps
+  // Definition steps: the element in the model, which finalization's checks
+  // of the generated names read for the locations they report.
+  const SourceElement* element = nullptr;
   uint32_t firstParameter = 0;        // functions: see ParametersOf
   uint32_t parameterCount = 0;
   ListedValue value;  // assignments with a value
@@ -138,3 +145,52 @@ class DefinitionList {
   std::vector<ListedParameter> parameters_;
   TextPool text_;
 };
+
+// Calls visit(index, qualifiedName) for each definition step and each
+// kClassEnd step of the walk, in walk order. A definition's qualified name is
+// the names of the classes around it, outermost first, and its own name,
+// joined with ":" (member m of class C inside class B is B:C:m); a class end
+// gets its class's qualified name. The names of the open classes share one
+// growing string, so a deep nesting costs linear memory, not quadratic; the
+// view is valid only during the call.
+template <typename Visit>
+void ForEachQualifiedName(const DefinitionList& list, Visit&& visit) {
+  const std::vector<WalkStep>& steps = list.steps();
+  std::string qualifiedName;          // of the innermost open class
+  std::vector<size_t> outerLengths;   // of qualifiedName around each open class
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    const WalkStep& step = steps[i];
+    switch (step.kind) {
+      case StepKind::kAssignment:
+      case StepKind::kFunction: {
+        // Most definitions are not members: they need no copy.
+        if (!step.IsMember()) {
+          visit(i, step.name);
+          break;
+        }
+        const size_t length = qualifiedName.size();
+        qualifiedName += ':';
+        qualifiedName += step.name;
+        visit(i, std::string_view(qualifiedName));
+        qualifiedName.resize(length);
+        break;
+      }
+      case StepKind::kClassBegin:
+        outerLengths.push_back(qualifiedName.size());
+        if (step.IsMember()) qualifiedName += ':';
+        qualifiedName += step.name;
+        visit(i, std::string_view(qualifiedName));
+        break;
+      case StepKind::kClassEnd:
+        visit(i, std::string_view(qualifiedName));
+        qualifiedName.resize(outerLengths.back());
+        outerLengths.pop_back();
+        break;
+      case StepKind::kModuleBegin:
+      case StepKind::kModuleEnd:
+        break;
+    }
+  }
+}
+
+}  // namespace kivg

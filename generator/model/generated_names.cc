@@ -7,14 +7,16 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "format/reserved_names.h"
+#include "format/spec_file_format.h"
 #include "generator/model/c_names.h"
 #include "generator/model/generator.h"
 
+namespace kivg {
+
 namespace {
 
-constexpr uint8_t kClassFeature = 0x01;
-// The reserved numbers of the names that only the class feature reserves.
-constexpr int32_t kClassFeatureSymbols[] = {3, 4, 7, 8};
+using spec_file::kClassFeature;
 
 std::string Quoted(std::string_view name) {
   return "'" + std::string(name) + "'";
@@ -23,7 +25,7 @@ std::string Quoted(std::string_view name) {
 // Walks every function definition in walk order and reports its internal
 // name and parameter names. The first definition that binds an internal name
 // decides the one prototype the header declares for it.
-class CNameChecker : public DefinitionVisitor {
+class CNameChecker {
  public:
   CNameChecker(Generator& generator,
                void (Generator::*reportError)(const std::string&,
@@ -34,13 +36,14 @@ class CNameChecker : public DefinitionVisitor {
         recordName_("KivAppSpec_" + generator.specIdentifier),
         macroPrefix_("KIV_APP_" + generator.specIdentifier + "_") {}
 
-  void Definition(const std::string&, const std::string&,
-                  const SourceElement& element) override {
-    auto* function = dynamic_cast<const FunctionDefinition*>(&element);
-    if (function == nullptr) return;
-    CheckInternalName(*function);
-    for (const auto& parameter : function->parameters->parameters)
-      CheckParameter(*parameter);
+  void Check(const DefinitionList& list) {
+    for (const WalkStep& step : list.steps()) {
+      if (step.kind != StepKind::kFunction) continue;
+      const auto& function = static_cast<const FunctionDefinition&>(*step.element);
+      CheckInternalName(function);
+      for (const auto& parameter : function.parameters->parameters)
+        CheckParameter(*parameter);
+    }
   }
 
  private:
@@ -163,8 +166,8 @@ void Generator::CheckImportAliases() {
   // bound to the wrong module.
   auto isReserved = [this](const std::string& alias) {
     if (!(features & kClassFeature)) return false;
-    for (int32_t symbol : kClassFeatureSymbols) {
-      if (SymbolTable::ReservedName(symbol) == alias) return true;
+    for (const reserved_names::Row& row : reserved_names::kRows) {
+      if ((row.features & kClassFeature) && alias == row.name) return true;
     }
     return false;
   };
@@ -191,11 +194,12 @@ void Generator::CheckImportAliases() {
 }
 
 void Generator::CheckGeneratedNames() {
-  CNameChecker checker(*this, &Generator::ReportErrorAt);
-  VisitDefinitions(checker);
+  CNameChecker(*this, &Generator::ReportErrorAt).Check(definitionList);
   if (c_names::IsIncludedHeaderName(headerFileName))
     ReportDiagnostic("Generated header '" + headerFileName +
                          "' would hide the header of the same name on the "
                          "include path; rename the spec or its code files",
                      SourceLocation(), false);
 }
+
+}  // namespace kivg

@@ -6,6 +6,8 @@
 #include "format/spec_file_format.h"
 #include "generator/model/parameter_checker.h"
 
+namespace kivg {
+
 namespace {
 
 // The three names that no statement may define: those with the reserved
@@ -287,3 +289,5 @@ std::string Generator::StartNextModule(
 void Generator::QueueModule(const std::string& name) {
   if (everQueued.insert(name).second) moduleQueue.push_back(name);
 }
+
+}  // namespace kivg

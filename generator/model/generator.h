@@ -20,31 +20,12 @@
 #include "generator/model/definition_list.h"
 #include "generator/model/symbol_table.h"
 
+namespace kivg {
+
 // One import that named a module: its alias and where it was written.
 struct ModuleReference {
   std::string alias;
   SourceLocation location;
-};
-
-// Receives the ordered walk over the modules and definition maps; Finalize
-// records it once as the DefinitionList that the check value and the three
-// writers read.
-class DefinitionVisitor {
- public:
-  virtual ~DefinitionVisitor() = default;
-  virtual void ModuleBegin(const AliasSet& /*aliases*/,
-                           const std::string& /*moduleName*/) {}
-  // qualifiedName: enclosing class names, outermost first, and the name,
-  // joined with ":".
-  virtual void Definition(const std::string& /*name*/,
-                          const std::string& /*qualifiedName*/,
-                          const SourceElement& /*element*/) {}
-  // prefix: the qualified name of the class itself.
-  virtual void ClassEnd(const std::string& /*className*/,
-                        const std::string& /*prefix*/,
-                        const ClassDefinition& /*element*/) {}
-  virtual void ModuleEnd(const AliasSet& /*aliases*/,
-                         const std::string& /*moduleName*/) {}
 };
 
 class Generator {
@@ -90,7 +71,6 @@ class Generator {
   bool Finalize();
   // Over definitionList, which Finalize records first.
   uint32_t ComputeCheckValue() const;
-  void VisitDefinitions(DefinitionVisitor& visitor) const;
 
   // State, in the order the model describes it.
   std::ostream& errorStream;
@@ -127,7 +107,8 @@ class Generator {
     std::shared_ptr<DefinitionMap> definitions;
   };
   std::map<AliasSet, Module> modules;
-  // The walk, recorded by Finalize once the model is complete.
+  // The one ordered walk over all modules and definitions, recorded by
+  // Finalize once the model is complete; everything after reads it.
   DefinitionList definitionList;
   bool finalized = false;
   bool symbolsAssigned = false;
@@ -139,8 +120,20 @@ class Generator {
   void RemoveExistingDefinition(const std::string& name,
                                 const SourceElement& element, bool warn);
   void ReportErrorAt(const std::string& message, const SourceLocation& location);
+  // Finalize's steps, in the order it takes them.
+  void AddClassInitializer();
+  void DefineReservedSymbols();
+  // The modules map from moduleDefinitions, and the module symbols.
+  void BuildModules();
+  // Lays out the walk over modules and definition maps as definitionList.
+  void RecordWalk();
+  void SetFormatVersions();
+  // False after reporting a class without the class feature.
+  bool CheckClassFeature();
   // Finalization's checks of the names that reach the generated code; each
   // problem is a located diagnostic, and an error makes Finalize fail.
   void CheckImportAliases();
   void CheckGeneratedNames();
 };
+
+}  // namespace kivg

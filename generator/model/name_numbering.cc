@@ -9,6 +9,8 @@
 #include "format/spec_file_format.h"
 #include "generator/model/name_order.h"
 
+namespace kivg {
+
 namespace {
 
 // Numbers names in the order the spec file lists them. A name that already
@@ -34,35 +36,19 @@ class NameNumberer {
   std::optional<int32_t>& lastNameSymbol_;
 };
 
-// The qualified names of class members, joined from the names of the open
-// classes as the walk goes. A deque, so that views of its names stay valid as
-// it grows.
+// The qualified names of the class members, in walk order. A deque, so that
+// views of its names stay valid as it grows.
 struct MemberNames {
-  explicit MemberNames(const std::vector<WalkStep>& steps) {
-    std::string prefix;
-    std::vector<size_t> prefixLengths;
-    for (uint32_t i = 0; i < steps.size(); ++i) {
-      const WalkStep& step = steps[i];
-      if (step.kind == StepKind::kClassEnd) {
-        prefix.resize(prefixLengths.back());
-        prefixLengths.pop_back();
-        continue;
-      }
-      if (!step.IsDefinition()) continue;
-      if (step.IsMember()) {
-        names.push_back(prefix + ':');
-        names.back() += step.name;
-        stepIndexes.push_back(i);
-      }
-      if (step.kind == StepKind::kClassBegin) {
-        prefixLengths.push_back(prefix.size());
-        if (step.IsMember()) prefix += ':';
-        prefix += step.name;
-      }
-    }
+  explicit MemberNames(const DefinitionList& list) {
+    const std::vector<WalkStep>& steps = list.steps();
+    ForEachQualifiedName(list, [&](uint32_t i, std::string_view qualifiedName) {
+      if (!steps[i].IsMember() || !steps[i].IsDefinition()) return;
+      names.emplace_back(qualifiedName);
+      stepIndexes.push_back(i);
+    });
   }
 
-  std::deque<std::string> names;  // in walk order
+  std::deque<std::string> names;
   std::vector<uint32_t> stepIndexes;
 };
 
@@ -133,7 +119,7 @@ ListedNames NumberNames(Generator& generator) {
   DefinitionList& list = generator.definitionList;
   std::vector<WalkStep>& steps = list.steps();
   NumberDefinitionNames(steps, names, generator.nameSymbols);
-  const MemberNames members(steps);
+  const MemberNames members(list);
   NumberParameterNames(list, members, names);
   listed.end = generator.nameSymbols.size();
 
@@ -146,3 +132,5 @@ ListedNames NumberNames(Generator& generator) {
   generator.symbolsAssigned = true;
   return listed;
 }
+
+}  // namespace kivg

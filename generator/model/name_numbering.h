@@ -9,6 +9,8 @@
 
 #include "generator/model/generator.h"
 
+namespace kivg {
+
 // The names the spec file lists, as a range of the name table's entries in
 // the order they were made, which is their number order.
 struct ListedNames {
@@ -21,3 +23,5 @@ struct ListedNames {
 // lastNameSymbol and symbolsAssigned. Throws a message text when the model is
 // not finalized, has no check value, or the symbol range is used up.
 ListedNames NumberNames(Generator& generator);
+
+}  // namespace kivg

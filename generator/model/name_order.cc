@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace kivg {
+
 namespace {
 
 constexpr size_t kHeadSize = sizeof(NameKey::head);
@@ -44,3 +46,5 @@ bool SameName(const NameKey& a, const NameKey& b) {
 void SortByName(std::vector<NameKey>& keys) {
   std::sort(keys.begin(), keys.end(), NameKeyLess);
 }
+
+}  // namespace kivg

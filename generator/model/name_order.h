@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace kivg {
+
 struct NameKey {
   NameKey(std::string_view text, uint32_t position);
   std::string_view name() const { return {data, size}; }
@@ -21,3 +23,5 @@ struct NameKey {
 bool NameKeyLess(const NameKey& a, const NameKey& b);
 bool SameName(const NameKey& a, const NameKey& b);
 void SortByName(std::vector<NameKey>& keys);
+
+}  // namespace kivg

@@ -1,5 +1,7 @@
 #include "generator/model/parameter_checker.h"
 
+namespace kivg {
+
 std::string ParameterChecker::Check(const std::string& name,
                                     ParameterKind kind, bool hasDefault) {
   if (!valid_) return "Internal error checking function definition";
@@ -46,3 +48,5 @@ std::string ParameterChecker::Rule(const std::string& name, ParameterKind kind,
            ") with no default value follows parameter(s) with default value(s)";
   return {};
 }
+
+}  // namespace kivg

@@ -10,6 +10,8 @@
 
 #include "generator/frontend/spec_elements.h"
 
+namespace kivg {
+
 class ParameterChecker {
  public:
   // The next parameter in list order. Returns the diagnostic text, or an empty
@@ -29,3 +31,5 @@ class ParameterChecker {
   bool seenTupleGroup_ = false;
   bool seenDictionaryGroup_ = false;
 };
+
+}  // namespace kivg

@@ -6,6 +6,8 @@
 #include "format/reserved_names.h"
 #include "generator/model/name_order.h"
 
+namespace kivg {
+
 uint32_t SymbolTable::Find(std::string_view name, uint64_t hash,
                            size_t* slot) const {
   if (slots_.empty()) return kNoEntry;
@@ -122,3 +124,5 @@ std::optional<std::string> SymbolTable::ReservedName(int32_t symbol) {
   }
   return std::nullopt;
 }
+
+}  // namespace kivg

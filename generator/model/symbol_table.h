@@ -12,6 +12,8 @@
 
 #include "generator/model/text_pool.h"
 
+namespace kivg {
+
 class SymbolTable {
  public:
   // The highest number ever handed out.
@@ -71,3 +73,5 @@ class SymbolTable {
   std::vector<Slot> slots_;  // a power of two in size, at most half full
   int32_t nextSymbol_;
 };
+
+}  // namespace kivg

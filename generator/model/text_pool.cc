@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace kivg {
+
 namespace {
 
 constexpr size_t kBlockSize = 64 * 1024;
@@ -28,3 +30,5 @@ std::string_view TextPool::Keep(std::string_view text) {
   left_ -= text.size();
   return kept;
 }
+
+}  // namespace kivg

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace kivg {
+
 class TextPool {
  public:
   TextPool() = default;
@@ -22,3 +24,5 @@ class TextPool {
   char* free_ = nullptr;
   size_t left_ = 0;
 };
+
+}  // namespace kivg

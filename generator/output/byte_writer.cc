@@ -2,6 +2,8 @@
 
 #include "format/coding.h"
 
+namespace kivg {
+
 void AppendByteEscape(std::string& text, uint8_t byte) {
   static const char kHexDigits[] = "0123456789ABCDEF";
   if (byte == 0) {
@@ -30,3 +32,5 @@ void WriteWordEscape(std::ostream& out, uint32_t word) {
   AppendEscapes(text, bytes);
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
+
+}  // namespace kivg

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+namespace kivg {
+
 // A zero byte becomes "\0", any other byte "\x" and two uppercase hex digits.
 // Every byte is escaped, so an escape never runs into the next character.
 void AppendByteEscape(std::string& text, uint8_t byte);
@@ -17,3 +19,5 @@ void AppendEscapes(std::string& text, const std::string& bytes);
 void WriteByteEscape(std::ostream& out, uint8_t byte);
 // Four byte escapes, most significant byte first (64 is "\0\0\0\x40").
 void WriteWordEscape(std::ostream& out, uint32_t word);
+
+}  // namespace kivg

@@ -7,6 +7,8 @@
 #include "generator/model/name_order.h"
 #include "generator/output/text_sink.h"
 
+namespace kivg {
+
 namespace {
 
 // For each step, whether it is the function that declares its internal name:
@@ -109,3 +111,5 @@ void WriteHeader(const Generator& generator, std::ostream& out) {
       "#endif\n";
   sink.Flush();
 }
+
+}  // namespace kivg

@@ -7,6 +7,10 @@
 
 #include "generator/model/generator.h"
 
+namespace kivg {
+
 // Reads the numbers NumberNames gave out; throws
 // "Internal error: Symbol not assigned" when it has not run.
 void WriteHeader(const Generator& generator, std::ostream& out);
+
+}  // namespace kivg

@@ -9,6 +9,8 @@
 #include "generator/output/byte_writer.h"
 #include "generator/output/text_sink.h"
 
+namespace kivg {
+
 namespace {
 
 // The oldest engine that understands module symbols and the encoded spec
@@ -330,3 +332,5 @@ void WriteSource(const Generator& generator, std::ostream& out,
                  generator.specIdentifier + "\n};\n";
   sink.Flush();
 }
+
+}  // namespace kivg

@@ -8,8 +8,12 @@
 
 #include "generator/model/generator.h"
 
+namespace kivg {
+
 // headerFileName is the file part of the header written beside this source,
 // named by the source's #include. Requires NumberNames to have numbered the
 // names; throws a message text on an internal error.
 void WriteSource(const Generator& generator, std::ostream& out,
                  const std::string& headerFileName);
+
+}  // namespace kivg

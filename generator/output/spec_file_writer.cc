@@ -5,6 +5,8 @@
 #include "format/coding.h"
 #include "format/spec_file_format.h"
 
+namespace kivg {
+
 namespace {
 
 void WriteFileHeader(const Generator& generator, std::string& bytes) {
@@ -43,3 +45,5 @@ void WriteSpecFile(const Generator& generator, const ListedNames& names,
   WriteNames(generator.nameSymbols, names.aliasEnd, names.end, terminator, bytes);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+}  // namespace kivg

@@ -7,7 +7,11 @@
 #include "generator/model/generator.h"
 #include "generator/model/name_numbering.h"
 
+namespace kivg {
+
 // Requires a finalized model with its check value, numbered by NumberNames,
 // which returned the names; throws a message text otherwise.
 void WriteSpecFile(const Generator& generator, const ListedNames& names,
                    std::ostream& out);
+
+}  // namespace kivg

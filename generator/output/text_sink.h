@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+namespace kivg {
+
 class TextSink {
  public:
   explicit TextSink(std::ostream& out) : out_(out) {}
@@ -24,3 +26,5 @@ class TextSink {
   std::ostream& out_;
   std::string text_;
 };
+
+}  // namespace kivg

@@ -20,6 +20,10 @@
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
+using kivg::Lexer;
+using kivg::Token;
+using kivg::TokenType;
+
 namespace {
 
 using Position = std::pair<int, int>;  // line, column; both from 1

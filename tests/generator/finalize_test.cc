@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include "generator/model/check_value.h"
 #include "generator/model/crc_engine.h"
 #include "generator/model/generator.h"
+#include "tests/generator/spec_builder.h"
 
+namespace kivg {
 namespace {
 
 uint32_t Crc(const CrcEngine& engine, const std::string& bytes) {
@@ -89,19 +92,11 @@ void Import(Generator& g, const std::string& module, const std::string& alias) {
 
 // Reads a spec "app" whose main file is written by `main`; every imported
 // module is then started and left empty, as the driver would read it.
-struct Spec {
-  explicit Spec(const std::function<void(Generator&)>& main)
-      : generator(errors, "app") {
-    generator.QueueModule("app");
-    generator.StartNextModule(nullptr);
-    generator.SetSource("app.kivs", true, false, SourceLocation());
+struct Spec : spec_builder::SpecBuilder {
+  explicit Spec(const std::function<void(Generator&)>& main) {
     main(generator);
-    while (!generator.StartNextModule(nullptr).empty()) {
-    }
+    StartRemainingModules();
   }
-
-  std::ostringstream errors;
-  Generator generator;
 };
 
 void DefineF(Generator& g) {
@@ -119,6 +114,24 @@ uint32_t CheckValueOf(const std::function<void(Generator&)>& main) {
 
 TEST(FinalizeTest, CheckValueOfASingleFunction) {
   EXPECT_EQ(CheckValueOf(DefineF), 0x11C5446Eu);
+}
+
+// The check value is the CRC-32 of the byte sequence that the recorded walk
+// lays down: features, then per module its aliases and its definitions.
+TEST(CheckValueTest, IsTheCrcOfTheWalksBytes) {
+  Spec spec([](Generator& g) {
+    g.SetFeature(Name("class"), true);
+    DefineF(g);
+    Import(g, "m", "q");
+  });
+  ASSERT_TRUE(spec.generator.Finalize());
+  const std::string bytes = std::string("f\x01") +             // features
+                            "\x0C__init__(self" +             // main module
+                            "\x0C" "f(a(b\x03" + std::string("\0\0\0\x01", 4) +
+                            ".q" + std::string(1, '\0');      // module m
+  EXPECT_EQ(CheckValueOf(spec.generator.definitionList, spec.generator.features),
+            Crc(CrcEngine::Crc32(), bytes));
+  EXPECT_EQ(spec.generator.checkValue, Crc(CrcEngine::Crc32(), bytes));
 }
 
 TEST(FinalizeTest, FormatVersions) {
@@ -300,30 +313,41 @@ TEST(FinalizeTest, NamesOfTheGeneratedCodeAreCheckedLast) {
   }
 }
 
-// Records the walk as one line per callback.
-class WalkRecorder : public DefinitionVisitor {
- public:
-  void ModuleBegin(const AliasSet& aliases, const std::string& name) override {
-    lines.push_back("begin " + name + Join(aliases));
-  }
-  void Definition(const std::string& name, const std::string& qualifiedName,
-                  const SourceElement&) override {
-    lines.push_back(name + " " + qualifiedName);
-  }
-  void ClassEnd(const std::string& name, const std::string& prefix,
-                const ClassDefinition&) override {
-    lines.push_back("end " + name + " " + prefix);
-  }
-  void ModuleEnd(const AliasSet& aliases, const std::string& name) override {
-    lines.push_back("end module " + name + Join(aliases));
-  }
-  static std::string Join(const AliasSet& aliases) {
-    std::string text;
-    for (const std::string& alias : aliases) text += " ." + alias;
-    return text;
-  }
+std::string Join(const AliasSet& aliases) {
+  std::string text;
+  for (const std::string& alias : aliases) text += " ." + alias;
+  return text;
+}
+
+// The recorded walk as one line per step, with the qualified names of the
+// definitions and class ends.
+std::vector<std::string> WalkLines(const DefinitionList& list) {
+  const std::vector<WalkStep>& steps = list.steps();
+  std::vector<std::string> qualifiedNames(steps.size());
+  ForEachQualifiedName(list, [&](uint32_t i, std::string_view qualifiedName) {
+    qualifiedNames[i] = std::string(qualifiedName);
+  });
   std::vector<std::string> lines;
-};
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    const WalkStep& step = steps[i];
+    const std::string name(step.name);
+    switch (step.kind) {
+      case StepKind::kModuleBegin:
+        lines.push_back("begin " + name + Join(*step.aliases));
+        break;
+      case StepKind::kClassEnd:
+        lines.push_back("end " + name + " " + qualifiedNames[i]);
+        break;
+      case StepKind::kModuleEnd:
+        lines.push_back("end module " + name + Join(*step.aliases));
+        break;
+      default:
+        lines.push_back(name + " " + qualifiedNames[i]);
+        break;
+    }
+  }
+  return lines;
+}
 
 TEST(FinalizeTest, TheWalkIsDepthFirstInNameOrder) {
   Spec spec([](Generator& g) {
@@ -341,9 +365,7 @@ TEST(FinalizeTest, TheWalkIsDepthFirstInNameOrder) {
     Import(g, "mod", "q");
   });
   ASSERT_TRUE(spec.generator.Finalize());
-  WalkRecorder recorder;
-  spec.generator.VisitDefinitions(recorder);
-  EXPECT_EQ(recorder.lines, (std::vector<std::string>{
+  EXPECT_EQ(WalkLines(spec.generator.definitionList), (std::vector<std::string>{
                                 "begin ",
                                 "B B",
                                 "A B:A",
@@ -362,8 +384,8 @@ TEST(FinalizeTest, TheWalkIsDepthFirstInNameOrder) {
                             }));
 }
 
-// The walk that Finalize records for the writers: the same steps as the
-// walk over the maps, with depths, parameters and values copied out.
+// The walk that Finalize records: the definitions of the maps, with depths,
+// parameters and values copied out, and each step pointing at its element.
 TEST(FinalizeTest, TheRecordedWalkFollowsTheMaps) {
   Spec spec([](Generator& g) {
     g.SetFeature(Name("class"), true);
@@ -414,6 +436,15 @@ TEST(FinalizeTest, TheRecordedWalkFollowsTheMaps) {
                        "begin mod 0 .q",
                        "end module mod 0 .q",
                    }));
+  const DefinitionMap& main = *spec.generator.modules.at({}).definitions;
+  const auto& c = dynamic_cast<const ClassDefinition&>(*main.at("C"));
+  const auto& d = dynamic_cast<const ClassDefinition&>(*c.definitions->at("D"));
+  EXPECT_EQ(list.steps()[1].element, main.at("C").get());
+  EXPECT_EQ(list.steps()[2].element, &d);
+  EXPECT_EQ(list.steps()[3].element, d.definitions->at("f").get());
+  EXPECT_EQ(list.steps()[5].element, c.definitions->at("text").get());
+  EXPECT_EQ(list.steps()[8].element, main.at("bare").get());
+  EXPECT_EQ(list.steps()[0].element, nullptr);
 }
 
 // A main spec with one constant x of the given value.
@@ -525,19 +556,6 @@ TEST(FinalizeTest, AnUnknownDefinitionIsAnInternalError) {
   EXPECT_EQ(failure, "Internal error: Unknown definition type");
 }
 
-// Counts what the walk visits.
-class Counter : public DefinitionVisitor {
- public:
-  void Definition(const std::string&, const std::string&, const SourceElement&) override {
-    ++definitions;
-  }
-  void ClassEnd(const std::string&, const std::string&, const ClassDefinition&) override {
-    ++classEnds;
-  }
-  int definitions = 0;
-  int classEnds = 0;
-};
-
 TEST(FinalizeTest, DeeplyNestedClassesDoNotExhaustTheStack) {
   // Deep enough that a recursive walk or recursive destruction would overflow
   // the process stack.
@@ -548,10 +566,17 @@ TEST(FinalizeTest, DeeplyNestedClassesDoNotExhaustTheStack) {
     for (int i = 0; i < kDepth; ++i) g.EndClass();
   });
   ASSERT_TRUE(spec.generator.Finalize());
-  Counter counter;
-  spec.generator.VisitDefinitions(counter);
-  EXPECT_EQ(counter.definitions, kDepth + 1);  // and __init__
-  EXPECT_EQ(counter.classEnds, kDepth);
+  int definitions = 0;
+  int classEnds = 0;
+  ForEachQualifiedName(spec.generator.definitionList,
+                       [&](uint32_t i, std::string_view) {
+                         const WalkStep& step = spec.generator.definitionList.steps()[i];
+                         if (step.IsDefinition()) ++definitions;
+                         if (step.kind == StepKind::kClassEnd) ++classEnds;
+                       });
+  EXPECT_EQ(definitions, kDepth + 1);  // and __init__
+  EXPECT_EQ(classEnds, kDepth);
 }
 
 }  // namespace
+}  // namespace kivg

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/generator/spec_builder.h"
+
+namespace kivg {
 namespace {
 
 SourceLocation At(int32_t line, int32_t column,
@@ -43,11 +46,6 @@ Parameter* Positional(const std::string& name, int32_t column,
 // A generator reading the first file of the main spec "app".
 class GeneratorTest : public ::testing::Test {
  protected:
-  GeneratorTest() : generator(errors, "app") {
-    generator.QueueModule("app");
-    EXPECT_EQ(generator.StartNextModule(nullptr), "app");
-    generator.SetSource("app.kivs", true, false, SourceLocation());
-  }
 
   // What was printed since the last call.
   std::string Printed() {
@@ -73,8 +71,9 @@ class GeneratorTest : public ::testing::Test {
     generator.DefineFunction(name, parameters, Name("F_impl", name->location.line, 20));
   }
 
-  std::ostringstream errors;
-  Generator generator;
+  spec_builder::SpecBuilder spec;
+  std::ostringstream& errors = spec.errors;
+  Generator& generator = spec.generator;
 };
 
 TEST(GeneratorConstructionTest, InitialState) {
@@ -475,3 +474,4 @@ TEST_F(GeneratorTest, TeardownOfDeeplyNestedClassesIsIterative) {
 }
 
 }  // namespace
+}  // namespace kivg

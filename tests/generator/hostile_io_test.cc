@@ -619,14 +619,14 @@ TEST(LexerCounters, CountPastThirtyTwoBits) {
       {int64_t{1} << 40, 1, "$", "x.kivs:1099511627776:1"},
   };
   for (const auto& c : cases) {
-    Lexer lexer(c.source, "x.kivs");
+    kivg::Lexer lexer(c.source, "x.kivs");
     lexer.SetInputPosition(c.line, c.column);
     std::string location;
     for (int i = 0; i < 10 && location.empty(); ++i) {
-      std::unique_ptr<Token> token(lexer.NextToken());
-      if (token->type == TokenType::BAD)
-        location = FormatLocation(token->location);
-      if (token->type == TokenType::END) break;
+      std::unique_ptr<kivg::Token> token(lexer.NextToken());
+      if (token->type == kivg::TokenType::BAD)
+        location = kivg::FormatLocation(token->location);
+      if (token->type == kivg::TokenType::END) break;
     }
     EXPECT_EQ(location, c.location);
   }

@@ -13,6 +13,7 @@
 
 #include "generator/frontend/keyword_table.h"
 
+namespace kivg {
 namespace {
 
 // Bytes outside printable ASCII are shown as \xNN.
@@ -437,3 +438,4 @@ TEST(KeywordTableTest, LookupIsExactAndCaseSensitive) {
 }
 
 }  // namespace
+}  // namespace kivg

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivg {
 namespace {
 
 // Names that agree in their first sixteen bytes and differ after, names that
@@ -47,3 +48,4 @@ TEST(NameOrder, SameNameOnlyForEqualBytes) {
 }
 
 }  // namespace
+}  // namespace kivg

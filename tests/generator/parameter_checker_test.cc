@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivg {
 namespace {
 
 struct Param {
@@ -77,3 +78,4 @@ TEST(ParameterCheckerTest, RefusesToGoOnAfterAFailure) {
 }
 
 }  // namespace
+}  // namespace kivg

@@ -10,6 +10,7 @@
 #include "generator/frontend/parser.h"
 #include "generator/model/generator.h"
 
+namespace kivg {
 namespace {
 
 // Feeds the tokens of text to one parser. Like the driver, it stops after the
@@ -240,3 +241,4 @@ TEST(Parser, EmptySourceCallsNothing) {
 }
 
 }  // namespace
+}  // namespace kivg

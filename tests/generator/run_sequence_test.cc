@@ -280,7 +280,7 @@ TEST(KivgRun, EmptySpecWritesAllOutputs) {
 TEST(FileErrorLine, FormatsEveryFormOfTheLine) {
   using kivg::FileAccess;
   using kivg::FileErrorLine;
-  const SourceLocation at("app.kivs", 3, 8);
+  const kivg::SourceLocation at("app.kivs", 3, 8);
   struct Case {
     std::string line, expected;
   } cases[] = {

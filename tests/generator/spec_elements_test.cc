@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+namespace kivg {
 namespace {
 
 Token NameToken(const std::string& name, int32_t line, int32_t column) {
@@ -134,3 +135,4 @@ TEST(SpecElementsTest, DefinitionsReleaseWhatTheyOwn) {
 }
 
 }  // namespace
+}  // namespace kivg

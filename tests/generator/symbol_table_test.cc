@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+namespace kivg {
 namespace {
 
 std::string FailureOf(const std::function<void()>& action) {
@@ -133,3 +134,4 @@ TEST(SymbolTableTest, ManyNamesAreAllFoundAgain) {
 }
 
 }  // namespace
+}  // namespace kivg

@@ -18,124 +18,13 @@
 #include "generator/output/source_writer.h"
 #include "generator/output/spec_file_writer.h"
 #include "tests/generator/kivg_run.h"
+#include "tests/generator/spec_builder.h"
 #include "tests/support/temp_dir.h"
 
+namespace kivg {
 namespace {
 
-SourceLocation At(int line) { return SourceLocation("app.kivs", line, 1); }
-
-Token Name(const std::string& text) { return Token(At(1), TokenType::NAME, text); }
-
-Token IntegerValue(int32_t value) {
-  Token token(At(1), TokenType::INTEGER, std::to_string(value));
-  token.integerValue = value;
-  return token;
-}
-Token RealValue(double value) {
-  Token token(At(1), TokenType::FLOAT, "real");
-  token.realValue = value;
-  return token;
-}
-Token StringValue(const std::string& value) {
-  return Token(At(1), TokenType::STRING, value);
-}
-Token KeywordValue(TokenType type) { return Token(At(1), type); }
-
-struct Param {
-  std::string name;
-  ParameterKind kind = ParameterKind::Positional;
-  std::optional<Token> defaultValue;
-};
-Param Positional(const std::string& name) { return {name, ParameterKind::Positional, {}}; }
-Param WithDefault(const std::string& name, const Token& value) {
-  return {name, ParameterKind::Positional, value};
-}
-Param Tuple(const std::string& name) { return {name, ParameterKind::TupleGroup, {}}; }
-Param Dictionary(const std::string& name) {
-  return {name, ParameterKind::DictionaryGroup, {}};
-}
-
-struct Outputs {
-  std::string specFile;
-  std::string header;
-  std::string source;
-};
-
-// Drives a Generator through the calls the run sequence and the parser's
-// actions make for a spec named "app", then runs the writers in their order.
-class SpecBuilder {
- public:
-  explicit SpecBuilder(const std::string& specName = "app")
-      : generator(errors, specName) {
-    generator.QueueModule(specName);
-    StartModule(specName);
-  }
-
-  void StartModule(const std::string& expected) {
-    std::vector<ModuleReference> references;
-    EXPECT_EQ(expected, generator.StartNextModule(&references));
-    generator.SetSource(expected + ".kivs", true, false, SourceLocation());
-  }
-  SpecBuilder& Lib() {
-    generator.DeclareLibrary(new Token(At(1), TokenType::LIB, "lib"));
-    return *this;
-  }
-  SpecBuilder& Import(const std::string& module, const std::string& alias = "") {
-    Token* moduleToken = new Token(Name(module));
-    generator.ImportModule(moduleToken,
-                           alias.empty() ? moduleToken : new Token(Name(alias)));
-    return *this;
-  }
-  SpecBuilder& EnableClasses() {
-    generator.SetFeature(new Token(Name("class")), true);
-    return *this;
-  }
-  SpecBuilder& Constant(const std::string& name, const Token& value) {
-    generator.AssignConstant(new Token(Name(name)), new Literal(value));
-    return *this;
-  }
-  SpecBuilder& BareName(const std::string& name) {
-    generator.AssignConstant(new Token(Name(name)), nullptr);
-    return *this;
-  }
-  SpecBuilder& Def(const std::string& name, const std::vector<Param>& params,
-                   const std::string& internalName) {
-    ParameterList* list = new ParameterList();
-    for (const Param& param : params) {
-      Token nameToken = Name(param.name);
-      list->Append(param.defaultValue
-                       ? new Parameter(nameToken, new Literal(*param.defaultValue))
-                       : param.kind == ParameterKind::Positional
-                             ? new Parameter(nameToken, nullptr)
-                             : new Parameter(nameToken, param.kind));
-    }
-    generator.DefineFunction(new Token(Name(name)), list,
-                             new Token(Name(internalName)));
-    return *this;
-  }
-  SpecBuilder& Class(const std::string& name) {
-    generator.DefineClass(new Token(Name(name)));
-    return *this;
-  }
-  SpecBuilder& EndClass() {
-    generator.EndClass();
-    return *this;
-  }
-
-  Outputs Write(const std::string& headerFileName = "app.h") {
-    EXPECT_EQ(0, generator.errorCount) << errors.str();
-    EXPECT_TRUE(generator.Finalize()) << errors.str();
-    std::ostringstream spec, header, source;
-    const ListedNames listed = NumberNames(generator);
-    WriteSpecFile(generator, listed, spec);
-    WriteHeader(generator, header);
-    WriteSource(generator, source, headerFileName);
-    return {spec.str(), header.str(), source.str()};
-  }
-
-  std::ostringstream errors;
-  Generator generator;
-};
+using namespace spec_builder;
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string bytes;
@@ -756,3 +645,4 @@ TEST(ByteWriter, LeavesStreamFormattingAlone) {
 }
 
 }  // namespace
+}  // namespace kivg
