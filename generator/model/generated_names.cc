@@ -3,14 +3,16 @@
 // share their symbol with a definition, and the internal and parameter names
 // that the C source and header are written with. A spec that passes without
 // a warning gives C that compiles as C99 and a header that compiles from C++.
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "format/reserved_names.h"
 #include "format/spec_file_format.h"
 #include "generator/model/c_names.h"
 #include "generator/model/generator.h"
+#include "generator/model/name_order.h"
 
 namespace kivg {
 
@@ -37,17 +39,55 @@ class CNameChecker {
         macroPrefix_("KIV_APP_" + generator.specIdentifier + "_") {}
 
   void Check(const DefinitionList& list) {
-    for (const WalkStep& step : list.steps()) {
-      if (step.kind != StepKind::kFunction) continue;
-      const auto& function = static_cast<const FunctionDefinition&>(*step.element);
-      CheckInternalName(function);
-      for (const auto& parameter : function.parameters->parameters)
+    const std::vector<WalkStep>& steps = list.steps();
+    const std::vector<uint32_t> firstBinding = FirstBindings(steps);
+    for (uint32_t i = 0; i < steps.size(); ++i) {
+      if (steps[i].kind != StepKind::kFunction) continue;
+      CheckInternalName(Function(steps[i]), Function(steps[firstBinding[i]]));
+      for (const auto& parameter : Function(steps[i]).parameters->parameters)
         CheckParameter(*parameter);
     }
   }
 
  private:
-  void CheckInternalName(const FunctionDefinition& function) {
+  static const FunctionDefinition& Function(const WalkStep& step) {
+    return static_cast<const FunctionDefinition&>(*step.element);
+  }
+
+  // The parameter whose C name ("_" and its name) is the function's internal
+  // name, if any. Such a definition is reported for it and binds nothing.
+  static const Parameter* ParameterNamedLikeInternal(const FunctionDefinition& function) {
+    const std::string& name = function.internalName;
+    for (const auto& parameter : function.parameters->parameters) {
+      if (name.size() == parameter->name.size() + 1 && name[0] == '_' &&
+          name.compare(1, std::string::npos, parameter->name) == 0)
+        return parameter.get();
+    }
+    return nullptr;
+  }
+
+  // For each function step, the first function step in walk order that
+  // binds the same internal name. Sorting the names rather than hashing them
+  // keeps a large spec's pass in cache and its memory short-lived.
+  static std::vector<uint32_t> FirstBindings(const std::vector<WalkStep>& steps) {
+    std::vector<NameKey> bound;
+    bound.reserve(steps.size());
+    for (uint32_t i = 0; i < steps.size(); ++i) {
+      if (steps[i].kind == StepKind::kFunction && ParameterNamedLikeInternal(Function(steps[i])) == nullptr)
+        bound.emplace_back(steps[i].internalName, i);
+    }
+    SortByName(bound);
+    std::vector<uint32_t> first(steps.size());
+    for (uint32_t i = 0; i < steps.size(); ++i) first[i] = i;
+    for (size_t i = 1; i < bound.size(); ++i) {
+      if (SameName(bound[i - 1], bound[i]))
+        first[bound[i].index] = first[bound[i - 1].index];
+    }
+    return first;
+  }
+
+  void CheckInternalName(const FunctionDefinition& function,
+                         const FunctionDefinition& first) {
     const std::string& name = function.internalName;
     const SourceLocation& where = function.location;
     // Messages are only built when there is something to report.
@@ -65,19 +105,14 @@ class CNameChecker {
                        " is a variable of the generated dispatch function" +
                        rename,
                    where);
-    for (const auto& parameter : function.parameters->parameters) {
-      if (name.size() == parameter->name.size() + 1 && name[0] == '_' &&
-          name.compare(1, std::string::npos, parameter->name) == 0)
-        return Error(internal() + " is the C name of the function's parameter " +
-                         Quoted(parameter->name) +
-                         "; rename the internal name or the parameter",
-                     where);
-    }
+    if (const Parameter* parameter = ParameterNamedLikeInternal(function))
+      return Error(internal() + " is the C name of the function's parameter " +
+                       Quoted(parameter->name) +
+                       "; rename the internal name or the parameter",
+                   where);
     const size_t count = function.parameters->parameters.size();
-    auto bound = bindings_.emplace(name, &function);
-    const FunctionDefinition& first = *bound.first->second;
     const size_t firstCount = first.parameters->parameters.size();
-    if (!bound.second && firstCount != count) {
+    if (&first != &function && firstCount != count) {
       return Error(internal() + " is bound with " + std::to_string(count) +
                        " parameter(s) " + Place(where, "here") + " but with " +
                        std::to_string(firstCount) + " " +
@@ -153,8 +188,6 @@ class CNameChecker {
   const std::string dispatchName_;
   const std::string recordName_;
   const std::string macroPrefix_;
-  // The first definition that bound each internal name.
-  std::unordered_map<std::string_view, const FunctionDefinition*> bindings_;
 };
 
 }  // namespace
