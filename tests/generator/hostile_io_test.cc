@@ -23,6 +23,7 @@
 #include "generator/frontend/lexer.h"
 #include "tests/generator/device_node.h"
 #include "tests/generator/kivg_run.h"
+#include "tests/support/run_program.h"
 
 namespace {
 
@@ -69,12 +70,7 @@ pid_t StartKivg(const TempDir& dir, const std::vector<std::string>& args) {
   dup2(null, 0);
   dup2(null, 1);
   dup2(null, 2);
-  std::vector<char*> argv = {const_cast<char*>(program.c_str())};
-  for (const std::string& arg : args)
-    argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  execv(program.c_str(), argv.data());
-  _exit(127);
+  ExecProgram(program, args);
 }
 
 // True once a temporary of `pid` holds content, that is, once the writers

@@ -217,13 +217,7 @@ TEST_F(KivinfoTest, ClosedPipeIsReportedAsBrokenPipe) {
       if (err < 0) _exit(126);
       dup2(err, 2);
       close(err);
-      const std::string program = BinPath("kivinfo");
-      std::vector<char*> argv = {const_cast<char*>(program.c_str())};
-      for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(127);
+      ExecProgram(BinPath("kivinfo"), args);
     }
     close(ends[1]);
     int status = 0;

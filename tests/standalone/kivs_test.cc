@@ -491,14 +491,7 @@ class RunningKivs {
       Redirect(out_, 1);
       Redirect(err_, 2);
       if (closedDescriptor != -1) close(closedDescriptor);
-      std::vector<char*> argv;
-      const std::string program = BinPath("kivs");
-      argv.push_back(const_cast<char*>(program.c_str()));
-      for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(127);
+      ExecProgram(BinPath("kivs"), args);
     }
   }
 

@@ -38,6 +38,17 @@ std::string SourcePath(const std::string& relative) {
   return std::string(KIV_SOURCE_DIR) + "/" + relative;
 }
 
+void ExecProgram(const std::string& program,
+                 const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  execv(program.c_str(), argv.data());
+  _exit(127);
+}
+
 ProgramResult RunProgram(const std::string& program,
                          const std::vector<std::string>& args,
                          const RunOptions& options) {
@@ -69,13 +80,7 @@ ProgramResult RunProgram(const std::string& program,
           setuid(kNobody) != 0)
         _exit(126);
     }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args)
-      argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
+    ExecProgram(program, args);
   }
   int wstatus = 0;
   while (waitpid(pid, &wstatus, 0) < 0) {

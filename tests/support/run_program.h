@@ -29,6 +29,11 @@ ProgramResult RunProgram(const std::string& program,
                          const std::vector<std::string>& args,
                          const RunOptions& options = {});
 
+// In a forked child: replaces the process with the program and its
+// arguments; exits 127 if that fails.
+[[noreturn]] void ExecProgram(const std::string& program,
+                              const std::vector<std::string>& args);
+
 // Path of a program built into the build tree's bin directory.
 std::string BinPath(const std::string& program);
 
