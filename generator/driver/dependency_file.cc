@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "generator/driver/file_error.h"
 #include "generator/driver/file_output.h"
 
 namespace kivg {
@@ -76,7 +77,7 @@ bool WriteDependencyFile(const DependencyFile& file, const std::string& path,
   // Only the temporary is removed: a device or FIFO named as the dependency
   // file stays, and an earlier regular file there is left as it was.
   output.Discard();
-  err << "Error writing " << path << ": " << std::strerror(error) << "\n";
+  err << FileErrorLine(FileAccess::kWriting, path, std::strerror(error));
   return false;
 }
 

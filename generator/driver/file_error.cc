@@ -2,11 +2,27 @@
 
 namespace kivg {
 
+namespace {
+
+const char* Verb(FileAccess access) {
+  switch (access) {
+    case FileAccess::kOpening:
+      return "opening";
+    case FileAccess::kReading:
+      return "reading";
+    case FileAccess::kCreating:
+      return "creating";
+    case FileAccess::kWriting:
+      return "writing";
+  }
+  return "";
+}
+
+}  // namespace
+
 std::string FileErrorLine(FileAccess access, const std::string& path,
                           const std::string& text) {
-  return std::string(access == FileAccess::kOpening ? "Error opening "
-                                                    : "Error reading ") +
-         path + ": " + text + "\n";
+  return std::string("Error ") + Verb(access) + " " + path + ": " + text + "\n";
 }
 
 std::string FileErrorLine(const SourceLocation& location, FileAccess access,

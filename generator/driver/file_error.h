@@ -1,6 +1,6 @@
-// The driver's one line for a source file that could not be opened or read:
-// "Error opening PATH: TEXT" or "Error reading PATH: TEXT", after the
-// location of the statement that asked for the file when there is one.
+// The driver's one line for a file that could not be opened, read, created
+// or written: "Error opening PATH: TEXT" and its kin, after the location of
+// the statement that asked for a source file when there is one.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@
 
 namespace kivg {
 
-enum class FileAccess { kOpening, kReading };
+enum class FileAccess { kOpening, kReading, kCreating, kWriting };
 
 // TEXT is the system's error text, or why the file was refused.
 std::string FileErrorLine(FileAccess access, const std::string& path,

@@ -122,8 +122,8 @@ int GeneratorMain(const std::vector<std::string>& args) {
   }
   out.flush();
   if (outBuffer.error() != 0) {
-    err << "Error writing standard output: " << std::strerror(outBuffer.error())
-        << "\n";
+    err << FileErrorLine(FileAccess::kWriting, "standard output",
+                         std::strerror(outBuffer.error()));
     if (status == 0) status = 1;
   }
   err.flush();

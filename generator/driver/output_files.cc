@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "generator/driver/file_error.h"
 #include "generator/driver/temporary_files.h"
 
 namespace kivg {
@@ -14,8 +15,8 @@ bool CheckDistinctFiles(const std::string& source,
     FileKey key = KeyOfPath(path);
     for (const FileKey& earlier : seen) {
       if (SameFile(key, earlier)) {
-        err << "Error creating " << path << ": Same file as " << earlier.path
-            << "\n";
+        err << FileErrorLine(FileAccess::kCreating, path,
+                             "Same file as " + earlier.path);
         return false;
       }
     }
@@ -35,8 +36,8 @@ bool OutputFiles::Create(const OutputNames& names, const std::string& source,
   for (int i = 0; i < kCount; ++i) {
     const int error = files_[i].Open(paths[i]);
     if (error != 0) {
-      err << "Error creating " << paths[i] << ": " << std::strerror(error)
-          << "\n";
+      err << FileErrorLine(FileAccess::kCreating, paths[i],
+                           std::strerror(error));
       Remove();
       return false;
     }
@@ -51,8 +52,8 @@ bool OutputFiles::Close(bool report, std::ostream& err) {
     if (error == 0) continue;
     anyFailed = true;
     if (report)
-      err << "Error writing " << output.path() << ": " << std::strerror(error)
-          << "\n";
+      err << FileErrorLine(FileAccess::kWriting, output.path(),
+                           std::strerror(error));
   }
   return anyFailed;
 }
@@ -62,8 +63,8 @@ bool OutputFiles::Commit(std::ostream& err) {
   for (FileOutput& output : files_) {
     const int error = output.Commit();
     if (error == 0) continue;
-    err << "Error writing " << output.path() << ": " << std::strerror(error)
-        << "\n";
+    err << FileErrorLine(FileAccess::kWriting, output.path(),
+                         std::strerror(error));
     Remove();
     return false;
   }

@@ -295,6 +295,10 @@ TEST(FileErrorLine, FormatsEveryFormOfTheLine) {
        "app.kivs:3:8: Error opening lib.kivs imported as 'l': No such file\n"},
       {FileErrorLine(at, FileAccess::kOpening, "app.h", "Same file as app.h"),
        "app.kivs:3:8: Error opening app.h: Same file as app.h\n"},
+      {FileErrorLine(FileAccess::kCreating, "out/app.kivec", "No such file"),
+       "Error creating out/app.kivec: No such file\n"},
+      {FileErrorLine(FileAccess::kWriting, "standard output", "Broken pipe"),
+       "Error writing standard output: Broken pipe\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.line, c.expected);
 }
