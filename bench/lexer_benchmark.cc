@@ -32,8 +32,8 @@ void BM_LexSyntheticSpec(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(text.size()));
-  state.counters["tokens"] = benchmark::Counter(
-      static_cast<double>(tokens), benchmark::Counter::kIsRate);
+  state.counters["tokens"] = benchmark::Counter(static_cast<double>(tokens),
+                                                benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_LexSyntheticSpec)
     ->Arg(1000)

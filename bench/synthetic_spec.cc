@@ -18,8 +18,11 @@ size_t AppendDefinition(std::string& text, size_t i) {
       text += "ratio_" + n + " = " + n + ".25e-1\n";
       return 1;
     case 17:
-      text += "class Shape" + n + ":\n"
-              "    def area(self, scale=1.0) = ShapeArea" + n + "\n"
+      text += "class Shape" + n +
+              ":\n"
+              "    def area(self, scale=1.0) = ShapeArea" +
+              n +
+              "\n"
               "    sides = 4\n";
       return 3;
     default:
@@ -36,7 +39,8 @@ size_t AppendDefinition(std::string& text, size_t i) {
       text += "def sum_items_" + n + "(first, *rest) = AppSumItems" + n + "\n";
       break;
     default:
-      text += "def call_with_" + n + "(f, x=0x1F, **options) = AppCallWith" + n + "\n";
+      text += "def call_with_" + n + "(f, x=0x1F, **options) = AppCallWith" +
+              n + "\n";
       break;
   }
   return 1;

@@ -8,7 +8,8 @@
 namespace cli {
 
 int OpenForReading(const char* path, struct stat* status) {
-  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int descriptor =
+      open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (descriptor == -1) return -1;
   const int flags = fcntl(descriptor, F_GETFL);
   if (fstat(descriptor, status) != 0 || flags == -1 ||

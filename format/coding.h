@@ -136,7 +136,8 @@ inline bool GetValue(const uint8_t* bytes, size_t size, size_t* offset,
       const uint32_t length = GetWord(bytes + at);
       at += kWordSize;
       if (length > size - at) return false;
-      read.text = std::string_view(reinterpret_cast<const char*>(bytes + at), length);
+      read.text =
+          std::string_view(reinterpret_cast<const char*>(bytes + at), length);
       at += length;
       break;
     }

@@ -54,8 +54,8 @@ constexpr uint32_t kParameterDictionaryGroupFlag = 0x30000000;
 constexpr uint32_t kParameterFlagMask = 0xF0000000;
 
 // Encoding versions and what they add.
-constexpr uint8_t kFirstVersionWithHeader = 1;        // header, name words
-constexpr uint8_t kFirstVersionWithFeatures = 2;      // features, members
+constexpr uint8_t kFirstVersionWithHeader = 1;    // header, name words
+constexpr uint8_t kFirstVersionWithFeatures = 2;  // features, members
 
 // Value type bytes (the LiteralType numbers).
 constexpr uint8_t kValueNone = 0;

@@ -4,6 +4,8 @@
 // own app functions. The first input byte picks how the code is delivered:
 // whole, byte by byte into a code area, or in pages of a few sizes read on
 // demand from memory.
+#include <kiv.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#include <kiv.h>
 
 #include "standalone/built_in_specs.h"
 #include "standalone/runner_context.h"
@@ -94,11 +94,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const BuiltInSpecList specs = MakeBuiltInSpecList();
   bool loaded = false;
   for (const BuiltInSpec& spec : specs) {
-    if (KivInitialize(&engine,
-                      delivery == Delivery::kWhole ? nullptr : codeArea.data(),
-                      delivery == Delivery::kWhole ? 0 : codeArea.size(),
-                      dataArea.data(), dataArea.size(), spec.spec,
-                      &context) != KivRunResult_OK)
+    if (KivInitialize(
+            &engine, delivery == Delivery::kWhole ? nullptr : codeArea.data(),
+            delivery == Delivery::kWhole ? 0 : codeArea.size(), dataArea.data(),
+            dataArea.size(), spec.spec, &context) != KivRunResult_OK)
       std::abort();
     const KivAddCodeResult result = Deliver(engine, delivery, code, pageSize);
     if (result == KivAddCodeResult_OK) {

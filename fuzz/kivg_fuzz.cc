@@ -24,9 +24,9 @@ kivg::MemoryFileSystem SplitIntoFiles(const std::string& input) {
     const size_t end = input.find(kSeparator, start);
     const std::string name =
         index == 0 ? "fuzz.kivs" : "f" + std::to_string(index) + ".kivs";
-    files.Add(name, input.substr(start, end == std::string::npos
-                                            ? std::string::npos
-                                            : end + 1 - start));
+    files.Add(name,
+              input.substr(start, end == std::string::npos ? std::string::npos
+                                                           : end + 1 - start));
     if (end == std::string::npos) break;
     start = end + kSeparator.size();
   }

@@ -1,6 +1,7 @@
 // Fuzz target for the stand-in source-info library: arbitrary bytes as a
 // .kivd file, loaded through the library's C interface and, when accepted,
 // queried the way kivs and kivinfo query it.
+#include <kivd.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -9,8 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include <kivd.h>
 
 namespace {
 
@@ -31,7 +30,9 @@ void WriteScratch(const uint8_t* data, size_t size) {
 
 // Touches every byte of a returned text, so that a dangling or unterminated
 // one shows under the address sanitizer.
-size_t Touch(const char* text) { return text == nullptr ? 0 : std::strlen(text); }
+size_t Touch(const char* text) {
+  return text == nullptr ? 0 : std::strlen(text);
+}
 
 }  // namespace
 

@@ -3,10 +3,10 @@
 // restored afterwards.
 #pragma once
 
+#include <kivd.h>
+
 #include <cstdint>
 #include <ostream>
-
-#include <kivd.h>
 
 void AnswerAddCodeResult(std::ostream& out, int32_t code);
 void AnswerRunResult(std::ostream& out, int32_t code);

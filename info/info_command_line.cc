@@ -49,10 +49,9 @@ InfoCommandLine ScanInfoOptions(int argc, char** argv, std::ostream& err) {
 }
 
 std::string InfoFileName(const std::string& argument) {
-  const bool hasSuffix =
-      argument.size() > kInfoSuffixLength &&
-      argument.compare(argument.size() - kInfoSuffixLength, kInfoSuffixLength,
-                       kInfoSuffix) == 0;
+  const bool hasSuffix = argument.size() > kInfoSuffixLength &&
+                         argument.compare(argument.size() - kInfoSuffixLength,
+                                          kInfoSuffixLength, kInfoSuffix) == 0;
   return hasSuffix ? argument : argument + kInfoSuffix;
 }
 

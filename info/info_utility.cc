@@ -1,11 +1,11 @@
 #include "info/info_utility.h"
 
+#include <kivd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
-
-#include <kivd.h>
 
 #include "cli/option_value.h"
 #include "cli/regular_file.h"
@@ -40,8 +40,7 @@ void AnswerOptions(int infoIndex, char** argv, KivSourceInfo* info,
       continue;
     const char* valueText = argv[++i];
     int32_t value = 0;
-    if (!cli::ParseOptionNumber(valueText, cli::EmptyValue::kInvalid,
-                                &value)) {
+    if (!cli::ParseOptionNumber(valueText, cli::EmptyValue::kInvalid, &value)) {
       err << "Invalid value for " << argument << ": " << valueText << '\n';
       return;
     }

@@ -3,9 +3,9 @@
 // which delays the script without blocking inside the engine.
 #pragma once
 
-#include <cstdint>
-
 #include <kiv.h>
+
+#include <cstdint>
 
 extern "C" {
 

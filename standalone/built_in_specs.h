@@ -3,9 +3,9 @@
 // support. A script executable runs against the first that accepts it.
 #pragma once
 
-#include <vector>
-
 #include <kiv.h>
+
+#include <vector>
 
 struct BuiltInSpec {
   const KivAppSpec* spec;

@@ -1,9 +1,9 @@
 #include "standalone/code_loader.h"
 
+#include <kivd.h>
+
 #include <cerrno>
 #include <cstdio>
-
-#include <kivd.h>
 
 #include "standalone/result_code_text.h"
 
@@ -64,10 +64,10 @@ const BuiltInSpec* CodeLoader::LoadExecutable(const BuiltInSpecList& specs,
                    KivRunResultToString(initialized));
       return nullptr;
     }
-    const Attempt attempt = settings.codeSize == 0 ? LoadWhole(file, name, settings)
-                            : settings.codePageSize == 0
-                                ? LoadBytes(file, name)
-                                : LoadPaged(file, settings);
+    const Attempt attempt =
+        settings.codeSize == 0       ? LoadWhole(file, name, settings)
+        : settings.codePageSize == 0 ? LoadBytes(file, name)
+                                     : LoadPaged(file, settings);
     if (attempt.failed) return nullptr;
     if (attempt.result == KivAddCodeResult_OK) return &specs[i];
     errorText = attempt.errorText;
@@ -165,9 +165,9 @@ CodeLoader::Attempt CodeLoader::LoadPaged(std::FILE* file,
   }
   attempt.result = KivPageCode(&engine_, file);
   if (attempt.result != KivAddCodeResult_OK) {
-    attempt.errorText = "Error " + ResultCodeText(attempt.result) +
-                        " loading paged code: " +
-                        KivAddCodeResultToString(attempt.result);
+    attempt.errorText =
+        "Error " + ResultCodeText(attempt.result) +
+        " loading paged code: " + KivAddCodeResultToString(attempt.result);
   }
   return attempt;
 }

@@ -4,13 +4,13 @@
 // engine reads on demand through ReadCodePage.
 #pragma once
 
+#include <kiv.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
-
-#include <kiv.h>
 
 #include "standalone/built_in_specs.h"
 #include "standalone/open_file_set.h"

@@ -1,5 +1,7 @@
 #include "standalone/runner.h"
 
+#include <kiv.h>
+#include <kivd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,9 +14,6 @@
 #include <new>
 #include <string>
 #include <vector>
-
-#include <kiv.h>
-#include <kivd.h>
 
 #include "cli/regular_file.h"
 #include "standalone/built_in_specs.h"
@@ -76,7 +75,8 @@ OpenAttempt OpenScript(const std::string& script) {
 // Memory for the engine, never thrown for. Sizes no object can have fail
 // before they reach the allocator.
 std::unique_ptr<uint8_t[]> AllocateArea(std::size_t size) {
-  if (size > static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()))
+  if (size >
+      static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()))
     return nullptr;
   return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]);
 }
@@ -195,8 +195,8 @@ KivRunResult Runner::StepUntilDone() {
 void Runner::ReportFailure(KivRunResult result, const std::string& name) {
   if (interrupted) std::fputs("Run was INTERRUPTED!\n", stdout);
   if (result != KivRunResult_OK)
-    std::fprintf(stderr, "Run error 0x%02X: %s\n", static_cast<uint32_t>(result),
-                 KivRunResultToString(result));
+    std::fprintf(stderr, "Run error 0x%02X: %s\n",
+                 static_cast<uint32_t>(result), KivRunResultToString(result));
   const std::size_t programCounter = KivProgramCounter(&engine_);
   std::fprintf(stderr, "Program counter: 0x%07zX", programCounter);
   // A FIFO or device in the source-info file's place would hang the report

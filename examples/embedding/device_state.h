@@ -4,8 +4,8 @@
 #define DEVICE_STATE_H
 
 typedef struct DeviceState {
-    double level;    /* brightness, 0 to DEVICE_MAX_LEVEL */
-    int levelCalls;  /* how often a script set it */
+  double level;   /* brightness, 0 to DEVICE_MAX_LEVEL */
+  int levelCalls; /* how often a script set it */
 } DeviceState;
 
 /* Must agree with MAX_LEVEL in device.kivs. */

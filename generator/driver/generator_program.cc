@@ -74,8 +74,8 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
     if (lastRun == nullptr) lastRun = new std::unique_ptr<RunSequence>;
     lastRun->reset();
     *lastRun = std::make_unique<RunSequence>(
-        options, names, files,
-        ParseSearchPath(std::getenv("KIV_SPEC_INCLUDE")), out, err);
+        options, names, files, ParseSearchPath(std::getenv("KIV_SPEC_INCLUDE")),
+        out, err);
     RunSequence& run = **lastRun;
     run.SetMainSource(std::move(mainSource));
     run.ProtectOutputs(outputs.keys());

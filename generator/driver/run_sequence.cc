@@ -57,8 +57,12 @@ RunSequence::RunSequence(const GeneratorOptions& options,
                          const OutputNames& names, SourceFileSystem& files,
                          SearchPath searchPath, std::ostream& out,
                          std::ostream& err)
-    : options_(options), names_(names), files_(files),
-      searchPath_(std::move(searchPath)), out_(out), err_(err),
+    : options_(options),
+      names_(names),
+      files_(files),
+      searchPath_(std::move(searchPath)),
+      out_(out),
+      err_(err),
       generator_(err, names.specName) {}
 
 RunOutcome RunSequence::Run(OutputStreams outputs) {
@@ -85,7 +89,8 @@ RunOutcome RunSequence::Run(OutputStreams outputs) {
   WriteSpecFile(generator_, listed, outputs.spec);
   if (!options_.quiet)
     out_ << "Writing code to " << names_.headerPath << " and "
-         << names_.sourcePath << "\n" << std::flush;
+         << names_.sourcePath << "\n"
+         << std::flush;
   WriteHeader(generator_, outputs.header);
   WriteSource(generator_, outputs.source, FileNamePart(names_.headerPath));
   return RunOutcome::kWritten;
@@ -131,8 +136,8 @@ bool RunSequence::OpenModule(const std::string& module,
   }
   if (const FileKey* output = OutputRead(text)) {
     for (const ModuleReference& reference : references)
-      err_ << FileErrorLine(reference.location, FileAccess::kOpening,
-                            text.path, "Same file as " + output->path);
+      err_ << FileErrorLine(reference.location, FileAccess::kOpening, text.path,
+                            "Same file as " + output->path);
     openFailure_ = RunOutcome::kOutputAsSource;
     return false;
   }

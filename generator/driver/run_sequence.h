@@ -18,8 +18,8 @@ namespace kivg {
 // Bounds on what one run reads, so that a spec whose includes multiply (n
 // files each including the next twice reads 2^n files) ends with a located
 // error instead of running for hours. Both are far above any real spec.
-constexpr size_t kMaxFilesRead = 100000;     // every source file read
-constexpr size_t kMaxIncludeDepth = 20000;   // files open in one module
+constexpr size_t kMaxFilesRead = 100000;    // every source file read
+constexpr size_t kMaxIncludeDepth = 20000;  // files open in one module
 
 enum class RunOutcome {
   kWritten,    // all three outputs written
@@ -39,8 +39,8 @@ struct OutputStreams {
 class RunSequence {
  public:
   RunSequence(const GeneratorOptions& options, const OutputNames& names,
-              SourceFileSystem& files, SearchPath searchPath,
-              std::ostream& out, std::ostream& err);
+              SourceFileSystem& files, SearchPath searchPath, std::ostream& out,
+              std::ostream& err);
 
   // SOURCE as the check before the run read it, so that the main module is
   // not read a second time (a FIFO could not be).

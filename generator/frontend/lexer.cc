@@ -21,7 +21,9 @@ bool IsWhitespace(int c) {
 }
 bool IsBlank(int c) { return c != '\n' && IsWhitespace(c); }
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-bool IsLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsLetter(int c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 bool IsHexDigit(int c) {
   return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
@@ -255,7 +257,8 @@ void Lexer::ScanStep() {
       Queue(TokenType::END);
       return;
     case '\\':
-      if (std::unique_ptr<Token> bad = ScanContinuation()) Queue(std::move(bad));
+      if (std::unique_ptr<Token> bad = ScanContinuation())
+        Queue(std::move(bad));
       return;
     case '#':
       ScanComment();
@@ -323,7 +326,8 @@ void Lexer::ScanStep() {
     ScanName();
   } else {
     Get();
-    if (!IsWhitespace(c)) Queue(TokenType::BAD, std::string(1, static_cast<char>(c)));
+    if (!IsWhitespace(c))
+      Queue(TokenType::BAD, std::string(1, static_cast<char>(c)));
   }
 }
 
@@ -521,13 +525,15 @@ void Lexer::ScanString() {
   std::string value;
   std::string escape;  // digits of a numeric escape being read
   auto fail = [&] {
-    Queue(TokenType::BAD, escape.empty() ? std::move(value) : std::move(escape));
+    Queue(TokenType::BAD,
+          escape.empty() ? std::move(value) : std::move(escape));
   };
   for (;;) {
     const int c = Get();
     if (c == -1 || c == '\n') return fail();
     if (c == delimiter) {
-      Queue(std::unique_ptr<Token>(Token::MakeString(tokenLocation_, std::move(value))));
+      Queue(std::unique_ptr<Token>(
+          Token::MakeString(tokenLocation_, std::move(value))));
       return;
     }
     if (c != '\\') {
@@ -552,23 +558,45 @@ void Lexer::ScanString() {
         if (digit != -1) escape += static_cast<char>(digit);
         if (!IsHexDigit(digit)) return fail();
       }
-      value += static_cast<char>(HexValue(escape[0]) * 16 + HexValue(escape[1]));
+      value +=
+          static_cast<char>(HexValue(escape[0]) * 16 + HexValue(escape[1]));
       escape.clear();
     } else {
       const int e = Get();
       switch (e) {
         case 'n':
-        case '\n': value += '\n'; break;
-        case '"': value += '"'; break;
-        case '\'': value += '\''; break;
-        case '\\': value += '\\'; break;
-        case 'a': value += '\a'; break;
-        case 'b': value += '\b'; break;
-        case 'f': value += '\f'; break;
-        case 'r': value += '\r'; break;
-        case 't': value += '\t'; break;
-        case 'v': value += '\v'; break;
-        case -1: return fail();
+        case '\n':
+          value += '\n';
+          break;
+        case '"':
+          value += '"';
+          break;
+        case '\'':
+          value += '\'';
+          break;
+        case '\\':
+          value += '\\';
+          break;
+        case 'a':
+          value += '\a';
+          break;
+        case 'b':
+          value += '\b';
+          break;
+        case 'f':
+          value += '\f';
+          break;
+        case 'r':
+          value += '\r';
+          break;
+        case 't':
+          value += '\t';
+          break;
+        case 'v':
+          value += '\v';
+          break;
+        case -1:
+          return fail();
         default:
           value += static_cast<char>(e);
           return fail();

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "grammar.h"  // generated: the TK_ terminal codes
 #include "generator/model/generator.h"
+#include "grammar.h"  // generated: the TK_ terminal codes
 
 // The entry points that lemon generates in grammar.cc.
 void* KivParseAlloc(void* (*mallocProc)(size_t), kivg::Generator* generator);
@@ -14,8 +14,8 @@ namespace kivg {
 
 // The grammar's terminal codes index the parse tables; they must be the
 // token codes the lexer produces, every one of them.
-#define KIV_SAME_CODE(name, code)                                   \
-  static_assert(TK_##name == (code),                                \
+#define KIV_SAME_CODE(name, code)                                     \
+  static_assert(TK_##name == (code),                                  \
                 "the %token list of grammar.y and the token list of " \
                 "token.h disagree on " #name);
 KIV_TERMINAL_TOKENS(KIV_SAME_CODE)

@@ -14,7 +14,7 @@ namespace kivg {
 // a location holds only a pointer to it.
 class FileName {
  public:
-  FileName() = default;  // the empty name: no location
+  FileName() = default;               // the empty name: no location
   FileName(const std::string& name);  // NOLINT: names convert implicitly
   FileName(const char* name) : FileName(std::string(name)) {}  // NOLINT
 

@@ -46,8 +46,10 @@ NameList* NameList::Append(const Token& name) {
 }
 
 Parameter::Parameter(const Token& nameToken, Literal* value)
-    : NonTerminal(nameToken.location), name(nameToken.text),
-      kind(ParameterKind::Positional), defaultValue(value) {}
+    : NonTerminal(nameToken.location),
+      name(nameToken.text),
+      kind(ParameterKind::Positional),
+      defaultValue(value) {}
 
 Parameter::Parameter(const Token& nameToken, ParameterKind k)
     : NonTerminal(nameToken.location), name(nameToken.text), kind(k) {}

@@ -27,7 +27,7 @@ enum class LiteralType : int32_t {
 
 // A literal's type number is its value's type byte in the encoded spec and in
 // the check value.
-#define KIV_SAME_VALUE_TYPE(type, byte)                               \
+#define KIV_SAME_VALUE_TYPE(type, byte)                            \
   static_assert(static_cast<int32_t>(LiteralType::type) == (byte), \
                 "LiteralType::" #type " is not its encoded value type")
 KIV_SAME_VALUE_TYPE(None, encoded_spec::kValueNone);
@@ -108,8 +108,10 @@ class FunctionDefinition : public NonTerminal {
  public:
   FunctionDefinition(const SourceElement& name, bool library,
                      std::string internal, ParameterList* list)
-      : NonTerminal(name.location), isLibrary(library),
-        internalName(std::move(internal)), parameters(list) {}
+      : NonTerminal(name.location),
+        isLibrary(library),
+        internalName(std::move(internal)),
+        parameters(list) {}
 
   bool isLibrary;
   std::string internalName;

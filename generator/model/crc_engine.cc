@@ -11,7 +11,8 @@ uint32_t WidthMask(int width) {
 uint32_t Reflect(uint32_t value, int width) {
   uint32_t reflected = 0;
   for (int bit = 0; bit < width; ++bit) {
-    if (value & (uint32_t{1} << bit)) reflected |= uint32_t{1} << (width - 1 - bit);
+    if (value & (uint32_t{1} << bit))
+      reflected |= uint32_t{1} << (width - 1 - bit);
   }
   return reflected;
 }

@@ -11,8 +11,8 @@ namespace kivg {
 
 class CrcEngine {
  public:
-  CrcEngine(int width, uint32_t polynomial, uint32_t initial,
-            bool reflectInput, bool reflectOutput, uint32_t finalXor);
+  CrcEngine(int width, uint32_t polynomial, uint32_t initial, bool reflectInput,
+            bool reflectOutput, uint32_t finalXor);
 
   // Width 32, polynomial 0x04C11DB7, initial and final XOR 0xFFFFFFFF,
   // reflected input and output.

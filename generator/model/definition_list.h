@@ -63,7 +63,7 @@ struct ListedValue {
 struct ListedParameter {
   std::string_view name;
   ListedValue defaultValue;  // when hasDefault
-  int32_t symbol = 0;  // the name's number, recorded by NumberNames
+  int32_t symbol = 0;        // the name's number, recorded by NumberNames
   ParameterKind kind = ParameterKind::Positional;
   bool hasDefault = false;
 };
@@ -94,7 +94,7 @@ struct WalkStep {
   // Definition steps: the element in the model, which finalization's checks
   // of the generated names read for the locations they report.
   const SourceElement* element = nullptr;
-  uint32_t firstParameter = 0;        // functions: see ParametersOf
+  uint32_t firstParameter = 0;  // functions: see ParametersOf
   uint32_t parameterCount = 0;
   ListedValue value;  // assignments with a value
   // The numbers of the name and of the qualified name (the same outside
@@ -156,8 +156,8 @@ class DefinitionList {
 template <typename Visit>
 void ForEachQualifiedName(const DefinitionList& list, Visit&& visit) {
   const std::vector<WalkStep>& steps = list.steps();
-  std::string qualifiedName;          // of the innermost open class
-  std::vector<size_t> outerLengths;   // of qualifiedName around each open class
+  std::string qualifiedName;         // of the innermost open class
+  std::vector<size_t> outerLengths;  // of qualifiedName around each open class
   for (uint32_t i = 0; i < steps.size(); ++i) {
     const WalkStep& step = steps[i];
     switch (step.kind) {

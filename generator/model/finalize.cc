@@ -32,12 +32,14 @@ const ClassDefinition* RecordDefinition(DefinitionList& list,
       step->hasValue = true;
       step->value = list.ValueOf(*assignment->value);
     }
-  } else if (auto* function = dynamic_cast<const FunctionDefinition*>(&element)) {
+  } else if (auto* function =
+                 dynamic_cast<const FunctionDefinition*>(&element)) {
     step = &list.AddStep(StepKind::kFunction, name, depth);
     step->isLibrary = function->isLibrary;
     step->internalName = list.Keep(function->internalName);
     list.AddParameters(*step, function->parameters.get());
-  } else if ((cls = dynamic_cast<const ClassDefinition*>(&element)) != nullptr) {
+  } else if ((cls = dynamic_cast<const ClassDefinition*>(&element)) !=
+             nullptr) {
     step = &list.AddStep(StepKind::kClassBegin, name, depth);
   } else {
     throw std::string("Internal error: Unknown definition type");
@@ -85,9 +87,9 @@ void Generator::AddClassInitializer() {
   auto* parameters = new ParameterList();
   parameters->Append(
       new Parameter(Token(SourceLocation(), TokenType::NAME, "self"), nullptr));
-  DefineFunction(new Token(SourceLocation(), TokenType::NAME, initializer),
-                 parameters,
-                 new Token(SourceLocation(), TokenType::NAME, "KivLib_class_init"));
+  DefineFunction(
+      new Token(SourceLocation(), TokenType::NAME, initializer), parameters,
+      new Token(SourceLocation(), TokenType::NAME, "KivLib_class_init"));
 }
 
 void Generator::DefineReservedSymbols() {
@@ -117,7 +119,8 @@ void Generator::RecordWalk() {
   // Each module's own definitions and its begin and end; class members and
   // parameters are estimated.
   size_t steps = 0;
-  for (const auto& entry : modules) steps += entry.second.definitions->size() + 2;
+  for (const auto& entry : modules)
+    steps += entry.second.definitions->size() + 2;
   definitionList.Reserve(steps + steps / 4, 2 * steps);
 
   // One frame per map being walked: the module's map at the bottom, then the
@@ -131,15 +134,18 @@ void Generator::RecordWalk() {
   };
   std::vector<Frame> frames;
   for (const auto& [aliases, module] : modules) {
-    definitionList.AddStep(StepKind::kModuleBegin, module.name, 0).aliases = &aliases;
-    frames.push_back(Frame{module.definitions.get(), module.definitions->begin(), nullptr});
+    definitionList.AddStep(StepKind::kModuleBegin, module.name, 0).aliases =
+        &aliases;
+    frames.push_back(
+        Frame{module.definitions.get(), module.definitions->begin(), nullptr});
     while (!frames.empty()) {
       Frame& frame = frames.back();
       // The definitions of the innermost map are inside this many classes.
       const uint32_t depth = static_cast<uint32_t>(frames.size() - 1);
       if (frame.next == frame.map->end()) {
         if (frame.className != nullptr)
-          definitionList.AddStep(StepKind::kClassEnd, *frame.className, depth - 1);
+          definitionList.AddStep(StepKind::kClassEnd, *frame.className,
+                                 depth - 1);
         frames.pop_back();
         continue;
       }
@@ -150,9 +156,11 @@ void Generator::RecordWalk() {
       // move the frames, so frame is not used after it.
       if (const ClassDefinition* cls =
               RecordDefinition(definitionList, name, element, depth))
-        frames.push_back(Frame{cls->definitions.get(), cls->definitions->begin(), &name});
+        frames.push_back(
+            Frame{cls->definitions.get(), cls->definitions->begin(), &name});
     }
-    definitionList.AddStep(StepKind::kModuleEnd, module.name, 0).aliases = &aliases;
+    definitionList.AddStep(StepKind::kModuleEnd, module.name, 0).aliases =
+        &aliases;
   }
 }
 

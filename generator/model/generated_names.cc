@@ -56,7 +56,8 @@ class CNameChecker {
 
   // The parameter whose C name ("_" and its name) is the function's internal
   // name, if any. Such a definition is reported for it and binds nothing.
-  static const Parameter* ParameterNamedLikeInternal(const FunctionDefinition& function) {
+  static const Parameter* ParameterNamedLikeInternal(
+      const FunctionDefinition& function) {
     const std::string& name = function.internalName;
     for (const auto& parameter : function.parameters->parameters) {
       if (name.size() == parameter->name.size() + 1 && name[0] == '_' &&
@@ -69,11 +70,13 @@ class CNameChecker {
   // For each function step, the first function step in walk order that
   // binds the same internal name. Sorting the names rather than hashing them
   // keeps a large spec's pass in cache and its memory short-lived.
-  static std::vector<uint32_t> FirstBindings(const std::vector<WalkStep>& steps) {
+  static std::vector<uint32_t> FirstBindings(
+      const std::vector<WalkStep>& steps) {
     std::vector<NameKey> bound;
     bound.reserve(steps.size());
     for (uint32_t i = 0; i < steps.size(); ++i) {
-      if (steps[i].kind == StepKind::kFunction && ParameterNamedLikeInternal(Function(steps[i])) == nullptr)
+      if (steps[i].kind == StepKind::kFunction &&
+          ParameterNamedLikeInternal(Function(steps[i])) == nullptr)
         bound.emplace_back(steps[i].internalName, i);
     }
     SortByName(bound);
@@ -95,10 +98,12 @@ class CNameChecker {
     const char* const rename = "; use another internal name";
     if (c_names::IsCKeyword(name))
       return Error(internal() + " is a C keyword" + rename, where);
-    if (c_names::IsDefinedByIncludedHeaders(name) || IsDefinedByGeneratedCode(name))
+    if (c_names::IsDefinedByIncludedHeaders(name) ||
+        IsDefinedByGeneratedCode(name))
       return Error(internal() +
                        " is already defined by the generated code or the "
-                       "headers it includes" + rename,
+                       "headers it includes" +
+                       rename,
                    where);
     if (c_names::IsDispatchVariable(name))
       return Error(internal() +
@@ -113,13 +118,14 @@ class CNameChecker {
     const size_t count = function.parameters->parameters.size();
     const size_t firstCount = first.parameters->parameters.size();
     if (&first != &function && firstCount != count) {
-      return Error(internal() + " is bound with " + std::to_string(count) +
-                       " parameter(s) " + Place(where, "here") + " but with " +
-                       std::to_string(firstCount) + " " +
-                       Place(first.location, "at " + FormatLocation(first.location)) +
-                       "; a C function has one prototype, so use another "
-                       "internal name",
-                   where);
+      return Error(
+          internal() + " is bound with " + std::to_string(count) +
+              " parameter(s) " + Place(where, "here") + " but with " +
+              std::to_string(firstCount) + " " +
+              Place(first.location, "at " + FormatLocation(first.location)) +
+              "; a C function has one prototype, so use another "
+              "internal name",
+          where);
     }
     if (c_names::IsCxxKeyword(name))
       return Warning(internal() +

@@ -127,8 +127,7 @@ void Generator::ImportModule(Token* module, Token* alias) {
   if (CheckReservedName(aliasToken.text, aliasToken)) return;
 
   auto bound = importsByAlias.find(aliasToken.text);
-  if (bound != importsByAlias.end() &&
-      bound->second.moduleName != moduleName) {
+  if (bound != importsByAlias.end() && bound->second.moduleName != moduleName) {
     ReportErrorAt("Cannot import module '" + moduleName + "' as '" +
                       aliasToken.text + "' ...",
                   aliasToken.location);
@@ -234,8 +233,7 @@ void Generator::DeleteNames(NameList* names) {
   std::unique_ptr<NameList> owned(names);
   for (const std::string& name : owned->names) {
     if (scope->erase(name) == 0)
-      ReportErrorAt("Cannot delete '" + name + "'; not found",
-                    owned->location);
+      ReportErrorAt("Cannot delete '" + name + "'; not found", owned->location);
   }
 }
 

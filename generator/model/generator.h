@@ -45,7 +45,8 @@ class Generator {
   void ImportModule(Token* module, Token* alias);
   void SetFeature(Token* name, bool enable);
   void AssignConstant(Token* name, Literal* value);
-  void DefineFunction(Token* name, ParameterList* parameters, Token* internalName);
+  void DefineFunction(Token* name, ParameterList* parameters,
+                      Token* internalName);
   void DefineClass(Token* name);
   void EndClass();
   void DeleteNames(NameList* names);
@@ -119,7 +120,8 @@ class Generator {
   bool CheckReservedName(const std::string& name, const SourceElement& element);
   void RemoveExistingDefinition(const std::string& name,
                                 const SourceElement& element, bool warn);
-  void ReportErrorAt(const std::string& message, const SourceLocation& location);
+  void ReportErrorAt(const std::string& message,
+                     const SourceLocation& location);
   // Finalize's steps, in the order it takes them.
   void AddClassInitializer();
   void DefineReservedSymbols();

@@ -68,7 +68,8 @@ void NumberDefinitionNames(std::vector<WalkStep>& steps, NameNumberer& names,
   for (size_t i = 0; i < definitionNames.size();) {
     const NameKey& first = definitionNames[i];
     const int32_t symbol = names.Number(first.name());
-    for (; i < definitionNames.size() && SameName(definitionNames[i], first); ++i)
+    for (; i < definitionNames.size() && SameName(definitionNames[i], first);
+         ++i)
       symbolOfStep[definitionNames[i].index] = symbol;
   }
   for (uint32_t i = 0; i < steps.size(); ++i) {
@@ -89,7 +90,8 @@ void NumberParameterNames(DefinitionList& list, const MemberNames& members,
     const bool isMember =
         member < members.stepIndexes.size() && members.stepIndexes[member] == i;
     if (steps[i].kind == StepKind::kFunction)
-      functions.emplace_back(isMember ? members.names[member] : steps[i].name, i);
+      functions.emplace_back(isMember ? members.names[member] : steps[i].name,
+                             i);
     if (isMember) ++member;
   }
   SortByName(functions);

@@ -28,7 +28,8 @@ bool NameKeyLess(const NameKey& a, const NameKey& b) {
   // The first sixteen bytes agree, padding included. A name that fits in
   // them is then a prefix of the other name, or the same name.
   if (a.size > kHeadSize && b.size > kHeadSize) {
-    const int order = a.name().substr(kHeadSize).compare(b.name().substr(kHeadSize));
+    const int order =
+        a.name().substr(kHeadSize).compare(b.name().substr(kHeadSize));
     if (order != 0) return order < 0;
   } else if (a.size != b.size) {
     return a.size < b.size;
@@ -37,8 +38,7 @@ bool NameKeyLess(const NameKey& a, const NameKey& b) {
 }
 
 bool SameName(const NameKey& a, const NameKey& b) {
-  return a.head[0] == b.head[0] && a.head[1] == b.head[1] &&
-         a.size == b.size &&
+  return a.head[0] == b.head[0] && a.head[1] == b.head[1] && a.size == b.size &&
          (a.size <= kHeadSize ||
           a.name().substr(kHeadSize) == b.name().substr(kHeadSize));
 }

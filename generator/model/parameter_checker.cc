@@ -2,8 +2,8 @@
 
 namespace kivg {
 
-std::string ParameterChecker::Check(const std::string& name,
-                                    ParameterKind kind, bool hasDefault) {
+std::string ParameterChecker::Check(const std::string& name, ParameterKind kind,
+                                    bool hasDefault) {
   if (!valid_) return "Internal error checking function definition";
   std::string message = Rule(name, kind, hasDefault);
   if (!message.empty()) valid_ = false;

@@ -55,7 +55,8 @@ class SymbolTable {
   // The entry holding the name, or kNoEntry; *slot is then the slot where it
   // is, or the free slot where it would go.
   uint32_t Find(std::string_view name, uint64_t hash, size_t* slot) const;
-  void Insert(std::string_view name, int32_t symbol, uint64_t hash, size_t slot);
+  void Insert(std::string_view name, int32_t symbol, uint64_t hash,
+              size_t slot);
   void Grow(size_t slotCount);
 
   // Hashed: the writers look up every name they write, and only the header

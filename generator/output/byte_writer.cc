@@ -10,7 +10,8 @@ void AppendByteEscape(std::string& text, uint8_t byte) {
     text += "\\0";
     return;
   }
-  const char escape[4] = {'\\', 'x', kHexDigits[byte >> 4], kHexDigits[byte & 0x0F]};
+  const char escape[4] = {'\\', 'x', kHexDigits[byte >> 4],
+                          kHexDigits[byte & 0x0F]};
   text.append(escape, sizeof escape);
 }
 

@@ -68,7 +68,8 @@ void WritePrototypes(const DefinitionList& list, TextSink& sink) {
 void WriteSymbolMacros(const Generator& generator, TextSink& sink) {
   std::string& text = sink.text();
   const int32_t last = generator.lastNameSymbol.value_or(-1);
-  const std::string prefix = "#define KIV_APP_" + generator.specIdentifier + "_SYM_";
+  const std::string prefix =
+      "#define KIV_APP_" + generator.specIdentifier + "_SYM_";
   for (const auto& [name, symbol] : generator.nameSymbols.ByName()) {
     if (symbol > last) continue;
     text += prefix;
@@ -89,8 +90,12 @@ void WriteHeader(const Generator& generator, std::ostream& out) {
   sink.text() =
       "/*** AUTO-GENERATED; DO NOT EDIT ***/\n"
       "\n"
-      "#ifndef KIV_APP_" + id + "_DEF_H\n"
-      "#define KIV_APP_" + id + "_DEF_H\n"
+      "#ifndef KIV_APP_" +
+      id +
+      "_DEF_H\n"
+      "#define KIV_APP_" +
+      id +
+      "_DEF_H\n"
       "\n"
       "#include <kiv.h>\n"
       "\n"
@@ -98,7 +103,9 @@ void WriteHeader(const Generator& generator, std::ostream& out) {
       "extern \"C\" {\n"
       "#endif\n"
       "\n"
-      "extern KivAppSpec KivAppSpec_" + id + ";\n"
+      "extern KivAppSpec KivAppSpec_" +
+      id +
+      ";\n"
       "\n";
   WriteSymbolMacros(generator, sink);
   WritePrototypes(generator.definitionList, sink);

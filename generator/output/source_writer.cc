@@ -43,18 +43,20 @@ std::string HexWord(uint32_t value) {
   return text;
 }
 
-void AppendPreambleAndDispatchHead(const Generator& generator, const std::string& headerFileName,
-                    bool servesOldEngines, std::string& text) {
+void AppendPreambleAndDispatchHead(const Generator& generator,
+                                   const std::string& headerFileName,
+                                   bool servesOldEngines, std::string& text) {
   text += "/*** AUTO-GENERATED; DO NOT EDIT ***/\n\n";
   text += "#include \"" + headerFileName + "\"\n";
   text += "#include <stdint.h>\n";
   if (!servesOldEngines) {
     text += "\n" + kOldEngineGuard + "\n";
-    text += std::string("#error Kiv engine must be version ") + kEngineVersionText +
-            " or greater\n";
+    text += std::string("#error Kiv engine must be version ") +
+            kEngineVersionText + " or greater\n";
     text += "#endif\n";
   }
-  text += "\nstatic KivRunResult KivDispatch_" + generator.specIdentifier + "\n";
+  text +=
+      "\nstatic KivRunResult KivDispatch_" + generator.specIdentifier + "\n";
   text += "    (KivEngine *engine,\n";
   if (servesOldEngines) {
     text += "     " + kNewEngineGuard + "\n";
@@ -77,8 +79,11 @@ void AppendPreambleAndDispatchHead(const Generator& generator, const std::string
 // only the function switch of the single main module.
 class DispatchWriter {
  public:
-  DispatchWriter(const Generator& generator, bool servesOldEngines, TextSink& sink)
-      : generator_(generator), servesOldEngines_(servesOldEngines), sink_(sink) {}
+  DispatchWriter(const Generator& generator, bool servesOldEngines,
+                 TextSink& sink)
+      : generator_(generator),
+        servesOldEngines_(servesOldEngines),
+        sink_(sink) {}
 
   void Write(const DefinitionList& list) {
     for (const WalkStep& step : list.steps()) {
@@ -96,7 +101,8 @@ class DispatchWriter {
   void ModuleBegin(std::string_view moduleName) {
     std::string& text = sink_.text();
     int32_t moduleNumber = generator_.moduleSymbols.Lookup(moduleName);
-    text += "        case " + std::to_string(-static_cast<int64_t>(moduleNumber)) + ":\n";
+    text += "        case " +
+            std::to_string(-static_cast<int64_t>(moduleNumber)) + ":\n";
     if (servesOldEngines_) text += "    #endif\n";
     text += "            switch (functionSymbol)\n";
     text += "            {\n";
@@ -131,7 +137,8 @@ class DispatchWriter {
     text += "            break;\n";
   }
 
-  static void AppendParameterFetch(const ListedParameter& parameter, std::string& text) {
+  static void AppendParameterFetch(const ListedParameter& parameter,
+                                   std::string& text) {
     const std::string_view name = parameter.name;
     if (!IsGroup(parameter.kind)) {
       text += "                    KivDataEntry *_";
@@ -140,7 +147,9 @@ class DispatchWriter {
       AppendNumber(parameter.symbol, text);
       text += ");\n                    if (_";
       text += name;
-      text += " == 0)\n                        return KivRunResult_OutOfDataMemory;\n";
+      text +=
+          " == 0)\n                        return "
+          "KivRunResult_OutOfDataMemory;\n";
       return;
     }
     text += "                    KivParameterResult _";
@@ -148,7 +157,7 @@ class DispatchWriter {
     text += " = KivGroupParameterValue(engine, ns, ";
     AppendNumber(parameter.symbol, text);
     text += parameter.kind == ParameterKind::DictionaryGroup ? ", true);\n"
-                                                              : ", false);\n";
+                                                             : ", false);\n";
     text += "                    if (_";
     text += name;
     text += ".result != KivRunResult_OK)\n                        return _";
@@ -176,15 +185,18 @@ class EncodedSpecWriter {
     bytes += static_cast<char>(version_);
     if (version_ >= encoded_spec::kFirstVersionWithFeatures)
       bytes += static_cast<char>(generator_.features);
-    coding::PutWord(bytes, static_cast<uint32_t>(generator_.modules.size() - 1));
+    coding::PutWord(bytes,
+                    static_cast<uint32_t>(generator_.modules.size() - 1));
     WriteEntry(bytes);
   }
 
   void WriteImportEntries() {
     for (const auto& alias : generator_.importsByAlias) {
       std::string bytes(1, static_cast<char>(encoded_spec::kImport));
-      int32_t moduleNumber = generator_.moduleSymbols.Lookup(alias.second.moduleName);
-      coding::PutWord(bytes, static_cast<uint32_t>(0) - static_cast<uint32_t>(moduleNumber));
+      int32_t moduleNumber =
+          generator_.moduleSymbols.Lookup(alias.second.moduleName);
+      coding::PutWord(bytes, static_cast<uint32_t>(0) -
+                                 static_cast<uint32_t>(moduleNumber));
       WriteEntry(bytes);
     }
   }
@@ -207,7 +219,7 @@ class EncodedSpecWriter {
         case StepKind::kClassBegin:
           bytes += static_cast<char>(encoded_spec::kClassBegin);
           coding::PutWord(bytes, static_cast<uint32_t>(step.nameSymbol) |
-                                encoded_spec::kClassFlag);
+                                     encoded_spec::kClassFlag);
           break;
         case StepKind::kClassEnd:
           bytes.assign(reinterpret_cast<const char*>(encoded_spec::kClassEnd),
@@ -262,20 +274,26 @@ class EncodedSpecWriter {
                       DefinitionList::Range<const ListedParameter> parameters,
                       std::string& bytes) const {
     const size_t count = parameters.size();
-    const bool isLong = count > static_cast<size_t>(encoded_spec::kMaxShortParameterCount);
+    const bool isLong =
+        count > static_cast<size_t>(encoded_spec::kMaxShortParameterCount);
     const bool encodesMember =
-        function.IsMember() && version_ >= encoded_spec::kFirstVersionWithFeatures;
+        function.IsMember() &&
+        version_ >= encoded_spec::kFirstVersionWithFeatures;
     bytes += static_cast<char>(isLong ? encoded_spec::kLongParameterCount
                                       : static_cast<uint8_t>(count));
     if (version_ >= encoded_spec::kFirstVersionWithHeader)
-      coding::PutWord(bytes, static_cast<uint32_t>(function.nameSymbol) |
-                            (encodesMember ? encoded_spec::kMemberFunctionFlag : 0));
+      coding::PutWord(
+          bytes, static_cast<uint32_t>(function.nameSymbol) |
+                     (encodesMember ? encoded_spec::kMemberFunctionFlag : 0));
     if (isLong) coding::PutWord(bytes, static_cast<uint32_t>(count));
-    if (encodesMember) coding::PutWord(bytes, static_cast<uint32_t>(function.qualifiedSymbol));
-    for (const ListedParameter& parameter : parameters) AppendParameter(parameter, bytes);
+    if (encodesMember)
+      coding::PutWord(bytes, static_cast<uint32_t>(function.qualifiedSymbol));
+    for (const ListedParameter& parameter : parameters)
+      AppendParameter(parameter, bytes);
   }
 
-  static void AppendParameter(const ListedParameter& parameter, std::string& bytes) {
+  static void AppendParameter(const ListedParameter& parameter,
+                              std::string& bytes) {
     const uint32_t symbol = static_cast<uint32_t>(parameter.symbol);
     if (parameter.hasDefault) {
       coding::PutWord(bytes, symbol | encoded_spec::kParameterDefaultFlag);
@@ -283,7 +301,8 @@ class EncodedSpecWriter {
     } else if (parameter.kind == ParameterKind::TupleGroup) {
       coding::PutWord(bytes, symbol | encoded_spec::kParameterTupleGroupFlag);
     } else if (parameter.kind == ParameterKind::DictionaryGroup) {
-      coding::PutWord(bytes, symbol | encoded_spec::kParameterDictionaryGroupFlag);
+      coding::PutWord(bytes,
+                      symbol | encoded_spec::kParameterDictionaryGroupFlag);
     } else {
       coding::PutWord(bytes, symbol);
     }
@@ -308,9 +327,11 @@ void WriteSource(const Generator& generator, std::ostream& out,
   const bool servesOldEngines =
       generator.appSpecFormatVersion < encoded_spec::kFirstVersionWithHeader;
   TextSink sink(out);
-  AppendPreambleAndDispatchHead(generator, headerFileName, servesOldEngines, sink.text());
+  AppendPreambleAndDispatchHead(generator, headerFileName, servesOldEngines,
+                                sink.text());
 
-  DispatchWriter(generator, servesOldEngines, sink).Write(generator.definitionList);
+  DispatchWriter(generator, servesOldEngines, sink)
+      .Write(generator.definitionList);
   std::string& text = sink.text();
   text += "    }\n";
   if (servesOldEngines) text += "    #endif\n";

@@ -39,10 +39,12 @@ void WriteSpecFile(const Generator& generator, const ListedNames& names,
   WriteFileHeader(generator, bytes);
   const char terminator =
       static_cast<char>(spec_file::NameTerminator(generator.specFormatVersion));
-  WriteNames(generator.nameSymbols, names.first, names.aliasEnd, terminator, bytes);
+  WriteNames(generator.nameSymbols, names.first, names.aliasEnd, terminator,
+             bytes);
   if (generator.specFormatVersion >= spec_file::kFirstVersionWithAliasEnd)
     bytes += terminator;
-  WriteNames(generator.nameSymbols, names.aliasEnd, names.end, terminator, bytes);
+  WriteNames(generator.nameSymbols, names.aliasEnd, names.end, terminator,
+             bytes);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 

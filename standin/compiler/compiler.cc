@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <set>
 
+#include "format/executable_format.h"
 #include "standin/compiler/executable_writer.h"
 #include "standin/compiler/script_parser.h"
 #include "standin/compiler/source_info_writer.h"
-#include "format/executable_format.h"
 
 namespace standin {
 
@@ -74,12 +74,24 @@ class LineEmitter {
     }
     Mark(e.column);
     switch (e.kind) {
-      case Expression::Kind::None: code_.PushNone(); break;
-      case Expression::Kind::Ellipsis: code_.PushEllipsis(); break;
-      case Expression::Kind::Boolean: code_.PushBoolean(e.boolean); break;
-      case Expression::Kind::Integer: code_.PushInteger(e.integer); break;
-      case Expression::Kind::Float: code_.PushFloat(e.real); break;
-      default: code_.PushString(e.text); break;
+      case Expression::Kind::None:
+        code_.PushNone();
+        break;
+      case Expression::Kind::Ellipsis:
+        code_.PushEllipsis();
+        break;
+      case Expression::Kind::Boolean:
+        code_.PushBoolean(e.boolean);
+        break;
+      case Expression::Kind::Integer:
+        code_.PushInteger(e.integer);
+        break;
+      case Expression::Kind::Float:
+        code_.PushFloat(e.real);
+        break;
+      default:
+        code_.PushString(e.text);
+        break;
     }
     return true;
   }
@@ -159,7 +171,8 @@ Compilation CompileScript(const SpecNames& spec, const std::string& fileName,
       result.errors.push_back(Located(fileName, line, emitter.error()));
   }
   code.End();
-  for (const auto& [name, symbol] : spec.symbols()) info.AddSymbol(symbol, name);
+  for (const auto& [name, symbol] : spec.symbols())
+    info.AddSymbol(symbol, name);
   if (result.errors.empty()) {
     result.executable = code.bytes();
     result.sourceInfo = info.Bytes();

@@ -7,13 +7,16 @@ namespace standin {
 
 ExecutableWriter::ExecutableWriter(uint32_t checkValue) {
   bytes_.append(executable::kMagic, executable::kMagicSize);
-  for (uint8_t byte : executable::kCodeVersion) bytes_ += static_cast<char>(byte);
+  for (uint8_t byte : executable::kCodeVersion)
+    bytes_ += static_cast<char>(byte);
   coding::PutWord(bytes_, checkValue);
 }
 
 void ExecutableWriter::PushNone() { bytes_ += char(executable::kPushNone); }
 
-void ExecutableWriter::PushEllipsis() { bytes_ += char(executable::kPushEllipsis); }
+void ExecutableWriter::PushEllipsis() {
+  bytes_ += char(executable::kPushEllipsis);
+}
 
 void ExecutableWriter::PushBoolean(bool value) {
   bytes_ += char(executable::kPushBoolean);
@@ -42,7 +45,9 @@ void ExecutableWriter::PushConstant(uint32_t module, int32_t symbol) {
   coding::PutWord(bytes_, static_cast<uint32_t>(symbol));
 }
 
-void ExecutableWriter::PushArguments() { bytes_ += char(executable::kPushArguments); }
+void ExecutableWriter::PushArguments() {
+  bytes_ += char(executable::kPushArguments);
+}
 
 void ExecutableWriter::Call(uint32_t module, int32_t symbol,
                             uint8_t positionalCount,

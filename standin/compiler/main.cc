@@ -29,7 +29,8 @@ bool ReadFile(const std::string& path, std::string* bytes) {
 bool WriteFile(const std::string& path, const std::string& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  bool written =
+      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   int error = errno;
   if (std::fclose(file) != 0) return false;
   errno = error;
@@ -75,7 +76,8 @@ int main(int argc, char** argv) {
   std::string bytes, error;
   standin::SpecNames spec;
   if (!ReadFile(specPath, &bytes)) {
-    std::cerr << "kivc: cannot open '" << specPath << "': " << std::strerror(errno) << "\n";
+    std::cerr << "kivc: cannot open '" << specPath
+              << "': " << std::strerror(errno) << "\n";
     return 1;
   }
   if (!spec.Parse(bytes, &error)) {
@@ -84,11 +86,13 @@ int main(int argc, char** argv) {
   }
   std::string script;
   if (!ReadFile(scriptPath, &script)) {
-    std::cerr << "kivc: cannot open '" << scriptPath << "': " << std::strerror(errno) << "\n";
+    std::cerr << "kivc: cannot open '" << scriptPath
+              << "': " << std::strerror(errno) << "\n";
     return 1;
   }
 
-  standin::Compilation compiled = standin::CompileScript(spec, scriptPath, script);
+  standin::Compilation compiled =
+      standin::CompileScript(spec, scriptPath, script);
   for (const std::string& line : compiled.errors) std::cerr << line << "\n";
   if (!compiled.errors.empty()) return 1;
 
@@ -98,7 +102,8 @@ int main(int argc, char** argv) {
        {std::make_pair(executablePath, compiled.executable),
         std::make_pair(infoPath, compiled.sourceInfo)}) {
     if (!WriteFile(path, content)) {
-      std::cerr << "kivc: cannot write '" << path << "': " << std::strerror(errno) << "\n";
+      std::cerr << "kivc: cannot write '" << path
+                << "': " << std::strerror(errno) << "\n";
       std::remove(executablePath.c_str());
       std::remove(infoPath.c_str());
       return 1;

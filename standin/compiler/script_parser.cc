@@ -54,8 +54,8 @@ class LineParser {
   }
   uint32_t Column() const { return static_cast<uint32_t>(at_ + 1); }
   void SkipSpace() {
-    while (at_ < line_.size() && (line_[at_] == ' ' || line_[at_] == '\t' ||
-                                  line_[at_] == '\r'))
+    while (at_ < line_.size() &&
+           (line_[at_] == ' ' || line_[at_] == '\t' || line_[at_] == '\r'))
       ++at_;
   }
   bool Fail(uint32_t column, const std::string& message) {
@@ -82,17 +82,20 @@ class LineParser {
       out->kind = Expression::Kind::Ellipsis;
       return true;
     }
-    if (IsDigit(c) || ((c == '-' || c == '+' || c == '.') &&
-                       (IsDigit(Peek(1)) || (Peek(1) == '.' && IsDigit(Peek(2))))))
+    if (IsDigit(c) ||
+        ((c == '-' || c == '+' || c == '.') &&
+         (IsDigit(Peek(1)) || (Peek(1) == '.' && IsDigit(Peek(2))))))
       return ParseNumber(out);
     if (c == '\'' || c == '"') return ParseString(out);
     if (!IsNameStart(c)) {
-      if (AtEnd()) return Fail(Column(), "expected a value at the end of the line");
+      if (AtEnd())
+        return Fail(Column(), "expected a value at the end of the line");
       return Fail(Column(), "unexpected character '" + std::string(1, c) + "'");
     }
     std::string name = Name();
     if (name == "None" || name == "True" || name == "False") {
-      out->kind = name == "None" ? Expression::Kind::None : Expression::Kind::Boolean;
+      out->kind =
+          name == "None" ? Expression::Kind::None : Expression::Kind::Boolean;
       out->boolean = name == "True";
       return true;
     }
@@ -185,7 +188,8 @@ class LineParser {
       }
       if (IsNameChar(Peek())) {
         while (IsNameChar(Peek())) ++at_;
-        return Fail(column, "invalid number '" + line_.substr(start, at_ - start) + "'");
+        return Fail(column, "invalid number '" +
+                                line_.substr(start, at_ - start) + "'");
       }
     }
     std::string text = line_.substr(start, at_ - start);
@@ -213,8 +217,8 @@ class LineParser {
       if (HexValue(c) < 0 || HexValue(c) >= base)
         return Fail(column, "invalid number '" + text + "'");
     unsigned long long magnitude = std::strtoull(digits.c_str(), &end, base);
-    const unsigned long long limit = negative ? 9223372036854775808ull
-                                              : 9223372036854775807ull;
+    const unsigned long long limit =
+        negative ? 9223372036854775808ull : 9223372036854775807ull;
     if (errno == ERANGE || magnitude > limit)
       return Fail(column, "integer literal out of range");
     out->kind = Expression::Kind::Integer;
@@ -243,17 +247,39 @@ class LineParser {
       char e = Peek(1);
       at_ += 2;
       switch (e) {
-        case '\\': out->text += '\\'; break;
-        case '\'': out->text += '\''; break;
-        case '"': out->text += '"'; break;
-        case 'n': out->text += '\n'; break;
-        case 'r': out->text += '\r'; break;
-        case 't': out->text += '\t'; break;
-        case '0': out->text += '\0'; break;
-        case 'a': out->text += '\a'; break;
-        case 'b': out->text += '\b'; break;
-        case 'f': out->text += '\f'; break;
-        case 'v': out->text += '\v'; break;
+        case '\\':
+          out->text += '\\';
+          break;
+        case '\'':
+          out->text += '\'';
+          break;
+        case '"':
+          out->text += '"';
+          break;
+        case 'n':
+          out->text += '\n';
+          break;
+        case 'r':
+          out->text += '\r';
+          break;
+        case 't':
+          out->text += '\t';
+          break;
+        case '0':
+          out->text += '\0';
+          break;
+        case 'a':
+          out->text += '\a';
+          break;
+        case 'b':
+          out->text += '\b';
+          break;
+        case 'f':
+          out->text += '\f';
+          break;
+        case 'v':
+          out->text += '\v';
+          break;
         case 'x': {
           int high = HexValue(Peek()), low = HexValue(Peek(1));
           if (high < 0 || low < 0)
@@ -278,6 +304,8 @@ class LineParser {
 
 }  // namespace
 
-ParsedLine ParseLine(const std::string& line) { return LineParser(line).Parse(); }
+ParsedLine ParseLine(const std::string& line) {
+  return LineParser(line).Parse();
+}
 
 }  // namespace standin

@@ -14,7 +14,16 @@ namespace standin {
 struct Argument;
 
 struct Expression {
-  enum class Kind { None, Ellipsis, Boolean, Integer, Float, String, Name, Call };
+  enum class Kind {
+    None,
+    Ellipsis,
+    Boolean,
+    Integer,
+    Float,
+    String,
+    Name,
+    Call
+  };
   Kind kind = Kind::None;
   uint32_t column = 0;  // 1-based, of the expression's first character
   bool boolean = false;

@@ -10,14 +10,16 @@ namespace standin {
 
 bool SpecNames::Parse(const std::string& bytes, std::string* error) {
   if (bytes.size() < spec_file::kFixedHeaderSize ||
-      std::memcmp(bytes.data(), spec_file::kMagic, spec_file::kMagicSize) != 0) {
+      std::memcmp(bytes.data(), spec_file::kMagic, spec_file::kMagicSize) !=
+          0) {
     *error = "not an application spec file";
     return false;
   }
   formatVersion_ = static_cast<uint8_t>(bytes[spec_file::kVersionOffset]);
   if (formatVersion_ < spec_file::kFirstVersion ||
       formatVersion_ > spec_file::kLastVersion) {
-    *error = "unsupported spec file format version " + std::to_string(formatVersion_);
+    *error = "unsupported spec file format version " +
+             std::to_string(formatVersion_);
     return false;
   }
   checkValue_ = coding::GetWord(reinterpret_cast<const uint8_t*>(bytes.data()) +
@@ -36,7 +38,8 @@ bool SpecNames::Parse(const std::string& bytes, std::string* error) {
     if (reserved_names::IsPresent(reserved, features_))
       symbols_[reserved.name] = reserved.symbol;
 
-  const char terminator = static_cast<char>(spec_file::NameTerminator(formatVersion_));
+  const char terminator =
+      static_cast<char>(spec_file::NameTerminator(formatVersion_));
   bool inAliases = formatVersion_ >= spec_file::kFirstVersionWithAliasEnd;
   std::vector<std::string> aliases;
   int32_t next = spec_file::kFirstNameSymbol;

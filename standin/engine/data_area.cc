@@ -148,7 +148,8 @@ void DataArea::Unref(uint32_t index) {
       size_t remaining = entry.count;
       for (uint32_t at = index; at != kNoEntry;) {
         KivDataEntry& part = entries_[at];
-        for (size_t i = 0; i < kItemsPerEntry && remaining > 0; ++i, --remaining)
+        for (size_t i = 0; i < kItemsPerEntry && remaining > 0;
+             ++i, --remaining)
           Unref(part.items[i]);
         uint32_t next = part.link;
         if (at != index) FreeOne(at);

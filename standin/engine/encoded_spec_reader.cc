@@ -28,7 +28,8 @@ bool EncodedSpec::ReadHeader() {
   version_ = 0;
   features_ = 0;
   moduleCount_ = 1;
-  if (size_ >= 2 && bytes_[0] == es::kHeaderMark && bytes_[1] == es::kHeaderMark) {
+  if (size_ >= 2 && bytes_[0] == es::kHeaderMark &&
+      bytes_[1] == es::kHeaderMark) {
     at = 2;
     if (!Byte(at++, &version_) || version_ < es::kFirstVersionWithHeader)
       return false;
@@ -82,7 +83,8 @@ bool EncodedSpec::FindDefinition(int32_t module, int32_t symbol,
   Cursor cursor(*this);
   SpecDefinition definition;
   while (cursor.Next(&definition)) {
-    if (definition.module != module || definition.kind == DefinitionKind::ClassEnd)
+    if (definition.module != module ||
+        definition.kind == DefinitionKind::ClassEnd)
       continue;
     if (definition.dispatchSymbol == symbol) {
       *out = definition;
@@ -132,7 +134,8 @@ bool EncodedSpec::Cursor::Next(SpecDefinition* out) {
   uint8_t mark;
   while (spec_.Byte(offset_, &mark) && mark == es::kModuleBegin) {
     // Module begins appear only where a version 1+ header counts modules.
-    if (!named || classDepth_ > 0 || -module_ + 1 >= static_cast<int64_t>(spec_.moduleCount_)) {
+    if (!named || classDepth_ > 0 ||
+        -module_ + 1 >= static_cast<int64_t>(spec_.moduleCount_)) {
       failed_ = true;
       return false;
     }
@@ -223,7 +226,8 @@ bool EncodedSpec::Cursor::Next(SpecDefinition* out) {
 
 EncodedSpec::Parameters::Parameters(const EncodedSpec& spec,
                                     const SpecDefinition& function)
-    : spec_(spec), offset_(function.parameters),
+    : spec_(spec),
+      offset_(function.parameters),
       remaining_(function.parameterCount) {}
 
 bool EncodedSpec::Parameters::Next(SpecParameter* out) {
@@ -240,7 +244,8 @@ bool EncodedSpec::Parameters::Next(SpecParameter* out) {
       parameter.hasDefault = true;
       parameter.value = offset_;
       SpecValue value;
-      if (!spec_.ReadValue(offset_, &value, &offset_)) return failed_ = true, false;
+      if (!spec_.ReadValue(offset_, &value, &offset_))
+        return failed_ = true, false;
       break;
     }
     case es::kParameterTupleGroupFlag:

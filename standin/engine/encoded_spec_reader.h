@@ -11,8 +11,18 @@
 
 namespace standin {
 
-enum class DefinitionKind : uint8_t { Constant, BareName, Function, ClassBegin, ClassEnd };
-enum class ParameterKindCode : uint8_t { Positional, TupleGroup, DictionaryGroup };
+enum class DefinitionKind : uint8_t {
+  Constant,
+  BareName,
+  Function,
+  ClassBegin,
+  ClassEnd
+};
+enum class ParameterKindCode : uint8_t {
+  Positional,
+  TupleGroup,
+  DictionaryGroup
+};
 
 // One literal value inside the spec bytes; a string is left in place.
 struct SpecValue {
@@ -31,8 +41,8 @@ struct SpecDefinition {
   int32_t dispatchSymbol = 0;  // the qualified name's symbol for members
   bool member = false;
   uint32_t parameterCount = 0;
-  size_t parameters = 0;       // offset of the first parameter item
-  size_t value = 0;            // offset of a constant's value
+  size_t parameters = 0;  // offset of the first parameter item
+  size_t value = 0;       // offset of a constant's value
 };
 
 struct SpecParameter {
@@ -64,7 +74,8 @@ class EncodedSpec {
   // The module-level function (or a member, by qualified-name symbol) that a
   // call of (module, symbol) reaches.
   bool FindFunction(int32_t module, int32_t symbol, SpecDefinition* out) const;
-  bool FindDefinition(int32_t module, int32_t symbol, SpecDefinition* out) const;
+  bool FindDefinition(int32_t module, int32_t symbol,
+                      SpecDefinition* out) const;
 
   bool ReadValue(size_t offset, SpecValue* out, size_t* next) const;
 

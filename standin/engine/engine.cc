@@ -5,13 +5,13 @@
 #include <new>
 #include <string>
 
+#include "format/coding.h"
+#include "format/encoded_spec_format.h"
+#include "format/executable_format.h"
 #include "include/kiv.h"
 #include "standin/engine/engine_results.h"
 #include "standin/engine/engine_state.h"
 #include "standin/engine/value_text.h"
-#include "format/coding.h"
-#include "format/encoded_spec_format.h"
-#include "format/executable_format.h"
 
 using standin::EngineState;
 using standin::EntryKind;
@@ -80,8 +80,8 @@ KivAddCodeResult CheckHeader(EngineState& state) {
     Fetch fetched = state.code.ByteAt(i, &header[i]);
     if (fetched == Fetch::ReadError) return engine_results::kPageReadError;
     // A cut-off header may already show a wrong magic.
-    if (fetched == Fetch::End ||
-        (i < executable::kMagicSize && header[i] != uint8_t(executable::kMagic[i])))
+    if (fetched == Fetch::End || (i < executable::kMagicSize &&
+                                  header[i] != uint8_t(executable::kMagic[i])))
       return engine_results::kInvalidExecutable;
   }
   const uint8_t* version = header + executable::kCodeVersionOffset;
@@ -104,7 +104,8 @@ KivAddCodeResult Seal(EngineState& state) {
   return KivAddCodeResult_OK;
 }
 
-bool ResolveModule(const EngineState& state, uint32_t operand, int32_t* module) {
+bool ResolveModule(const EngineState& state, uint32_t operand,
+                   int32_t* module) {
   if (operand == executable::kMainModule) {
     *module = 0;
     return true;
@@ -137,7 +138,8 @@ KivRunResult PushConstant(EngineState& state, uint32_t moduleOperand,
   } else {
     return engine_results::kUndefinedName;
   }
-  return PushValue(state, value) ? KivRunResult_OK : KivRunResult_OutOfDataMemory;
+  return PushValue(state, value) ? KivRunResult_OK
+                                 : KivRunResult_OutOfDataMemory;
 }
 
 // Binds the positional values and then the keyword values of a call to the
@@ -226,7 +228,8 @@ KivRunResult Call(KivEngine* engine, EngineState& state, CodeCursor& cursor) {
   int32_t module;
   standin::SpecDefinition function;
   if (!ResolveModule(state, moduleOperand, &module) ||
-      !state.spec.FindFunction(module, static_cast<int32_t>(symbolWord), &function))
+      !state.spec.FindFunction(module, static_cast<int32_t>(symbolWord),
+                               &function))
     return KivRunResult_UndefinedAppFunction;
 
   standin::DataArea& data = state.data;
@@ -234,7 +237,8 @@ KivRunResult Call(KivEngine* engine, EngineState& state, CodeCursor& cursor) {
   uint32_t values[2 * executable::kMaxCallArguments];
   for (size_t depth = 0; depth < total; ++depth) {
     values[total - 1 - depth] = data.Peek(state.stackTop, depth);
-    if (values[total - 1 - depth] == kNoEntry) return engine_results::kStackError;
+    if (values[total - 1 - depth] == kNoEntry)
+      return engine_results::kStackError;
   }
 
   uint32_t ns = data.NewNamespace();
@@ -256,7 +260,8 @@ KivRunResult Call(KivEngine* engine, EngineState& state, CodeCursor& cursor) {
                                    data.At(ns), &returned);
   data.Unref(ns);
   // An app function stores a new reference, or leaves the preset None.
-  uint32_t value = returned == data.At(preset) ? preset : data.IndexOf(returned);
+  uint32_t value =
+      returned == data.At(preset) ? preset : data.IndexOf(returned);
   if (value != preset) data.Unref(preset);
   if (value == kNoEntry) value = data.NewScalar(EntryKind::None);
 
@@ -319,8 +324,10 @@ KivRunResult Execute(KivEngine* engine, EngineState& state) {
     }
     case executable::kPushConstant: {
       uint32_t module, symbol;
-      if (!cursor.Word(&module) || !cursor.Word(&symbol)) return cursor.failure();
-      KivRunResult result = PushConstant(state, module, static_cast<int32_t>(symbol));
+      if (!cursor.Word(&module) || !cursor.Word(&symbol))
+        return cursor.failure();
+      KivRunResult result =
+          PushConstant(state, module, static_cast<int32_t>(symbol));
       if (result == KivRunResult_OK) state.programCounter = cursor.offset();
       return result;
     }
@@ -413,8 +420,8 @@ KivRunResult KivInitialize(KivEngine* engine, uint8_t* code, size_t codeSize,
   if (spec == nullptr || spec->dispatch == nullptr ||
       !state->data.Reset(data, dataSize))
     return engine_results::kInvalidArgument;
-  state->spec = standin::EncodedSpec(reinterpret_cast<const uint8_t*>(spec->spec),
-                                     spec->specSize);
+  state->spec = standin::EncodedSpec(
+      reinterpret_cast<const uint8_t*>(spec->spec), spec->specSize);
   if (!state->spec.Validate()) return engine_results::kInvalidAppSpec;
   state->code.Reset(code, codeSize);
   state->appSpec = spec;
@@ -425,7 +432,8 @@ KivRunResult KivInitialize(KivEngine* engine, uint8_t* code, size_t codeSize,
   return KivRunResult_OK;
 }
 
-KivAddCodeResult KivSealCode(KivEngine* engine, const uint8_t* code, size_t size) {
+KivAddCodeResult KivSealCode(KivEngine* engine, const uint8_t* code,
+                             size_t size) {
   EngineState* state = standin::LiveState(engine);
   if (state == nullptr || state->code.loading())
     return engine_results::kWrongLoadState;
@@ -433,7 +441,8 @@ KivAddCodeResult KivSealCode(KivEngine* engine, const uint8_t* code, size_t size
   return Seal(*state);
 }
 
-KivAddCodeResult KivAddCode(KivEngine* engine, const uint8_t* bytes, size_t count) {
+KivAddCodeResult KivAddCode(KivEngine* engine, const uint8_t* bytes,
+                            size_t count) {
   EngineState* state = standin::LiveState(engine);
   if (state == nullptr || state->sealed) return engine_results::kWrongLoadState;
   if (count > 0 && bytes == nullptr) return engine_results::kInvalidExecutable;
@@ -441,7 +450,8 @@ KivAddCodeResult KivAddCode(KivEngine* engine, const uint8_t* bytes, size_t coun
   // Refuse a foreign executable as soon as its header shows it.
   if (!state->headerChecked && state->code.added() >= executable::kHeaderSize)
     return CheckHeader(*state);
-  for (size_t i = 0; i < state->code.added() && i < executable::kMagicSize; ++i) {
+  for (size_t i = 0; i < state->code.added() && i < executable::kMagicSize;
+       ++i) {
     uint8_t byte = 0;
     state->code.ByteAt(i, &byte);
     if (byte != uint8_t(executable::kMagic[i]))
@@ -503,7 +513,8 @@ KivRunResult KivStep(KivEngine* engine) {
 }
 
 void KivReset(KivEngine* engine) {
-  if (engine != nullptr) std::memset(engine->storage, 0, sizeof engine->storage);
+  if (engine != nullptr)
+    std::memset(engine->storage, 0, sizeof engine->storage);
 }
 
 size_t KivProgramCounter(KivEngine* engine) {
@@ -613,7 +624,8 @@ KivRunResult KivCount(KivEngine* engine, KivDataEntry* value, int32_t* count) {
   return KivRunResult_OK;
 }
 
-KivDataEntry* KivElement(KivEngine* engine, KivDataEntry* value, int32_t index) {
+KivDataEntry* KivElement(KivEngine* engine, KivDataEntry* value,
+                         int32_t index) {
   EngineState* state = standin::LiveState(engine);
   uint32_t tuple = ValueIndex(state, value);
   if (tuple == kNoEntry || value->kind != EntryKind::Tuple || index < 0 ||
@@ -625,10 +637,17 @@ KivDataEntry* KivElement(KivEngine* engine, KivDataEntry* value, int32_t index) 
 bool KivFloatValue(KivDataEntry* value, double* real) {
   if (value == nullptr || real == nullptr) return false;
   switch (value->kind) {
-    case EntryKind::Integer: *real = static_cast<double>(value->integer); return true;
-    case EntryKind::Float: *real = value->real; return true;
-    case EntryKind::Boolean: *real = value->boolean ? 1.0 : 0.0; return true;
-    default: return false;
+    case EntryKind::Integer:
+      *real = static_cast<double>(value->integer);
+      return true;
+    case EntryKind::Float:
+      *real = value->real;
+      return true;
+    case EntryKind::Boolean:
+      *real = value->boolean ? 1.0 : 0.0;
+      return true;
+    default:
+      return false;
   }
 }
 

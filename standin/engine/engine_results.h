@@ -16,18 +16,18 @@ constexpr int32_t kTooManyArguments = 13;
 constexpr int32_t kMissingArgument = 14;
 constexpr int32_t kUnexpectedKeyword = 15;
 constexpr int32_t kDuplicateArgument = 16;
-constexpr int32_t kValueError = 17;         // a value outside a function's domain
-constexpr int32_t kScriptExit = 18;         // exit() with a failure code
-constexpr int32_t kUndefinedName = 20;      // no such constant in the module
-constexpr int32_t kStackError = 22;         // discard from an empty stack
-constexpr int32_t kNotSupported = 40;       // beyond what the stand-in does
+constexpr int32_t kValueError = 17;     // a value outside a function's domain
+constexpr int32_t kScriptExit = 18;     // exit() with a failure code
+constexpr int32_t kUndefinedName = 20;  // no such constant in the module
+constexpr int32_t kStackError = 22;     // discard from an empty stack
+constexpr int32_t kNotSupported = 40;   // beyond what the stand-in does
 
 // Add-code results.
-constexpr int32_t kInvalidExecutable = 1;   // bad magic or cut-off header
+constexpr int32_t kInvalidExecutable = 1;  // bad magic or cut-off header
 constexpr int32_t kCodeAreaFull = 2;
 constexpr int32_t kUnsupportedCodeVersion = 4;
-constexpr int32_t kWrongLoadState = 5;      // not initialized, already sealed,
-                                            // or paging not set up
+constexpr int32_t kWrongLoadState = 5;  // not initialized, already sealed,
+                                        // or paging not set up
 constexpr int32_t kPageReadError = 6;
 
 }  // namespace engine_results

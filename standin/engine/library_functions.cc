@@ -15,7 +15,8 @@ using standin::kNoEntry;
 
 namespace {
 
-KivRunResult Store(EngineState* state, KivDataEntry** returnValue, uint32_t value) {
+KivRunResult Store(EngineState* state, KivDataEntry** returnValue,
+                   uint32_t value) {
   if (value == kNoEntry) return KivRunResult_OutOfDataMemory;
   *returnValue = state->data.At(value);
   return KivRunResult_OK;
@@ -55,8 +56,8 @@ bool ToInteger(double value, int64_t* out) {
   return true;
 }
 
-KivRunResult Real(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue,
-                  double (*function)(double)) {
+KivRunResult Real(KivEngine* engine, KivDataEntry* x,
+                  KivDataEntry** returnValue, double (*function)(double)) {
   EngineState* state = standin::LiveState(engine);
   if (state == nullptr) return engine_results::kNotLoaded;
   double input;
@@ -67,7 +68,8 @@ KivRunResult Real(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue
 }
 
 KivRunResult Real2(KivEngine* engine, KivDataEntry* a, KivDataEntry* b,
-                   KivDataEntry** returnValue, double (*function)(double, double)) {
+                   KivDataEntry** returnValue,
+                   double (*function)(double, double)) {
   EngineState* state = standin::LiveState(engine);
   if (state == nullptr) return engine_results::kNotLoaded;
   double first, second;
@@ -79,8 +81,8 @@ KivRunResult Real2(KivEngine* engine, KivDataEntry* a, KivDataEntry* b,
 }
 
 // ceil, floor and round give integers; integers pass unchanged.
-KivRunResult Rounded(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue,
-                     double (*function)(double)) {
+KivRunResult Rounded(KivEngine* engine, KivDataEntry* x,
+                     KivDataEntry** returnValue, double (*function)(double)) {
   EngineState* state = standin::LiveState(engine);
   if (state == nullptr) return engine_results::kNotLoaded;
   if (x == nullptr) return KivRunResult_UnexpectedType;
@@ -88,7 +90,8 @@ KivRunResult Rounded(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnVa
     return Store(state, returnValue, state->data.NewInteger(IntegerOf(x)));
   if (x->kind != EntryKind::Float) return KivRunResult_UnexpectedType;
   int64_t result;
-  if (!ToInteger(function(x->real), &result)) return engine_results::kValueError;
+  if (!ToInteger(function(x->real), &result))
+    return engine_results::kValueError;
   return Store(state, returnValue, state->data.NewInteger(result));
 }
 
@@ -118,13 +121,19 @@ bool ParseInteger(const std::string& text, int base, int64_t* out) {
 
 bool Truth(const KivDataEntry* value) {
   switch (value->kind) {
-    case EntryKind::None: return false;
-    case EntryKind::Boolean: return value->boolean;
-    case EntryKind::Integer: return value->integer != 0;
-    case EntryKind::Float: return value->real != 0;
+    case EntryKind::None:
+      return false;
+    case EntryKind::Boolean:
+      return value->boolean;
+    case EntryKind::Integer:
+      return value->integer != 0;
+    case EntryKind::Float:
+      return value->real != 0;
     case EntryKind::String:
-    case EntryKind::Tuple: return value->count != 0;
-    default: return true;
+    case EntryKind::Tuple:
+      return value->count != 0;
+    default:
+      return true;
   }
 }
 
@@ -135,7 +144,8 @@ KivRunResult Unsupported(KivEngine* engine) {
 
 EngineState* ValueState(KivEngine* engine, KivDataEntry* value) {
   EngineState* state = standin::LiveState(engine);
-  if (state == nullptr || state->data.IndexOf(value) == kNoEntry) return nullptr;
+  if (state == nullptr || state->data.IndexOf(value) == kNoEntry)
+    return nullptr;
   return state;
 }
 
@@ -143,21 +153,24 @@ EngineState* ValueState(KivEngine* engine, KivDataEntry* value) {
 
 extern "C" {
 
-KivRunResult KivLib_abs(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue) {
+KivRunResult KivLib_abs(KivEngine* engine, KivDataEntry* x,
+                        KivDataEntry** returnValue) {
   EngineState* state = ValueState(engine, x);
   if (state == nullptr) return KivRunResult_UnexpectedType;
   if (Integral(x)) {
     int64_t value = IntegerOf(x);
     if (value == INT64_MIN) return engine_results::kValueError;
-    return Store(state, returnValue, state->data.NewInteger(value < 0 ? -value : value));
+    return Store(state, returnValue,
+                 state->data.NewInteger(value < 0 ? -value : value));
   }
   return Real(engine, x, returnValue, [](double v) { return std::fabs(v); });
 }
 
-#define KIV_STANDIN_REAL(name)                                            \
-  KivRunResult KivLib_##name(KivEngine* engine, KivDataEntry* x,          \
-                             KivDataEntry** returnValue) {                \
-    return Real(engine, x, returnValue, [](double v) { return std::name(v); }); \
+#define KIV_STANDIN_REAL(name)                                   \
+  KivRunResult KivLib_##name(KivEngine* engine, KivDataEntry* x, \
+                             KivDataEntry** returnValue) {       \
+    return Real(engine, x, returnValue,                          \
+                [](double v) { return std::name(v); });          \
   }
 KIV_STANDIN_REAL(acos)
 KIV_STANDIN_REAL(acosh)
@@ -195,20 +208,26 @@ KivRunResult KivLib_log(KivEngine* engine, KivDataEntry* x, KivDataEntry* base,
                [](double v, double b) { return std::log(v) / std::log(b); });
 }
 
-KivRunResult KivLib_ceil(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue) {
+KivRunResult KivLib_ceil(KivEngine* engine, KivDataEntry* x,
+                         KivDataEntry** returnValue) {
   return Rounded(engine, x, returnValue, [](double v) { return std::ceil(v); });
 }
 
-KivRunResult KivLib_floor(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue) {
-  return Rounded(engine, x, returnValue, [](double v) { return std::floor(v); });
+KivRunResult KivLib_floor(KivEngine* engine, KivDataEntry* x,
+                          KivDataEntry** returnValue) {
+  return Rounded(engine, x, returnValue,
+                 [](double v) { return std::floor(v); });
 }
 
 // Halves go to the even neighbour, as the default rounding mode does.
-KivRunResult KivLib_round(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue) {
-  return Rounded(engine, x, returnValue, [](double v) { return std::nearbyint(v); });
+KivRunResult KivLib_round(KivEngine* engine, KivDataEntry* x,
+                          KivDataEntry** returnValue) {
+  return Rounded(engine, x, returnValue,
+                 [](double v) { return std::nearbyint(v); });
 }
 
-KivRunResult KivLib_bool(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue) {
+KivRunResult KivLib_bool(KivEngine* engine, KivDataEntry* x,
+                         KivDataEntry** returnValue) {
   EngineState* state = ValueState(engine, x);
   if (state == nullptr) return KivRunResult_UnexpectedType;
   return Store(state, returnValue, state->data.NewBoolean(Truth(x)));
@@ -224,13 +243,16 @@ KivRunResult KivLib_int(KivEngine* engine, KivDataEntry* x, KivDataEntry* base,
     if (x->kind != EntryKind::String || !Integral(base))
       return KivRunResult_UnexpectedType;
     int64_t radix = IntegerOf(base);
-    if ((radix != 0 && radix < 2) || radix > 36) return engine_results::kValueError;
-    if (!ParseInteger(Text(state, state->data.IndexOf(x)), static_cast<int>(radix), &result))
+    if ((radix != 0 && radix < 2) || radix > 36)
+      return engine_results::kValueError;
+    if (!ParseInteger(Text(state, state->data.IndexOf(x)),
+                      static_cast<int>(radix), &result))
       return engine_results::kValueError;
   } else if (Integral(x)) {
     result = IntegerOf(x);
   } else if (x->kind == EntryKind::Float) {
-    if (!ToInteger(std::trunc(x->real), &result)) return engine_results::kValueError;
+    if (!ToInteger(std::trunc(x->real), &result))
+      return engine_results::kValueError;
   } else if (x->kind == EntryKind::String) {
     if (!ParseInteger(Text(state, state->data.IndexOf(x)), 10, &result))
       return engine_results::kValueError;
@@ -240,14 +262,16 @@ KivRunResult KivLib_int(KivEngine* engine, KivDataEntry* x, KivDataEntry* base,
   return Store(state, returnValue, state->data.NewInteger(result));
 }
 
-KivRunResult KivLib_float(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue) {
+KivRunResult KivLib_float(KivEngine* engine, KivDataEntry* x,
+                          KivDataEntry** returnValue) {
   EngineState* state = ValueState(engine, x);
   if (state == nullptr) return KivRunResult_UnexpectedType;
   double result;
   if (x->kind == EntryKind::String) {
     std::string text = Trimmed(Text(state, state->data.IndexOf(x)));
     char* end = nullptr;
-    if (text.empty() || text.find('\0') != std::string::npos) return engine_results::kValueError;
+    if (text.empty() || text.find('\0') != std::string::npos)
+      return engine_results::kValueError;
     result = std::strtod(text.c_str(), &end);
     if (*end != '\0') return engine_results::kValueError;
   } else if (!KivFloatValue(x, &result)) {
@@ -256,22 +280,29 @@ KivRunResult KivLib_float(KivEngine* engine, KivDataEntry* x, KivDataEntry** ret
   return Store(state, returnValue, state->data.NewFloat(result));
 }
 
-KivRunResult KivLib_str(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue) {
+KivRunResult KivLib_str(KivEngine* engine, KivDataEntry* x,
+                        KivDataEntry** returnValue) {
   EngineState* state = ValueState(engine, x);
   if (state == nullptr) return KivRunResult_UnexpectedType;
   if (x->kind == EntryKind::String) return StoreSame(state, returnValue, x);
-  std::string text = standin::ValueText(state->data, state->data.IndexOf(x), false);
-  return Store(state, returnValue, state->data.NewString(text.data(), text.size()));
+  std::string text =
+      standin::ValueText(state->data, state->data.IndexOf(x), false);
+  return Store(state, returnValue,
+               state->data.NewString(text.data(), text.size()));
 }
 
-KivRunResult KivLib_repr(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue) {
+KivRunResult KivLib_repr(KivEngine* engine, KivDataEntry* x,
+                         KivDataEntry** returnValue) {
   EngineState* state = ValueState(engine, x);
   if (state == nullptr) return KivRunResult_UnexpectedType;
-  std::string text = standin::ValueText(state->data, state->data.IndexOf(x), true);
-  return Store(state, returnValue, state->data.NewString(text.data(), text.size()));
+  std::string text =
+      standin::ValueText(state->data, state->data.IndexOf(x), true);
+  return Store(state, returnValue,
+               state->data.NewString(text.data(), text.size()));
 }
 
-KivRunResult KivLib_len(KivEngine* engine, KivDataEntry* x, KivDataEntry** returnValue) {
+KivRunResult KivLib_len(KivEngine* engine, KivDataEntry* x,
+                        KivDataEntry** returnValue) {
   EngineState* state = ValueState(engine, x);
   if (state == nullptr ||
       (x->kind != EntryKind::String && x->kind != EntryKind::Tuple))
@@ -295,27 +326,29 @@ KivRunResult KivLib_list(KivEngine* engine, KivDataEntry* values,
 
 // exit() with no code, False or 0 ends the run as completed; any other code
 // ends it with a failure.
-KivRunResult KivLib_exit(KivEngine* engine, KivDataEntry* code, KivDataEntry**) {
+KivRunResult KivLib_exit(KivEngine* engine, KivDataEntry* code,
+                         KivDataEntry**) {
   EngineState* state = ValueState(engine, code);
   if (state == nullptr) return KivRunResult_UnexpectedType;
-  bool success = code->kind == EntryKind::None ||
-                 (Integral(code) && IntegerOf(code) == 0);
+  bool success =
+      code->kind == EntryKind::None || (Integral(code) && IntegerOf(code) == 0);
   return success ? KivRunResult_Complete : engine_results::kScriptExit;
 }
 
-#define KIV_STANDIN_UNSUPPORTED1(name)                                   \
-  KivRunResult KivLib_##name(KivEngine* engine, KivDataEntry*, KivDataEntry**) { \
-    return Unsupported(engine);                                          \
+#define KIV_STANDIN_UNSUPPORTED1(name)                         \
+  KivRunResult KivLib_##name(KivEngine* engine, KivDataEntry*, \
+                             KivDataEntry**) {                 \
+    return Unsupported(engine);                                \
   }
-#define KIV_STANDIN_UNSUPPORTED2(name)                                   \
+#define KIV_STANDIN_UNSUPPORTED2(name)                                        \
   KivRunResult KivLib_##name(KivEngine* engine, KivDataEntry*, KivDataEntry*, \
-                             KivDataEntry**) {                           \
-    return Unsupported(engine);                                          \
+                             KivDataEntry**) {                                \
+    return Unsupported(engine);                                               \
   }
-#define KIV_STANDIN_UNSUPPORTED3(name)                                   \
+#define KIV_STANDIN_UNSUPPORTED3(name)                                        \
   KivRunResult KivLib_##name(KivEngine* engine, KivDataEntry*, KivDataEntry*, \
-                             KivDataEntry*, KivDataEntry**) {            \
-    return Unsupported(engine);                                          \
+                             KivDataEntry*, KivDataEntry**) {                 \
+    return Unsupported(engine);                                               \
   }
 KIV_STANDIN_UNSUPPORTED1(class_init)
 KIV_STANDIN_UNSUPPORTED1(del_at)

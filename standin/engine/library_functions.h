@@ -14,10 +14,10 @@ extern "C" {
 
 #define KIV_STANDIN_LIB1(name) \
   KivRunResult KivLib_##name(KivEngine *, KivDataEntry *, KivDataEntry **)
-#define KIV_STANDIN_LIB2(name)                                  \
+#define KIV_STANDIN_LIB2(name)                                            \
   KivRunResult KivLib_##name(KivEngine *, KivDataEntry *, KivDataEntry *, \
                              KivDataEntry **)
-#define KIV_STANDIN_LIB3(name)                                  \
+#define KIV_STANDIN_LIB3(name)                                            \
   KivRunResult KivLib_##name(KivEngine *, KivDataEntry *, KivDataEntry *, \
                              KivDataEntry *, KivDataEntry **)
 

@@ -21,10 +21,18 @@ std::string QuotedText(const DataArea& data, uint32_t string) {
   for (size_t i = 0; i < length; ++i) {
     unsigned char c = static_cast<unsigned char>(data.CharAt(string, i));
     switch (c) {
-      case '\\': text += "\\\\"; break;
-      case '\n': text += "\\n"; break;
-      case '\r': text += "\\r"; break;
-      case '\t': text += "\\t"; break;
+      case '\\':
+        text += "\\\\";
+        break;
+      case '\n':
+        text += "\\n";
+        break;
+      case '\r':
+        text += "\\r";
+        break;
+      case '\t':
+        text += "\\t";
+        break;
       default:
         if (c == static_cast<unsigned char>(quote)) {
           text += '\\';
@@ -58,7 +66,8 @@ std::string FloatText(double value) {
   std::string digits;
   for (size_t i = 0; i < e; ++i)
     if (scientific[i] >= '0' && scientific[i] <= '9') digits += scientific[i];
-  const std::string sign = value < 0 || (value == 0 && std::signbit(value)) ? "-" : "";
+  const std::string sign =
+      value < 0 || (value == 0 && std::signbit(value)) ? "-" : "";
   if (exponent < -4 || exponent >= 16) {
     std::string text = sign + digits.substr(0, 1);
     if (digits.size() > 1) text += "." + digits.substr(1);
@@ -68,7 +77,8 @@ std::string FloatText(double value) {
     return text + tail;
   }
   if (exponent < 0)
-    return sign + "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    return sign + "0." + std::string(static_cast<size_t>(-exponent - 1), '0') +
+           digits;
   const size_t whole = static_cast<size_t>(exponent) + 1;
   if (digits.size() <= whole)
     return sign + digits + std::string(whole - digits.size(), '0') + ".0";
@@ -78,11 +88,16 @@ std::string FloatText(double value) {
 std::string ValueText(const DataArea& data, uint32_t value, bool quoted) {
   const KivDataEntry& entry = *data.At(value);
   switch (entry.kind) {
-    case EntryKind::None: return "None";
-    case EntryKind::Ellipsis: return "Ellipsis";
-    case EntryKind::Boolean: return entry.boolean ? "True" : "False";
-    case EntryKind::Integer: return std::to_string(entry.integer);
-    case EntryKind::Float: return FloatText(entry.real);
+    case EntryKind::None:
+      return "None";
+    case EntryKind::Ellipsis:
+      return "Ellipsis";
+    case EntryKind::Boolean:
+      return entry.boolean ? "True" : "False";
+    case EntryKind::Integer:
+      return std::to_string(entry.integer);
+    case EntryKind::Float:
+      return FloatText(entry.real);
     case EntryKind::String: {
       if (quoted) return QuotedText(data, value);
       std::string text(entry.count, '\0');

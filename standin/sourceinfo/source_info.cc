@@ -22,7 +22,8 @@ class ByteReader {
   }
   bool Word(uint32_t* out) {
     if (bytes_.size() - at_ < coding::kWordSize) return false;
-    *out = coding::GetWord(reinterpret_cast<const uint8_t*>(bytes_.data()) + at_);
+    *out =
+        coding::GetWord(reinterpret_cast<const uint8_t*>(bytes_.data()) + at_);
     at_ += coding::kWordSize;
     return true;
   }
@@ -93,9 +94,11 @@ bool SourceInfo::Parse(const std::string& bytes) {
 }
 
 const SourcePosition* SourceInfo::Find(uint32_t programCounter) const {
-  auto found = std::lower_bound(
-      positions_.begin(), positions_.end(), programCounter,
-      [](const SourcePosition& p, uint32_t pc) { return p.programCounter < pc; });
+  auto found =
+      std::lower_bound(positions_.begin(), positions_.end(), programCounter,
+                       [](const SourcePosition& p, uint32_t pc) {
+                         return p.programCounter < pc;
+                       });
   if (found == positions_.end() || found->programCounter != programCounter)
     return nullptr;
   return &*found;

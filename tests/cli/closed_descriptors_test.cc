@@ -2,10 +2,10 @@
 // error closed. Each program must run as it does with all three open, and
 // no file it opens may take the closed number: kivg's outputs stay exactly
 // what a normal run writes, and nothing printed goes astray.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/standalone/compiled_script.h"
 #include "tests/support/run_program.h"

@@ -1,17 +1,16 @@
 // The standard output buffer: what is written arrives whole and in order,
 // and a failed write is remembered with its own error number however much
 // is written after it.
+#include "cli/descriptor_buffer.h"
+
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <ostream>
 #include <string>
-
-#include <gtest/gtest.h>
-
-#include "cli/descriptor_buffer.h"
 
 namespace {
 

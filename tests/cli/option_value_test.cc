@@ -1,12 +1,12 @@
 // Option values of kivs (sizes, an empty value is 0) and kivinfo (numbers,
 // an empty value is refused), read by one parser.
-#include <cstddef>
-#include <cstdint>
-#include <limits>
+#include "cli/option_value.h"
 
 #include <gtest/gtest.h>
 
-#include "cli/option_value.h"
+#include <cstddef>
+#include <cstdint>
+#include <limits>
 
 namespace {
 

@@ -1,15 +1,15 @@
 // Opening inputs without blocking: what kind of file a name holds is found
 // without waiting for a FIFO's writer, and only regular files pass.
+#include "cli/regular_file.h"
+
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
-#include <gtest/gtest.h>
-
-#include "cli/regular_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

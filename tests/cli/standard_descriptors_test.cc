@@ -1,6 +1,9 @@
 // A program started with standard descriptors closed gets /dev/null on
 // them, so that the first file it opens takes a number above 2.
+#include "cli/standard_descriptors.h"
+
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,17 +11,14 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "cli/standard_descriptors.h"
-
 namespace {
 
 std::string Target(int descriptor) {
   char target[PATH_MAX] = {};
   const std::string link = "/proc/self/fd/" + std::to_string(descriptor);
   const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
-  return length < 0 ? "" : std::string(target, static_cast<std::size_t>(length));
+  return length < 0 ? ""
+                    : std::string(target, static_cast<std::size_t>(length));
 }
 
 // In a child process: closes the descriptors, calls the helper, then checks

@@ -40,7 +40,8 @@ TEST(InTreeSpec, RecordMatchesTheSpecFileBesideIt) {
 TEST(InTreeSpec, NamesFromIncludeAndImportAreNumbered) {
   // The macros exist only if kivg read both files through INCLUDE_DIRS.
   const int symbols[] = {KIV_APP_probe_SYM_LIMIT, KIV_APP_probe_SYM_s,
-                         KIV_APP_probe_SYM_temperature, KIV_APP_probe_SYM_probe};
+                         KIV_APP_probe_SYM_temperature,
+                         KIV_APP_probe_SYM_probe};
   for (int symbol : symbols) EXPECT_GE(symbol, spec_file::kFirstNameSymbol);
 }
 

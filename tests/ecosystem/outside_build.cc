@@ -8,14 +8,17 @@ namespace fs = std::filesystem;
 
 std::vector<Generator> Generators() {
   std::vector<Generator> generators;
-  if (Exists(KIV_NINJA_PROGRAM)) generators.push_back({"Ninja", KIV_NINJA_PROGRAM});
-  if (Exists(KIV_MAKE_PROGRAM)) generators.push_back({"Unix Makefiles", KIV_MAKE_PROGRAM});
+  if (Exists(KIV_NINJA_PROGRAM))
+    generators.push_back({"Ninja", KIV_NINJA_PROGRAM});
+  if (Exists(KIV_MAKE_PROGRAM))
+    generators.push_back({"Unix Makefiles", KIV_MAKE_PROGRAM});
   return generators;
 }
 
 ProgramResult Install(const std::string& prefix,
                       const std::vector<std::string>& components) {
-  std::vector<std::string> args = {"--install", KIV_BUILD_DIR, "--prefix", prefix};
+  std::vector<std::string> args = {"--install", KIV_BUILD_DIR, "--prefix",
+                                   prefix};
   ProgramResult result = RunProgram(KIV_CMAKE_COMMAND, args);
   for (const std::string& component : components) {
     if (result.status != 0) break;
@@ -43,13 +46,19 @@ ProgramResult Configure(const std::string& source, const std::string& build,
                         const std::vector<std::string>& extraArgs) {
   if (prefix.empty()) return {1, "", "the toolchain could not be installed\n"};
   const std::string flags = KIV_OUTSIDE_FLAGS;
-  std::vector<std::string> args = {
-      "-S", source, "-B", build, "-G", generator.name,
-      "-DCMAKE_MAKE_PROGRAM=" + generator.program,
-      "-DCMAKE_PREFIX_PATH=" + prefix,
-      "-DCMAKE_C_COMPILER=" KIV_C_COMPILER,
-      "-DCMAKE_CXX_COMPILER=" KIV_CXX_COMPILER, "-DCMAKE_C_FLAGS=" + flags,
-      "-DCMAKE_CXX_FLAGS=" + flags, "-DCMAKE_EXE_LINKER_FLAGS=" + flags};
+  std::vector<std::string> args = {"-S",
+                                   source,
+                                   "-B",
+                                   build,
+                                   "-G",
+                                   generator.name,
+                                   "-DCMAKE_MAKE_PROGRAM=" + generator.program,
+                                   "-DCMAKE_PREFIX_PATH=" + prefix,
+                                   "-DCMAKE_C_COMPILER=" KIV_C_COMPILER,
+                                   "-DCMAKE_CXX_COMPILER=" KIV_CXX_COMPILER,
+                                   "-DCMAKE_C_FLAGS=" + flags,
+                                   "-DCMAKE_CXX_FLAGS=" + flags,
+                                   "-DCMAKE_EXE_LINKER_FLAGS=" + flags};
   args.insert(args.end(), extraArgs.begin(), extraArgs.end());
   return RunProgram(KIV_CMAKE_COMMAND, args);
 }
@@ -93,5 +102,6 @@ void MakeNewer(const TempDir& dir, const std::string& relative,
     dir.Write("clock-probe", "");
     if (fs::last_write_time(dir.Path("clock-probe")) > built) break;
   }
-  fs::last_write_time(dir.Path(relative), fs::last_write_time(dir.Path("clock-probe")));
+  fs::last_write_time(dir.Path(relative),
+                      fs::last_write_time(dir.Path("clock-probe")));
 }

@@ -18,12 +18,13 @@ const char kGenerating[] = "Generating Kiv app spec app";
 // An outside project: a static library whose app spec includes one file and
 // imports one module, both found through INCLUDE_DIRS.
 void WriteOutsideProject(const TempDir& dir) {
-  dir.Write("project/CMakeLists.txt",
-            "cmake_minimum_required(VERSION 3.20)\n"
-            "project(Outside LANGUAGES C)\n"
-            "find_package(Kiv 1.3 REQUIRED)\n"
-            "add_library(appspec STATIC uses_spec.c)\n"
-            "kiv_add_app_spec(appspec specs/app.kivs INCLUDE_DIRS specs/common)\n");
+  dir.Write(
+      "project/CMakeLists.txt",
+      "cmake_minimum_required(VERSION 3.20)\n"
+      "project(Outside LANGUAGES C)\n"
+      "find_package(Kiv 1.3 REQUIRED)\n"
+      "add_library(appspec STATIC uses_spec.c)\n"
+      "kiv_add_app_spec(appspec specs/app.kivs INCLUDE_DIRS specs/common)\n");
   dir.Write("project/uses_spec.c",
             "#include \"app.h\"\n"
             "int AppSymbol(void) { return KIV_APP_app_SYM_limit; }\n");
@@ -41,9 +42,11 @@ std::vector<std::string> PrefixFiles(const TempDir& prefix) {
   for (std::string& file : files) {
     for (const std::string start :
          {"lib/cmake/Kiv/KivTargets-", "lib/cmake/Kiv/KivStandinTargets-"})
-      if (file.compare(0, start.size(), start) == 0) file = start + "CONFIG.cmake";
+      if (file.compare(0, start.size(), start) == 0)
+        file = start + "CONFIG.cmake";
     const size_t dot = file.rfind('.');
-    if (file.compare(0, 17, "lib/kiv-standins/") == 0 && dot != std::string::npos)
+    if (file.compare(0, 17, "lib/kiv-standins/") == 0 &&
+        dot != std::string::npos)
       file = file.substr(0, dot) + ".LIB";
   }
   std::sort(files.begin(), files.end());
@@ -55,17 +58,28 @@ TEST(Package, PlainInstallAndComponentShareOnePrefix) {
   ProgramResult installed = Install(prefix.path(), {});
   ASSERT_EQ(installed.status, 0) << Shown(installed);
   const std::vector<std::string> plain = {
-      "bin/kivg", "bin/kivinfo", "bin/kivs", "include/kiv.h", "include/kivd.h",
-      "lib/cmake/Kiv/KivAppSpec.cmake", "lib/cmake/Kiv/KivAppSpecDepfile.cmake",
-      "lib/cmake/Kiv/KivConfig.cmake", "lib/cmake/Kiv/KivConfigVersion.cmake",
-      "lib/cmake/Kiv/KivTargets-CONFIG.cmake", "lib/cmake/Kiv/KivTargets.cmake",
-      "share/doc/Kiv/generated-files.md", "share/doc/Kiv/spec-language.md",
+      "bin/kivg",
+      "bin/kivinfo",
+      "bin/kivs",
+      "include/kiv.h",
+      "include/kivd.h",
+      "lib/cmake/Kiv/KivAppSpec.cmake",
+      "lib/cmake/Kiv/KivAppSpecDepfile.cmake",
+      "lib/cmake/Kiv/KivConfig.cmake",
+      "lib/cmake/Kiv/KivConfigVersion.cmake",
+      "lib/cmake/Kiv/KivTargets-CONFIG.cmake",
+      "lib/cmake/Kiv/KivTargets.cmake",
+      "share/doc/Kiv/generated-files.md",
+      "share/doc/Kiv/spec-language.md",
       "share/kiv/editor/vscode-kivs/language-configuration.json",
       "share/kiv/editor/vscode-kivs/package.json",
       "share/kiv/editor/vscode-kivs/syntaxes/kivs.tmLanguage.json",
-      "share/man/man1/kivg.1", "share/man/man1/kivinfo.1",
-      "share/man/man1/kivs.1", "share/man/man5/kivspec.5",
-      "share/pkgconfig/kiv.pc", "share/vim/vimfiles/ftdetect/kivs.vim",
+      "share/man/man1/kivg.1",
+      "share/man/man1/kivinfo.1",
+      "share/man/man1/kivs.1",
+      "share/man/man5/kivspec.5",
+      "share/pkgconfig/kiv.pc",
+      "share/vim/vimfiles/ftdetect/kivs.vim",
       "share/vim/vimfiles/ftplugin/kivs.vim",
       "share/vim/vimfiles/syntax/kivs.vim"};
   EXPECT_EQ(PrefixFiles(prefix), plain);
@@ -92,10 +106,11 @@ TEST(Package, VersionRequestsFollowTheMajorVersion) {
   const struct {
     const char* request;
     bool found;
-  } cases[] = {{"1", true},         {"1.0", true},        {"1.3.1", true},
-               {"1.3.2", false},    {"1.4", false},       {"2.0", false},
-               {"0.9", false},      {"1.0...<2", true},   {"1.3...1.3.1", true},
-               {"1.0...1.2", false}, {"1.4...<3", false}, {"0.1...<1.3", false}};
+  } cases[] = {
+      {"1", true},          {"1.0", true},       {"1.3.1", true},
+      {"1.3.2", false},     {"1.4", false},      {"2.0", false},
+      {"0.9", false},       {"1.0...<2", true},  {"1.3...1.3.1", true},
+      {"1.0...1.2", false}, {"1.4...<3", false}, {"0.1...<1.3", false}};
   std::string lists =
       "cmake_minimum_required(VERSION 3.20)\nproject(Versions NONE)\n";
   for (const auto& c : cases)
@@ -108,10 +123,10 @@ TEST(Package, VersionRequestsFollowTheMajorVersion) {
       Configure(dir.Path("project"), dir.Path("build"), generators.front());
   ASSERT_EQ(configured.status, 0) << Shown(configured);
   for (const auto& c : cases) {
-    const std::string line = std::string("-- ") + c.request + " " +
-                             (c.found ? "1" : "0") + "\n";
-    EXPECT_NE(configured.out.find(line), std::string::npos)
-        << c.request << "\n" << configured.out;
+    const std::string line =
+        std::string("-- ") + c.request + " " + (c.found ? "1" : "0") + "\n";
+    EXPECT_NE(configured.out.find(line), std::string::npos) << c.request << "\n"
+                                                            << configured.out;
   }
 }
 
@@ -126,8 +141,9 @@ TEST(Package, MissingComponentSaysWhy) {
     const char* message;
   } cases[] = {
       {"standins", "Kiv 1.3.1: The component 'standins' is not installed in "},
-      {"bogus", "Kiv 1.3.1: There is no component 'bogus'; the only component is "
-                "'standins'."},
+      {"bogus",
+       "Kiv 1.3.1: There is no component 'bogus'; the only component is "
+       "'standins'."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.components);
@@ -137,8 +153,9 @@ TEST(Package, MissingComponentSaysWhy) {
                           "project(Components NONE)\n"
                           "find_package(Kiv REQUIRED COMPONENTS ") +
                   c.components + ")\n");
-    const ProgramResult configured = Configure(
-        dir.Path("project"), dir.Path("build"), generators.front(), prefix.path());
+    const ProgramResult configured =
+        Configure(dir.Path("project"), dir.Path("build"), generators.front(),
+                  prefix.path());
     EXPECT_NE(configured.status, 0);
     EXPECT_NE(OneLine(configured.err).find(c.message), std::string::npos)
         << configured.err;
@@ -183,29 +200,31 @@ TEST(Package, DebianPackageInstallsAndRuns) {
   if (!Exists(KIV_DPKG_PROGRAM) || !Exists(KIV_CPACK_COMMAND))
     GTEST_SKIP() << "cpack or dpkg is not available";
   TempDir dir;
-  const ProgramResult packed =
-      RunProgram(KIV_CPACK_COMMAND, {"-G", "DEB", "--config",
-                                     std::string(KIV_BUILD_DIR) + "/CPackConfig.cmake",
-                                     "-B", dir.Path("packages")});
+  const ProgramResult packed = RunProgram(
+      KIV_CPACK_COMMAND, {"-G", "DEB", "--config",
+                          std::string(KIV_BUILD_DIR) + "/CPackConfig.cmake",
+                          "-B", dir.Path("packages")});
   ASSERT_EQ(packed.status, 0) << Shown(packed);
   const std::string package = dir.Path("packages/kiv_1.3.1_amd64.deb");
   ASSERT_TRUE(dir.Exists("packages/kiv_1.3.1_amd64.deb")) << packed.out;
 
-  const ProgramResult fields =
-      RunProgram(KIV_DPKG_PROGRAM, {"--field", package, "Package", "Version", "Depends"});
+  const ProgramResult fields = RunProgram(
+      KIV_DPKG_PROGRAM, {"--field", package, "Package", "Version", "Depends"});
   EXPECT_EQ(fields.out.find("Package: kiv\nVersion: 1.3.1\nDepends: "), 0u)
       << fields.out;
   EXPECT_NE(fields.out.find("libc6"), std::string::npos) << fields.out;
 
-  for (const char* place : {"root/var/lib/dpkg/info", "root/var/lib/dpkg/updates"})
+  for (const char* place :
+       {"root/var/lib/dpkg/info", "root/var/lib/dpkg/updates"})
     dir.MakeDir(place);
   dir.Write("root/var/lib/dpkg/status", "");
   const ProgramResult unpacked = RunProgram(
-      KIV_DPKG_PROGRAM, {"--root=" + dir.Path("root"), "--force-depends",
-                         "--force-not-root", "--log=" + dir.Path("dpkg.log"),
-                         "--install", package});
+      KIV_DPKG_PROGRAM,
+      {"--root=" + dir.Path("root"), "--force-depends", "--force-not-root",
+       "--log=" + dir.Path("dpkg.log"), "--install", package});
   ASSERT_EQ(unpacked.status, 0) << Shown(unpacked);
-  const ProgramResult version = RunProgram(dir.Path("root/usr/bin/kivg"), {"-v"});
+  const ProgramResult version =
+      RunProgram(dir.Path("root/usr/bin/kivg"), {"-v"});
   EXPECT_EQ(version.out, "Kiv generator version 1.3.1.0\n");
   for (const char* file :
        {"root/usr/bin/kivs", "root/usr/bin/kivinfo", "root/usr/include/kiv.h",
@@ -225,7 +244,8 @@ TEST(Package, SubprojectUsesThePackageNames) {
   dir.Write("project/CMakeLists.txt",
             "cmake_minimum_required(VERSION 3.20)\n"
             "project(Parent LANGUAGES C CXX)\n"
-            "add_subdirectory(" KIV_SOURCE_DIR " kiv)\n"
+            "add_subdirectory(" KIV_SOURCE_DIR
+            " kiv)\n"
             "foreach(target Kiv::kivg Kiv::interface Kiv::standin_engine)\n"
             "  if(NOT TARGET ${target})\n"
             "    message(FATAL_ERROR \"${target} is missing\")\n"
@@ -242,11 +262,12 @@ TEST(Package, SubprojectUsesThePackageNames) {
   EXPECT_NE(configured.out.find("-- build type ''\n"), std::string::npos)
       << configured.out;
   EXPECT_FALSE(dir.Exists("build/kiv/tests"));
-  EXPECT_EQ(dir.Read("build/CMakeCache.txt").find("GTest_DIR"), std::string::npos);
+  EXPECT_EQ(dir.Read("build/CMakeCache.txt").find("GTest_DIR"),
+            std::string::npos);
 
-  configured = Configure(dir.Path("project"), dir.Path("build"),
-                         generators.front(), InstalledPrefix(),
-                         {"-DKIV_BUILD_TESTS=ON"});
+  configured =
+      Configure(dir.Path("project"), dir.Path("build"), generators.front(),
+                InstalledPrefix(), {"-DKIV_BUILD_TESTS=ON"});
   ASSERT_EQ(configured.status, 0) << Shown(configured);
   EXPECT_TRUE(dir.Exists("build/kiv/tests"));
 }
@@ -276,7 +297,8 @@ TEST(Package, SpecIsRegeneratedOnlyWhenASourceChanges) {
       ASSERT_EQ(built.status, 0) << Shown(built);
       EXPECT_NE(built.out.find(kGenerating), std::string::npos) << built.out;
 
-      const fs::file_time_type generated = fs::last_write_time(dir.Path("build/app.c"));
+      const fs::file_time_type generated =
+          fs::last_write_time(dir.Path("build/app.c"));
       built = Build(dir.Path("build"));
       ASSERT_EQ(built.status, 0) << Shown(built);
       EXPECT_EQ(built.out.find(kGenerating), std::string::npos) << built.out;
@@ -298,8 +320,8 @@ TEST(Package, EmbeddingExampleBuildsAndRuns) {
   const ProgramResult built = Build(dir.Path("build"));
   ASSERT_EQ(built.status, 0) << Shown(built);
 
-  const ProgramResult run = RunProgram(dir.Path("build/device"),
-                                       {dir.Path("build/hello.kive")});
+  const ProgramResult run =
+      RunProgram(dir.Path("build/device"), {dir.Path("build/hello.kive")});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out,

@@ -86,7 +86,9 @@ Fixture ReadFixture(const std::string& path) {
   return fixture;
 }
 
-std::string FixturePath() { return SourcePath("tests/editor/every_token.kivs"); }
+std::string FixturePath() {
+  return SourcePath("tests/editor/every_token.kivs");
+}
 
 // Innermost TextMate scope at every column, and the token start of each.
 struct TextMateResult {
@@ -99,17 +101,20 @@ struct TextMateResult {
 TextMateResult TokenizeWithTextMate(const std::string& sourcePath) {
   TextMateResult result;
   if (!Found(KIV_NODE)) {
-    result.error = "node was not found; scripts/install-packages.sh installs it";
+    result.error =
+        "node was not found; scripts/install-packages.sh installs it";
     return result;
   }
-  if (!std::ifstream(std::string(KIV_NODE_MODULES) + "/vscode-textmate/package.json")) {
+  if (!std::ifstream(std::string(KIV_NODE_MODULES) +
+                     "/vscode-textmate/package.json")) {
     result.error = "the tokenizer is not installed in " KIV_NODE_MODULES
                    "; configuring the build installs it with npm ci";
     return result;
   }
   ProgramResult run = RunProgram(
-      KIV_NODE, {SourcePath("tests/editor/textmate_tokens.js"), KIV_NODE_MODULES,
-                 SourcePath("editor/vscode/syntaxes/kivs.tmLanguage.json"), sourcePath});
+      KIV_NODE,
+      {SourcePath("tests/editor/textmate_tokens.js"), KIV_NODE_MODULES,
+       SourcePath("editor/vscode/syntaxes/kivs.tmLanguage.json"), sourcePath});
   if (run.status != 0) {
     result.error = "tokenizer failed: " + run.err.substr(0, 2000);
     return result;
@@ -118,7 +123,8 @@ TextMateResult TokenizeWithTextMate(const std::string& sourcePath) {
   for (const std::string& line : SplitLines(run.out)) {
     std::smatch m;
     if (!std::regex_match(line, m, row)) continue;
-    const int number = std::stoi(m[1]), start = std::stoi(m[2]), length = std::stoi(m[3]);
+    const int number = std::stoi(m[1]), start = std::stoi(m[2]),
+              length = std::stoi(m[3]);
     const std::string scopes = m[4];
     const std::string innermost = scopes.substr(scopes.rfind(' ') + 1);
     for (int column = start; column < start + length; ++column) {
@@ -145,13 +151,17 @@ VimResult HighlightWithVim(const TempDir& dir, const std::string& sourcePath) {
   }
   const std::string dump = dir.Path("vim-dump.txt");
   ProgramResult run = RunProgram(
-      KIV_VIM, {"-Nu", "NONE", "-i", "NONE", "-n", "-es",
-                "--cmd", "set runtimepath^=" + SourcePath("editor/vim"),
-                "-c", "filetype plugin on", "-c", "syntax on",
-                "-c", "edit " + sourcePath,
-                "-c", "let g:kivs_dump = '" + dump + "'",
-                "-c", "source " + SourcePath("tests/editor/vim_syntax_dump.vim"),
-                "-c", "qa!"});
+      KIV_VIM,
+      {"-Nu",   "NONE",
+       "-i",    "NONE",
+       "-n",    "-es",
+       "--cmd", "set runtimepath^=" + SourcePath("editor/vim"),
+       "-c",    "filetype plugin on",
+       "-c",    "syntax on",
+       "-c",    "edit " + sourcePath,
+       "-c",    "let g:kivs_dump = '" + dump + "'",
+       "-c",    "source " + SourcePath("tests/editor/vim_syntax_dump.vim"),
+       "-c",    "qa!"});
   if (run.status != 0 || !dir.Exists("vim-dump.txt")) {
     result.error = "vim failed: " + run.err;
     return result;
@@ -180,18 +190,21 @@ std::string Where(const Position& at, const Expectation& expected) {
 TEST(TextMateGrammar, GivesEveryTokenOfTheFixtureItsScope) {
   const Fixture fixture = ReadFixture(FixturePath());
   TempDir dir;
-  const TextMateResult tm = TokenizeWithTextMate(dir.Write("every_token.kivs", fixture.source));
+  const TextMateResult tm =
+      TokenizeWithTextMate(dir.Write("every_token.kivs", fixture.source));
   ASSERT_EQ(tm.error, "");
   for (const auto& [at, expected] : fixture.expected) {
     auto found = tm.scope.find(at);
-    const std::string actual = found == tm.scope.end() ? "(no token)" : found->second;
+    const std::string actual =
+        found == tm.scope.end() ? "(no token)" : found->second;
     EXPECT_EQ(actual, expected.scope) << Where(at, expected);
   }
   // Every token of the fixture has at least one asserted column, so no token
   // kind goes unchecked.
   std::set<std::pair<int, int>> checkedTokens;
   for (const auto& [at, expected] : fixture.expected)
-    if (tm.tokenStart.count(at)) checkedTokens.insert({at.first, tm.tokenStart.at(at)});
+    if (tm.tokenStart.count(at))
+      checkedTokens.insert({at.first, tm.tokenStart.at(at)});
   const std::vector<std::string> lines = SplitLines(fixture.source);
   for (const auto& [at, start] : tm.tokenStart) {
     if (at.second != start) continue;
@@ -204,7 +217,8 @@ TEST(TextMateGrammar, GivesEveryTokenOfTheFixtureItsScope) {
   }
   for (int line : fixture.nonBlankLines) {
     bool asserted = false;
-    for (const auto& [at, expected] : fixture.expected) asserted |= at.first == line;
+    for (const auto& [at, expected] : fixture.expected)
+      asserted |= at.first == line;
     EXPECT_TRUE(asserted) << "source line " << line << " has no assertion";
   }
 }
@@ -212,18 +226,21 @@ TEST(TextMateGrammar, GivesEveryTokenOfTheFixtureItsScope) {
 TEST(VimSyntax, DetectsTheFileTypeAndGivesEveryTokenItsItem) {
   const Fixture fixture = ReadFixture(FixturePath());
   TempDir dir;
-  const VimResult vim = HighlightWithVim(dir, dir.Write("every_token.kivs", fixture.source));
+  const VimResult vim =
+      HighlightWithVim(dir, dir.Write("every_token.kivs", fixture.source));
   ASSERT_EQ(vim.error, "");
   EXPECT_EQ(vim.fileType, "kivs");
   for (const auto& [at, expected] : fixture.expected) {
     auto found = vim.item.find(at);
-    const std::string actual = found == vim.item.end() ? "(none)" : found->second;
+    const std::string actual =
+        found == vim.item.end() ? "(none)" : found->second;
     EXPECT_EQ(actual, expected.item) << Where(at, expected);
     // What the TextMate grammar calls invalid, Vim shows as an error, and
     // nothing else.
     const bool invalid = expected.scope.rfind("invalid.", 0) == 0;
     if (found != vim.item.end()) {
-      EXPECT_EQ(vim.highlight.at(at) == "Error", invalid) << Where(at, expected);
+      EXPECT_EQ(vim.highlight.at(at) == "Error", invalid)
+          << Where(at, expected);
     }
   }
 }
@@ -233,7 +250,8 @@ TEST(VimSyntax, DetectsTheFileTypeAndGivesEveryTokenItsItem) {
 // ends where the lexer's token ends.
 std::vector<std::string> Candidates() {
   std::vector<std::string> lines;
-  auto enumerate = [&](const std::string& starts, const std::string& alphabet, size_t maxTail) {
+  auto enumerate = [&](const std::string& starts, const std::string& alphabet,
+                       size_t maxTail) {
     std::vector<std::string> current;
     for (char c : starts) current.push_back(std::string(1, c));
     for (size_t length = 0; length <= maxTail; ++length) {
@@ -248,19 +266,69 @@ std::vector<std::string> Candidates() {
   };
   enumerate("019.-+", "019abexE_.-+", 3);
   enumerate("\"'", "\"'\\nx4256g", 3);
-  for (const char* s : {
-           "2147483647", "2147483648", "-2147483648", "+2147483648", "2147483649",
-           "-2147483649", "4294967296", "0002147483648", "-0_002147483648",
-           "-00_02147483648", "2_147_483_648", "-2_147_483_648", "21_47483647",
-           "1999999999", "999999999", "9999999999", "0000000000000000000001",
-           "0xFFFFFFFF", "0x0FFFFFFFF", "0x1FFFFFFFF", "0x0000_0000_FFFF_FFFF",
-           "0x1_0000_0000", "-0xFFFFFFFF", "0x_1", "0x1_", "0xg",
-           "0b11111111111111111111111111111111", "0b111111111111111111111111111111111",
-           "0b0_0000_0001", "0b2", "0b", "1e308", "1e999", "1_000.000_1e-0_1",
-           "0._5", "00._5", "1._5", "0_1", "00_1", "1.e5", "0e5", "0.e5", ".5_5", "._5",
-           "1...", "1.5...", "1....", "0...", "-.5", "-.e", "+.5x", "1e+", "1e+5x",
-           "\"\\0\\00\\000\\255\\256\"", "\"\\2555\"", "'\\x41\\xFf'", "'\\x4'", "'\\x'",
-           "\"a'b\"", "'a\"b'", "\"\\q\"", "\"tab\\ttab\"", "\"é\""})
+  for (const char* s : {"2147483647",
+                        "2147483648",
+                        "-2147483648",
+                        "+2147483648",
+                        "2147483649",
+                        "-2147483649",
+                        "4294967296",
+                        "0002147483648",
+                        "-0_002147483648",
+                        "-00_02147483648",
+                        "2_147_483_648",
+                        "-2_147_483_648",
+                        "21_47483647",
+                        "1999999999",
+                        "999999999",
+                        "9999999999",
+                        "0000000000000000000001",
+                        "0xFFFFFFFF",
+                        "0x0FFFFFFFF",
+                        "0x1FFFFFFFF",
+                        "0x0000_0000_FFFF_FFFF",
+                        "0x1_0000_0000",
+                        "-0xFFFFFFFF",
+                        "0x_1",
+                        "0x1_",
+                        "0xg",
+                        "0b11111111111111111111111111111111",
+                        "0b111111111111111111111111111111111",
+                        "0b0_0000_0001",
+                        "0b2",
+                        "0b",
+                        "1e308",
+                        "1e999",
+                        "1_000.000_1e-0_1",
+                        "0._5",
+                        "00._5",
+                        "1._5",
+                        "0_1",
+                        "00_1",
+                        "1.e5",
+                        "0e5",
+                        "0.e5",
+                        ".5_5",
+                        "._5",
+                        "1...",
+                        "1.5...",
+                        "1....",
+                        "0...",
+                        "-.5",
+                        "-.e",
+                        "+.5x",
+                        "1e+",
+                        "1e+5x",
+                        "\"\\0\\00\\000\\255\\256\"",
+                        "\"\\2555\"",
+                        "'\\x41\\xFf'",
+                        "'\\x4'",
+                        "'\\x'",
+                        "\"a'b\"",
+                        "'a\"b'",
+                        "\"\\q\"",
+                        "\"tab\\ttab\"",
+                        "\"é\""})
     lines.push_back(s);
   return lines;
 }
@@ -293,7 +361,8 @@ LexerVerdict Judge(const std::string& line) {
       if (first->needsNegation) return {LexerVerdict::kInvalid, 0};
       [[fallthrough]];
     case TokenType::FLOAT:
-      return {LexerVerdict::kNumber, sign + static_cast<int>(first->text.size())};
+      return {LexerVerdict::kNumber,
+              sign + static_cast<int>(first->text.size())};
     case TokenType::STRING:
       return {LexerVerdict::kString, 0};
     case TokenType::BAD:
@@ -307,12 +376,13 @@ bool IsNumberScope(const std::string& scope) {
   return scope.rfind("constant.numeric.", 0) == 0;
 }
 bool IsStringScope(const std::string& scope) {
-  return scope.rfind("string.", 0) == 0 || scope.rfind("punctuation.definition.string", 0) == 0 ||
+  return scope.rfind("string.", 0) == 0 ||
+         scope.rfind("punctuation.definition.string", 0) == 0 ||
          scope.rfind("constant.character.escape", 0) == 0;
 }
 bool IsNumberItem(const std::string& item) {
-  return item == "kivsDecimal" || item == "kivsHexadecimal" || item == "kivsBinary" ||
-         item == "kivsFloat";
+  return item == "kivsDecimal" || item == "kivsHexadecimal" ||
+         item == "kivsBinary" || item == "kivsFloat";
 }
 
 class LexerAgreement : public ::testing::Test {
@@ -340,11 +410,13 @@ TEST_F(LexerAgreement, TextMateGrammarMarksLiteralsAsTheLexerReadsThem) {
   for (size_t i = 0; i < lines_.size() && failures < 20; ++i) {
     const int line = static_cast<int>(i) + 1;
     const LexerVerdict verdict = Judge(lines_[i]);
-    const std::string scope = tm.scope.count({line, 1}) ? tm.scope.at({line, 1}) : "";
+    const std::string scope =
+        tm.scope.count({line, 1}) ? tm.scope.at({line, 1}) : "";
     bool ok = true;
     switch (verdict.kind) {
       case LexerVerdict::kNumber:
-        ok = IsNumberScope(scope) && tm.tokenLength.at({line, 1}) == verdict.extent;
+        ok = IsNumberScope(scope) &&
+             tm.tokenLength.at({line, 1}) == verdict.extent;
         break;
       case LexerVerdict::kString:
         ok = IsStringScope(scope);
@@ -358,9 +430,12 @@ TEST_F(LexerAgreement, TextMateGrammarMarksLiteralsAsTheLexerReadsThem) {
     }
     if (!ok) {
       ++failures;
-      ADD_FAILURE() << "'" << lines_[i] << "': the lexer reads " << Describe(verdict)
-                    << ", the grammar gives scope '" << scope
-                    << "' over " << (tm.tokenLength.count({line, 1}) ? tm.tokenLength.at({line, 1}) : 0);
+      ADD_FAILURE() << "'" << lines_[i] << "': the lexer reads "
+                    << Describe(verdict) << ", the grammar gives scope '"
+                    << scope << "' over "
+                    << (tm.tokenLength.count({line, 1})
+                            ? tm.tokenLength.at({line, 1})
+                            : 0);
     }
   }
 }
@@ -384,7 +459,8 @@ TEST_F(LexerAgreement, VimSyntaxMarksLiteralsAsTheLexerReadsThem) {
         // may show as the same item.
         ok = IsNumberItem(first) && item(verdict.extent) == first &&
              (item(verdict.extent + 1) != first ||
-              lines_[i].find_first_of("+-", verdict.extent) == static_cast<size_t>(verdict.extent));
+              lines_[i].find_first_of("+-", verdict.extent) ==
+                  static_cast<size_t>(verdict.extent));
         break;
       case LexerVerdict::kString:
         ok = first == "kivsString";
@@ -398,8 +474,9 @@ TEST_F(LexerAgreement, VimSyntaxMarksLiteralsAsTheLexerReadsThem) {
     }
     if (!ok) {
       ++failures;
-      ADD_FAILURE() << "'" << lines_[i] << "': the lexer reads " << Describe(verdict)
-                    << ", Vim shows item '" << first << "'";
+      ADD_FAILURE() << "'" << lines_[i] << "': the lexer reads "
+                    << Describe(verdict) << ", Vim shows item '" << first
+                    << "'";
     }
   }
 }
@@ -409,8 +486,10 @@ TEST_F(LexerAgreement, VimSyntaxMarksLiteralsAsTheLexerReadsThem) {
 namespace {
 
 TEST(SpecLanguageManualPage, RendersWithoutWarnings) {
-  ASSERT_TRUE(Found(KIV_GROFF)) << "groff was not found; scripts/install-packages.sh installs it";
-  ASSERT_TRUE(Found(KIV_MAN)) << "man was not found; scripts/install-packages.sh installs it";
+  ASSERT_TRUE(Found(KIV_GROFF))
+      << "groff was not found; scripts/install-packages.sh installs it";
+  ASSERT_TRUE(Found(KIV_MAN))
+      << "man was not found; scripts/install-packages.sh installs it";
   const std::string page = SourcePath("doc/kivspec.5");
   ProgramResult groff = RunProgram(KIV_GROFF, {"-ww", "-z", "-man", page});
   EXPECT_EQ(groff.status, 0);
@@ -424,22 +503,42 @@ TEST(SpecLanguageManualPage, RendersWithoutWarnings) {
   // Every diagnostic of the language is listed (the width keeps each on one
   // line, unhyphenated).
   for (const char* message :
-       {"Bad token encountered", "Decimal constant out of range",
-        "Hexadecimal constant out of range", "Binary constant out of range",
-        "Unexpected indentation", "Missing indentation", "Mismatched indentation",
-        "Inconsistent whitespace in indentation", "Syntax error",
-        "Integer constant out of range", "Cannot redefine reserved name",
-        "redefined", "lib must be the first statement", "include must be at the top level",
-        "import must be at the top level", "Feature definitions must be at the top level",
-        "Include name cannot be empty", "Module name cannot be empty",
-        "Include name cannot contain a NUL byte", "Module name cannot contain a NUL byte",
-        "Source file cannot include itself", "Cannot import the main spec",
-        "was previously imported as", "Unknown feature", "not found",
-        "Duplicate parameter name", "with no default value follows parameter(s) with default",
-        "Duplicate tuple group parameter", "follows dictionary group parameter",
+       {"Bad token encountered",
+        "Decimal constant out of range",
+        "Hexadecimal constant out of range",
+        "Binary constant out of range",
+        "Unexpected indentation",
+        "Missing indentation",
+        "Mismatched indentation",
+        "Inconsistent whitespace in indentation",
+        "Syntax error",
+        "Integer constant out of range",
+        "Cannot redefine reserved name",
+        "redefined",
+        "lib must be the first statement",
+        "include must be at the top level",
+        "import must be at the top level",
+        "Feature definitions must be at the top level",
+        "Include name cannot be empty",
+        "Module name cannot be empty",
+        "Include name cannot contain a NUL byte",
+        "Module name cannot contain a NUL byte",
+        "Source file cannot include itself",
+        "Cannot import the main spec",
+        "was previously imported as",
+        "Unknown feature",
+        "not found",
+        "Duplicate parameter name",
+        "with no default value follows parameter(s) with default",
+        "Duplicate tuple group parameter",
+        "follows dictionary group parameter",
         "Class definition(s) encountered without the class feature enabled",
-        "Error opening", "Include cycle detected", "Error reading", "Ended in ERROR"}) {
-    std::string flat;  // the rendered page with line breaks and runs of blanks as one space
+        "Error opening",
+        "Include cycle detected",
+        "Error reading",
+        "Ended in ERROR"}) {
+    std::string flat;  // the rendered page with line breaks and runs of blanks
+                       // as one space
     for (char c : man.out) {
       const char d = c == '\n' ? ' ' : c;
       if (d == ' ' && !flat.empty() && flat.back() == ' ') continue;
@@ -454,16 +553,13 @@ TEST(SpecLanguageManualPage, RendersWithoutWarnings) {
 namespace {
 
 TEST(VsCodeExtension, DeclaresTheLanguageAndIndentsAfterABlockColon) {
-  ASSERT_TRUE(Found(KIV_NODE)) << "node was not found; scripts/install-packages.sh installs it";
+  ASSERT_TRUE(Found(KIV_NODE))
+      << "node was not found; scripts/install-packages.sh installs it";
   const std::vector<std::pair<std::string, bool>> lines = {
-      {"class Point:", true},
-      {"class Point:  # members follow", true},
-      {"    class Polar:", true},
-      {"x = 1", false},
-      {"def f(a, b=1) = F", false},
-      {"# class Point:", false},
-      {"classes = 1", false},
-      {"", false},
+      {"class Point:", true},       {"class Point:  # members follow", true},
+      {"    class Polar:", true},   {"x = 1", false},
+      {"def f(a, b=1) = F", false}, {"# class Point:", false},
+      {"classes = 1", false},       {"", false},
   };
   TempDir dir;
   std::string text;
@@ -477,7 +573,9 @@ TEST(VsCodeExtension, DeclaresTheLanguageAndIndentsAfterABlockColon) {
       "grammarFile=source.kivs\n"
       "lineComment=# brackets=()\n";
   for (const auto& [line, indents] : lines)
-    if (!line.empty()) expected += std::string("indent:") + (indents ? "1 " : "0 ") + line + "\n";
+    if (!line.empty())
+      expected +=
+          std::string("indent:") + (indents ? "1 " : "0 ") + line + "\n";
   EXPECT_EQ(run.out, expected);
 }
 

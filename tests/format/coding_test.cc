@@ -46,8 +46,8 @@ TEST(Coding, WordsLongsAndDoublesAreBigEndian) {
 
 struct ValueCase {
   coding::Value value;
-  std::string bytes;         // with the string's length word
-  std::string withoutLength; // as the check value takes it
+  std::string bytes;          // with the string's length word
+  std::string withoutLength;  // as the check value takes it
 };
 
 coding::Value Make(uint8_t type) {
@@ -70,7 +70,8 @@ TEST(Coding, ValuesRoundTrip) {
       {Make(es::kValueNone), Bytes({0}), Bytes({0})},
       {Make(es::kValueEllipsis), Bytes({1}), Bytes({1})},
       {boolean, Bytes({2, 1}), Bytes({2, 1})},
-      {integer, Bytes({3, 0xFF, 0xFF, 0xFF, 0xFE}), Bytes({3, 0xFF, 0xFF, 0xFF, 0xFE})},
+      {integer, Bytes({3, 0xFF, 0xFF, 0xFF, 0xFE}),
+       Bytes({3, 0xFF, 0xFF, 0xFF, 0xFE})},
       {real, Bytes({4, 0x3F, 0xF0, 0, 0, 0, 0, 0, 0}),
        Bytes({4, 0x3F, 0xF0, 0, 0, 0, 0, 0, 0})},
       {text, Bytes({5, 0, 0, 0, 2, 'a', 'b'}), Bytes({5, 'a', 'b'})},

@@ -1,9 +1,8 @@
 // kivg's command line as a user meets it: usage and version texts, option
 // rules, SOURCE checks, derived output paths and their exit statuses.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "tests/generator/device_node.h"
 #include "tests/generator/kivg_run.h"
@@ -13,24 +12,34 @@ namespace {
 const char kUsage[] =
     "Usage:      kivg [OPTION]... [--] SOURCE\n"
     "\n"
-    "Generate binary application specification file and C code from the source\n"
+    "Generate binary application specification file and C code from the "
+    "source\n"
     "file (*.kivs) given as SOURCE.\n"
     "\n"
     "Use -- before the SOURCE argument if it starts with an option prefix.\n"
     "\n"
     "Options (may be prefixed by / instead of -):\n"
-    "-c CODE     Write generated C code files to CODE.h and CODE.c instead of basing\n"
-    "            file names on the SOURCE file name. If CODE ends with \\, the output\n"
-    "            file names will be based on SOURCE and the files will be written\n"
-    "            into the directory given by CODE. In this case, the directory must\n"
+    "-c CODE     Write generated C code files to CODE.h and CODE.c instead of "
+    "basing\n"
+    "            file names on the SOURCE file name. If CODE ends with \\, the "
+    "output\n"
+    "            file names will be based on SOURCE and the files will be "
+    "written\n"
+    "            into the directory given by CODE. In this case, the directory "
+    "must\n"
     "            already exist.\n"
     "-h          Print usage information and exit.\n"
     "-q          Quiet. Don't output usual generator information.\n"
-    "-s SPEC     Write the binary spec file to SPEC.kivec instead of basing the file\n"
-    "            name on the SOURCE file name. If SPEC ends with .kivec, the name\n"
-    "            will be used as is. If SPEC ends with \\, the output file name will\n"
-    "            be based on SOURCE and the file will be written into the directory\n"
-    "            given by SPEC. In this case, the directory must already exist.\n"
+    "-s SPEC     Write the binary spec file to SPEC.kivec instead of basing "
+    "the file\n"
+    "            name on the SOURCE file name. If SPEC ends with .kivec, the "
+    "name\n"
+    "            will be used as is. If SPEC ends with \\, the output file "
+    "name will\n"
+    "            be based on SOURCE and the file will be written into the "
+    "directory\n"
+    "            given by SPEC. In this case, the directory must already "
+    "exist.\n"
     "-v          Print version information and exit.\n";
 
 const char kVersion[] = "Kiv generator version 1.3.1.0\n";
@@ -68,7 +77,9 @@ TEST(KivgCommandLine, EndsBeforeReadingWithExactTexts) {
       {{"app.KIVS"}, 1, "", "File name must end with .kivs\n"},
       {{".kivs"}, 1, "", "File name must end with .kivs\n"},
       {{"dir/.kivs"}, 1, "", "Invalid source file name: dir/.kivs\n"},
-      {{"missing.kivs"}, 1, "",
+      {{"missing.kivs"},
+       1,
+       "",
        "Error opening missing.kivs: No such file or directory\n"},
   };
   for (const CommandCase& c : cases) {
@@ -88,27 +99,32 @@ TEST(KivgCommandLine, EndsBeforeReadingWithExactTexts) {
 
 struct NamingCase {
   std::vector<std::string> args;
-  std::vector<std::string> dirs;  // made before the run
-  std::string writing;            // the two lines printed
-  std::vector<std::string> files; // every file afterwards
+  std::vector<std::string> dirs;   // made before the run
+  std::string writing;             // the two lines printed
+  std::vector<std::string> files;  // every file afterwards
 };
 
 TEST(KivgCommandLine, DerivesOutputPaths) {
   const std::vector<NamingCase> cases = {
-      {{"some/dir/app.kivs"}, {},
+      {{"some/dir/app.kivs"},
+       {},
        "Writing spec to app.kivec\nWriting code to app.h and app.c\n",
        {"app.c", "app.h", "app.kivec", "some/dir/app.kivs"}},
-      {{"-s", "out/", "-c", "gen/x", "some/dir/app.kivs"}, {"out", "gen"},
+      {{"-s", "out/", "-c", "gen/x", "some/dir/app.kivs"},
+       {"out", "gen"},
        "Writing spec to out/app.kivec\nWriting code to gen/x.h and gen/x.c\n",
        {"gen/x.c", "gen/x.h", "out/app.kivec", "some/dir/app.kivs"}},
-      {{"-s", "spec", "some/dir/app.kivs"}, {},
+      {{"-s", "spec", "some/dir/app.kivs"},
+       {},
        "Writing spec to spec.kivec\nWriting code to app.h and app.c\n",
        {"app.c", "app.h", "some/dir/app.kivs", "spec.kivec"}},
       // A SPEC naming a spec file is used as is.
-      {{"-s", "out.kivec", "some/dir/app.kivs"}, {},
+      {{"-s", "out.kivec", "some/dir/app.kivs"},
+       {},
        "Writing spec to out.kivec\nWriting code to app.h and app.c\n",
        {"app.c", "app.h", "out.kivec", "some/dir/app.kivs"}},
-      {{"-s", "a", "-s", "b", "/c", "gen\\", "some\\dir\\app.kivs"}, {},
+      {{"-s", "a", "-s", "b", "/c", "gen\\", "some\\dir\\app.kivs"},
+       {},
        "Writing spec to b.kivec\nWriting code to gen\\app.h and gen\\app.c\n",
        {"b.kivec", "gen\\app.c", "gen\\app.h", "some\\dir\\app.kivs"}},
   };
@@ -147,8 +163,8 @@ TEST(KivgCommandLine, QuietWritesNothingToStandardOutput) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(dir.Files(),
-            (std::vector<std::string>{"app.c", "app.h", "app.kivec", "app.kivs"}));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"app.c", "app.h",
+                                                   "app.kivec", "app.kivs"}));
 }
 
 // A failed creation names the path and leaves no output behind, not even
@@ -190,7 +206,8 @@ TEST(KivgCommandLine, UnreadableSourceIsAnOpenError) {
   RunOptions asUser;
   asUser.workDir = dir.path();
   asUser.unprivileged = true;
-  const ProgramResult result = RunProgram(BinPath("kivg"), {"app.kivs"}, asUser);
+  const ProgramResult result =
+      RunProgram(BinPath("kivg"), {"app.kivs"}, asUser);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "Error opening app.kivs: Permission denied\n");
 }

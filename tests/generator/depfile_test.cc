@@ -26,10 +26,10 @@ DepfileRun RunWithDepfile(const TempDir& dir, const Files& files,
   for (const auto& [name, content] : files) dir.Write(name, content);
   RunOptions options;
   options.workDir = dir.path();
-  options.env = {{"KIV_SPEC_INCLUDE", specInclude
-                                          ? std::optional<std::string>(specInclude)
-                                          : std::nullopt},
-                 {"KIV_SPEC_DEPFILE", std::string("deps.d")}};
+  options.env = {
+      {"KIV_SPEC_INCLUDE",
+       specInclude ? std::optional<std::string>(specInclude) : std::nullopt},
+      {"KIV_SPEC_DEPFILE", std::string("deps.d")}};
   DepfileRun run;
   run.result = RunProgram(BinPath("kivg"), args, options);
   run.dir = std::filesystem::canonical(dir.path()).string();
@@ -61,11 +61,20 @@ TEST(DependencyFile, ListsEveryFileReadOnceInReadingOrder) {
                 "/common.kivs \\\n " + run.dir + "/mods/m.kivs \\\n " +
                 run.dir + "/mods/part.kivs \\\n " + run.dir +
                 "/mods/n.kivs\n"
-                "\n" + run.dir + "/app.kivs:\n"
-                "\n" + run.dir + "/common.kivs:\n"
-                "\n" + run.dir + "/mods/m.kivs:\n"
-                "\n" + run.dir + "/mods/part.kivs:\n"
-                "\n" + run.dir + "/mods/n.kivs:\n");
+                "\n" +
+                run.dir +
+                "/app.kivs:\n"
+                "\n" +
+                run.dir +
+                "/common.kivs:\n"
+                "\n" +
+                run.dir +
+                "/mods/m.kivs:\n"
+                "\n" +
+                run.dir +
+                "/mods/part.kivs:\n"
+                "\n" +
+                run.dir + "/mods/n.kivs:\n");
 }
 
 TEST(DependencyFile, EscapesSpacesDollarsAndHashes) {
@@ -83,9 +92,14 @@ TEST(DependencyFile, EscapesSpacesDollarsAndHashes) {
             "out\\ dir/a\\ b.kivec out\\ dir/a\\ b.h out\\ dir/a\\ b.c: " + at +
                 "/src/a\\ b.kivs \\\n " + at + "/odd\\ \\#1.kivs \\\n " + at +
                 "/lib\\ $$x/m.kivs\n"
-                "\n" + at + "/src/a\\ b.kivs:\n"
-                "\n" + at + "/odd\\ \\#1.kivs:\n"
-                "\n" + at + "/lib\\ $$x/m.kivs:\n");
+                "\n" +
+                at +
+                "/src/a\\ b.kivs:\n"
+                "\n" +
+                at +
+                "/odd\\ \\#1.kivs:\n"
+                "\n" +
+                at + "/lib\\ $$x/m.kivs:\n");
 }
 
 TEST(DependencyFile, EscapeMakePath) {
@@ -112,7 +126,9 @@ TEST(DependencyFile, NoneAfterAFailedRun) {
     Files files;
     int status;
   } cases[] = {
-      {"spec error", {{"app.kivs", "include inc\n"}, {"inc.kivs", "x = $\n"}}, 1},
+      {"spec error",
+       {{"app.kivs", "include inc\n"}, {"inc.kivs", "x = $\n"}},
+       1},
       {"missing include", {{"app.kivs", "include nowhere\n"}}, 1},
       {"missing module", {{"app.kivs", "import nowhere\n"}}, 1},
       {"output not creatable",
@@ -145,9 +161,10 @@ TEST(DependencyFile, MakeCarriesOnAfterAnIncludedFileIsDeleted) {
   TempDir dir;
   dir.Write("limits.kivs", "max_level = 10\n");
   dir.Write("app.kivs", "include limits\nx = 1\n");
-  dir.Write("Makefile", "app.kivec: app.kivs\n\tKIV_SPEC_DEPFILE=app.d "
-                        "KIV_SPEC_INCLUDE= " + BinPath("kivg") +
-                        " -q app.kivs\n-include app.d\n");
+  dir.Write("Makefile",
+            "app.kivec: app.kivs\n\tKIV_SPEC_DEPFILE=app.d "
+            "KIV_SPEC_INCLUDE= " +
+                BinPath("kivg") + " -q app.kivs\n-include app.d\n");
   RunOptions options;
   options.workDir = dir.path();
   const ProgramResult first = RunProgram("/usr/bin/make", {"-s"}, options);
@@ -168,8 +185,8 @@ TEST(DependencyFile, UnsetOrEmptyVariableWritesNone) {
     dir.Write("app.kivs", "x = 1\n");
     RunOptions options;
     options.workDir = dir.path();
-    options.env = {{"KIV_SPEC_DEPFILE", value ? std::optional<std::string>(value)
-                                              : std::nullopt}};
+    options.env = {{"KIV_SPEC_DEPFILE",
+                    value ? std::optional<std::string>(value) : std::nullopt}};
     const ProgramResult result =
         RunProgram(BinPath("kivg"), {"app.kivs"}, options);
     EXPECT_EQ(result.status, 0);

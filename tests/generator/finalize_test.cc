@@ -1,12 +1,12 @@
 // Finalization of the spec model: versions, module order and symbols, the
 // generated class initializer, the definition walk and the check value.
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "generator/model/check_value.h"
 #include "generator/model/crc_engine.h"
@@ -30,9 +30,12 @@ TEST(CrcEngineTest, CheckValuesOfKnownConfigurations) {
     uint32_t check;  // of "123456789"
   } cases[] = {
       {"CRC-32", CrcEngine::Crc32(), 0xCBF43926},
-      {"CRC-32/BZIP2", CrcEngine(32, 0x04C11DB7, 0xFFFFFFFF, false, false, 0xFFFFFFFF), 0xFC891918},
+      {"CRC-32/BZIP2",
+       CrcEngine(32, 0x04C11DB7, 0xFFFFFFFF, false, false, 0xFFFFFFFF),
+       0xFC891918},
       {"CRC-16/ARC", CrcEngine(16, 0x8005, 0, true, true, 0), 0xBB3D},
-      {"CRC-16/IBM-3740", CrcEngine(16, 0x1021, 0xFFFF, false, false, 0), 0x29B1},
+      {"CRC-16/IBM-3740", CrcEngine(16, 0x1021, 0xFFFF, false, false, 0),
+       0x29B1},
       {"CRC-8/SMBUS", CrcEngine(8, 0x07, 0, false, false, 0), 0xF4},
       {"CRC-7/MMC", CrcEngine(7, 0x09, 0, false, false, 0), 0x75},
       {"CRC-5/USB", CrcEngine(5, 0x05, 0x1F, true, true, 0x1F), 0x19},
@@ -47,8 +50,10 @@ TEST(CrcEngineTest, UpdatesInPiecesEqualOneUpdate) {
   const std::string text = "1234567";
   uint32_t crcRegister = engine.Initial();
   for (char c : text)
-    crcRegister = engine.Update(crcRegister, reinterpret_cast<const uint8_t*>(&c), 1);
-  crcRegister = engine.Update(crcRegister, reinterpret_cast<const uint8_t*>("89"), 2);
+    crcRegister =
+        engine.Update(crcRegister, reinterpret_cast<const uint8_t*>(&c), 1);
+  crcRegister =
+      engine.Update(crcRegister, reinterpret_cast<const uint8_t*>("89"), 2);
   EXPECT_EQ(engine.Result(crcRegister), 0xCBF43926u);
   EXPECT_EQ(Crc(engine, ""), 0u);
 }
@@ -82,7 +87,8 @@ ParameterList* Parameters(std::vector<Parameter*> parameters) {
 
 ParameterList* ManyParameters(int count) {
   auto* list = new ParameterList();
-  for (int i = 0; i < count; ++i) list->Append(Positional("p" + std::to_string(i)));
+  for (int i = 0; i < count; ++i)
+    list->Append(Positional("p" + std::to_string(i)));
   return list;
 }
 
@@ -101,7 +107,8 @@ struct Spec : spec_builder::SpecBuilder {
 
 void DefineF(Generator& g) {
   // def f(a, b=1) = F
-  g.DefineFunction(Name("f"), Parameters({Positional("a"), Positional("b", Int(1))}),
+  g.DefineFunction(Name("f"),
+                   Parameters({Positional("a"), Positional("b", Int(1))}),
                    Name("F"));
 }
 
@@ -125,12 +132,15 @@ TEST(CheckValueTest, IsTheCrcOfTheWalksBytes) {
     Import(g, "m", "q");
   });
   ASSERT_TRUE(spec.generator.Finalize());
-  const std::string bytes = std::string("f\x01") +             // features
-                            "\x0C__init__(self" +             // main module
-                            "\x0C" "f(a(b\x03" + std::string("\0\0\0\x01", 4) +
-                            ".q" + std::string(1, '\0');      // module m
-  EXPECT_EQ(CheckValueOf(spec.generator.definitionList, spec.generator.features),
-            Crc(CrcEngine::Crc32(), bytes));
+  const std::string bytes = std::string("f\x01") +  // features
+                            "\x0C__init__(self" +   // main module
+                            "\x0C"
+                            "f(a(b\x03" +
+                            std::string("\0\0\0\x01", 4) + ".q" +
+                            std::string(1, '\0');  // module m
+  EXPECT_EQ(
+      CheckValueOf(spec.generator.definitionList, spec.generator.features),
+      Crc(CrcEngine::Crc32(), bytes));
   EXPECT_EQ(spec.generator.checkValue, Crc(CrcEngine::Crc32(), bytes));
 }
 
@@ -143,10 +153,14 @@ TEST(FinalizeTest, FormatVersions) {
   } cases[] = {
       {"only functions", DefineF, 1, 0},
       {"250 parameters",
-       [](Generator& g) { g.DefineFunction(Name("f"), ManyParameters(250), Name("F")); },
+       [](Generator& g) {
+         g.DefineFunction(Name("f"), ManyParameters(250), Name("F"));
+       },
        1, 0},
       {"251 parameters",
-       [](Generator& g) { g.DefineFunction(Name("f"), ManyParameters(251), Name("F")); },
+       [](Generator& g) {
+         g.DefineFunction(Name("f"), ManyParameters(251), Name("F"));
+       },
        1, 1},
       {"251 parameters inside a class",
        [](Generator& g) {
@@ -156,7 +170,8 @@ TEST(FinalizeTest, FormatVersions) {
        },
        3, 2},
       {"an import", [](Generator& g) { Import(g, "m", "m"); }, 2, 1},
-      {"the class feature", [](Generator& g) { g.SetFeature(Name("class"), true); }, 3, 2},
+      {"the class feature",
+       [](Generator& g) { g.SetFeature(Name("class"), true); }, 3, 2},
       {"feature and import",
        [](Generator& g) {
          g.SetFeature(Name("class"), true);
@@ -168,7 +183,8 @@ TEST(FinalizeTest, FormatVersions) {
     Spec spec(c.main);
     ASSERT_TRUE(spec.generator.Finalize()) << c.what;
     EXPECT_EQ(spec.generator.specFormatVersion, c.specFormatVersion) << c.what;
-    EXPECT_EQ(spec.generator.appSpecFormatVersion, c.appSpecFormatVersion) << c.what;
+    EXPECT_EQ(spec.generator.appSpecFormatVersion, c.appSpecFormatVersion)
+        << c.what;
     EXPECT_TRUE(spec.generator.finalized);
   }
 }
@@ -185,7 +201,8 @@ TEST(FinalizeTest, ModulesAreOrderedByAliasSet) {
   ASSERT_TRUE(g.Finalize());
 
   std::vector<std::pair<AliasSet, std::string>> order;
-  for (const auto& [aliases, module] : g.modules) order.emplace_back(aliases, module.name);
+  for (const auto& [aliases, module] : g.modules)
+    order.emplace_back(aliases, module.name);
   EXPECT_EQ(order, (std::vector<std::pair<AliasSet, std::string>>{
                        {{}, ""}, {{"a", "z"}, "zeta"}, {{"b"}, "beta"}}));
   EXPECT_EQ(g.modules.at({"b"}).definitions->count("x"), 1u);
@@ -207,7 +224,8 @@ TEST(FinalizeTest, TheClassFeatureAddsTheInitializer) {
   ASSERT_TRUE(g.Finalize());
   EXPECT_EQ(spec.errors.str(), "");
   const auto& main = *g.modules.at({}).definitions;
-  auto init = std::dynamic_pointer_cast<FunctionDefinition>(main.at("__init__"));
+  auto init =
+      std::dynamic_pointer_cast<FunctionDefinition>(main.at("__init__"));
   ASSERT_NE(init, nullptr);
   EXPECT_EQ(init->internalName, "KivLib_class_init");
   EXPECT_EQ(init->location.line, 0);
@@ -218,9 +236,14 @@ TEST(FinalizeTest, TheClassFeatureAddsTheInitializer) {
   EXPECT_EQ(self.kind, ParameterKind::Positional);
   EXPECT_EQ(self.defaultValue, nullptr);
 
-  EXPECT_EQ(g.nameSymbols.ByName(), (std::vector<SymbolTable::Entry>{
-                          {"__call__", 8}, {"__func__", 7}, {"__get__", 4},
-                          {"__init__", 3}, {"__main__", 2}, {"args", 1}, {"sys", 0}}));
+  EXPECT_EQ(g.nameSymbols.ByName(),
+            (std::vector<SymbolTable::Entry>{{"__call__", 8},
+                                             {"__func__", 7},
+                                             {"__get__", 4},
+                                             {"__init__", 3},
+                                             {"__main__", 2},
+                                             {"args", 1},
+                                             {"sys", 0}}));
 }
 
 TEST(FinalizeTest, AUserInitializerIsKept) {
@@ -240,7 +263,11 @@ TEST(FinalizeTest, ClassesNeedTheClassFeature) {
     const char* what;
     std::function<void(Generator&)> main;
   } cases[] = {
-      {"never enabled", [](Generator& g) { g.DefineClass(Name("C")); g.EndClass(); }},
+      {"never enabled",
+       [](Generator& g) {
+         g.DefineClass(Name("C"));
+         g.EndClass();
+       }},
       {"disabled again",
        [](Generator& g) {
          g.SetFeature(Name("class"), true);
@@ -280,7 +307,9 @@ TEST(FinalizeTest, NamesOfTheGeneratedCodeAreCheckedLast) {
     std::string errors;
   } cases[] = {
       {"a C keyword as internal name",
-       [](Generator& g) { g.DefineFunction(Name("f"), Parameters({}), Name("int")); },
+       [](Generator& g) {
+         g.DefineFunction(Name("f"), Parameters({}), Name("int"));
+       },
        false,
        "app.kivs:1:1: Error: Internal name 'int' is a C keyword; use another "
        "internal name\n"},
@@ -289,7 +318,8 @@ TEST(FinalizeTest, NamesOfTheGeneratedCodeAreCheckedLast) {
          Import(g, "m", "__func__");
          g.SetFeature(Name("class"), true);
        },
-       false, "app.kivs:1:1: Error: Cannot redefine reserved name '__func__'\n"},
+       false,
+       "app.kivs:1:1: Error: Cannot redefine reserved name '__func__'\n"},
       {"the same alias while the feature is off",
        [](Generator& g) {
          g.SetFeature(Name("class"), true);
@@ -298,7 +328,9 @@ TEST(FinalizeTest, NamesOfTheGeneratedCodeAreCheckedLast) {
        },
        true, ""},
       {"a warning only",
-       [](Generator& g) { g.DefineFunction(Name("f"), Parameters({}), Name("abs")); },
+       [](Generator& g) {
+         g.DefineFunction(Name("f"), Parameters({}), Name("abs"));
+       },
        true,
        "app.kivs:1:1: Warning: Internal name 'abs' is a function of the C "
        "standard library; the two would clash when the application is built\n"},
@@ -366,22 +398,22 @@ TEST(FinalizeTest, TheWalkIsDepthFirstInNameOrder) {
   });
   ASSERT_TRUE(spec.generator.Finalize());
   EXPECT_EQ(WalkLines(spec.generator.definitionList), (std::vector<std::string>{
-                                "begin ",
-                                "B B",
-                                "A B:A",
-                                "end A B:A",
-                                "C B:C",
-                                "m B:C:m",
-                                "end C B:C",
-                                "y B:y",
-                                "end B B",
-                                "__init__ __init__",
-                                "a a",
-                                "z z",
-                                "end module ",
-                                "begin mod .q",
-                                "end module mod .q",
-                            }));
+                                                          "begin ",
+                                                          "B B",
+                                                          "A B:A",
+                                                          "end A B:A",
+                                                          "C B:C",
+                                                          "m B:C:m",
+                                                          "end C B:C",
+                                                          "y B:y",
+                                                          "end B B",
+                                                          "__init__ __init__",
+                                                          "a a",
+                                                          "z z",
+                                                          "end module ",
+                                                          "begin mod .q",
+                                                          "end module mod .q",
+                                                      }));
 }
 
 // The walk that Finalize records: the definitions of the maps, with depths,
@@ -391,8 +423,8 @@ TEST(FinalizeTest, TheRecordedWalkFollowsTheMaps) {
     g.SetFeature(Name("class"), true);
     g.AssignConstant(Name("bare"), nullptr);
     g.DefineClass(Name("C"));
-    g.AssignConstant(Name("text"),
-                     MakeLiteral(Token::MakeString(At(1), "a long text value")));
+    g.AssignConstant(Name("text"), MakeLiteral(Token::MakeString(
+                                       At(1), "a long text value")));
     g.DefineClass(Name("D"));
     DefineF(g);
     g.EndClass();
@@ -406,7 +438,8 @@ TEST(FinalizeTest, TheRecordedWalkFollowsTheMaps) {
     static const char* const kKinds[] = {"begin", "assign", "def",
                                          "class", "end",    "end module"};
     std::string line = kKinds[static_cast<int>(step.kind)] + std::string(" ") +
-                       std::string(step.name) + " " + std::to_string(step.depth);
+                       std::string(step.name) + " " +
+                       std::to_string(step.depth);
     if (step.hasValue) line += " = " + std::string(step.value.stringValue());
     if (step.kind == StepKind::kFunction) {
       line += " -> " + std::string(step.internalName) + "(";
@@ -449,7 +482,8 @@ TEST(FinalizeTest, TheRecordedWalkFollowsTheMaps) {
 
 // A main spec with one constant x of the given value.
 uint32_t CheckValueOfConstant(Literal* value) {
-  return CheckValueOf([value](Generator& g) { g.AssignConstant(Name("x"), value); });
+  return CheckValueOf(
+      [value](Generator& g) { g.AssignConstant(Name("x"), value); });
 }
 
 TEST(FinalizeTest, LiteralBytesOfTheCheckValue) {
@@ -460,20 +494,26 @@ TEST(FinalizeTest, LiteralBytesOfTheCheckValue) {
     Bytes bytes;  // after 0x0B "x"
   } cases[] = {
       {"no value", nullptr, ""},
-      {"None", MakeLiteral(new Token(At(1), TokenType::NONE)), Bytes("\x00", 1)},
+      {"None", MakeLiteral(new Token(At(1), TokenType::NONE)),
+       Bytes("\x00", 1)},
       {"Ellipsis", MakeLiteral(new Token(At(1), TokenType::ELLIPSIS)), "\x01"},
       {"True", MakeLiteral(new Token(At(1), TokenType::TRUE)), "\x02\x01"},
-      {"False", MakeLiteral(new Token(At(1), TokenType::FALSE)), Bytes("\x02\x00", 2)},
+      {"False", MakeLiteral(new Token(At(1), TokenType::FALSE)),
+       Bytes("\x02\x00", 2)},
       {"-2", Int(-2), "\x03\xFF\xFF\xFF\xFE"},
       {"0x01020304", Int(0x01020304), "\x03\x01\x02\x03\x04"},
       {"1.5", MakeLiteral(Token::MakeReal(At(1), 1.5, "1.5")),
        Bytes("\x04\x3F\xF8\x00\x00\x00\x00\x00\x00", 9)},
-      {"string with NUL", MakeLiteral(Token::MakeString(At(1), Bytes("a\0b", 3))),
-       Bytes("\x05" "a\0b", 4)},
+      {"string with NUL",
+       MakeLiteral(Token::MakeString(At(1), Bytes("a\0b", 3))),
+       Bytes("\x05"
+             "a\0b",
+             4)},
   };
   const CrcEngine engine = CrcEngine::Crc32();
   for (const Case& c : cases)
-    EXPECT_EQ(CheckValueOfConstant(c.value), Crc(engine, "\x0Bx" + c.bytes)) << c.what;
+    EXPECT_EQ(CheckValueOfConstant(c.value), Crc(engine, "\x0Bx" + c.bytes))
+        << c.what;
 }
 
 TEST(FinalizeTest, WhatTheCheckValueCovers) {
@@ -499,11 +539,12 @@ TEST(FinalizeTest, WhatTheCheckValueCovers) {
       // Written out, so that the feature alone makes no other difference.
       g.DefineFunction(Name("__init__"), Parameters({Positional("self")}),
                        Name("KivLib_class_init"));
-      g.DefineFunction(Name(v.functionName),
-                       Parameters({new Parameter(Token(At(1), TokenType::NAME, "a"),
-                                                 v.firstKind),
-                                   Positional(v.secondParameter, Int(v.defaultValue))}),
-                       Name(v.internalName));
+      g.DefineFunction(
+          Name(v.functionName),
+          Parameters(
+              {new Parameter(Token(At(1), TokenType::NAME, "a"), v.firstKind),
+               Positional(v.secondParameter, Int(v.defaultValue))}),
+          Name(v.internalName));
       if (v.withClass) {
         g.DefineClass(Name(v.className));
         g.AssignConstant(Name(v.memberName), nullptr);
@@ -521,7 +562,8 @@ TEST(FinalizeTest, WhatTheCheckValueCovers) {
     bool changesCheckValue;
   } changes[] = {
       {"default value", none, [](Variant& v) { v.defaultValue = 2; }, true},
-      {"parameter name", none, [](Variant& v) { v.secondParameter = "c"; }, true},
+      {"parameter name", none, [](Variant& v) { v.secondParameter = "c"; },
+       true},
       {"definition name", none, [](Variant& v) { v.functionName = "g"; }, true},
       {"class name", none, [](Variant& v) { v.className = "D"; }, true},
       {"member name", none, [](Variant& v) { v.memberName = "n"; }, true},
@@ -568,12 +610,12 @@ TEST(FinalizeTest, DeeplyNestedClassesDoNotExhaustTheStack) {
   ASSERT_TRUE(spec.generator.Finalize());
   int definitions = 0;
   int classEnds = 0;
-  ForEachQualifiedName(spec.generator.definitionList,
-                       [&](uint32_t i, std::string_view) {
-                         const WalkStep& step = spec.generator.definitionList.steps()[i];
-                         if (step.IsDefinition()) ++definitions;
-                         if (step.kind == StepKind::kClassEnd) ++classEnds;
-                       });
+  ForEachQualifiedName(
+      spec.generator.definitionList, [&](uint32_t i, std::string_view) {
+        const WalkStep& step = spec.generator.definitionList.steps()[i];
+        if (step.IsDefinition()) ++definitions;
+        if (step.kind == StepKind::kClassEnd) ++classEnds;
+      });
   EXPECT_EQ(definitions, kDepth + 1);  // and __init__
   EXPECT_EQ(classEnds, kDepth);
 }

@@ -5,7 +5,6 @@
 // warning, hand-written or generated at random from awkward names, gives C
 // that gcc and clang compile and a header that compiles from C++.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -30,7 +29,11 @@ struct CorpusSpec {
 
 std::vector<CorpusSpec> Corpus() {
   return {
-      {"no definitions", {{"app.kivs", "# nothing but a comment\n"}}, {}, "app.h", "app.c"},
+      {"no definitions",
+       {{"app.kivs", "# nothing but a comment\n"}},
+       {},
+       "app.h",
+       "app.c"},
       {"every statement kind, oldest encoding",
        {{"app.kivs",
          "include helpers\n"
@@ -45,13 +48,17 @@ std::vector<CorpusSpec> Corpus() {
          "gone = 1\n"
          "del gone\n"
          "def none() = NoParameters\n"
-         "def mixed(a, b=1, c=\"s\", d=2.5, e=None, f=..., g=True, *rest, **options) = Mixed\n"
-         "def alias(a, b=1, c=\"s\", d=2.5, e=None, f=..., g=True, *rest, **options) = Mixed\n"
+         "def mixed(a, b=1, c=\"s\", d=2.5, e=None, f=..., g=True, *rest, "
+         "**options) = Mixed\n"
+         "def alias(a, b=1, c=\"s\", d=2.5, e=None, f=..., g=True, *rest, "
+         "**options) = Mixed\n"
          "def tuple_only(*values) = TupleOnly\n"
          "def dictionary_only(**named) = DictionaryOnly\n"
          "def after_tuple(*args, x, y=1) = AfterTuple\n"},
         {"helpers.kivs", "lib\ndef helper(x) = KivLib_helper\n"}},
-       {}, "app.h", "app.c"},
+       {},
+       "app.h",
+       "app.c"},
       {"imported modules",
        {{"app.kivs",
          "import first\n"
@@ -61,7 +68,9 @@ std::vector<CorpusSpec> Corpus() {
          "bare\n"},
         {"first.kivs", "k = 'first'\ndef f(a, *b) = First\nbare\n"},
         {"second.kivs", "def f(**kw) = Second\n"}},
-       {}, "app.h", "app.c"},
+       {},
+       "app.h",
+       "app.c"},
       {"classes",
        {{"app.kivs",
          "+class\n"
@@ -74,11 +83,15 @@ std::vector<CorpusSpec> Corpus() {
          "def free(a) = Free\n"
          "import tools\n"},
         {"tools.kivs", "class Tool:\n    def use(self, **how) = ToolUse\n"}},
-       {}, "app.h", "app.c"},
+       {},
+       "app.h",
+       "app.c"},
       {"more than 250 parameters", {}, {}, "app.h", "app.c"},
       {"library spec with other code names",
        {{"app.kivs", "lib\ndef f(a) = LibF\n"}},
-       {"-c", "gen/x"}, "gen/x.h", "gen/x.c"},
+       {"-c", "gen/x"},
+       "gen/x.h",
+       "gen/x.c"},
   };
 }
 
@@ -127,8 +140,8 @@ std::vector<std::string> CCompilers() {
 }
 
 std::string Report(const ProgramResult& result) {
-  return "status " + std::to_string(result.status) + "\nstdout:\n" + result.out +
-         "\nstderr:\n" + result.err;
+  return "status " + std::to_string(result.status) + "\nstdout:\n" +
+         result.out + "\nstderr:\n" + result.err;
 }
 
 TEST(GeneratedC, CompilesAsC99AndFromCxx) {
@@ -157,8 +170,8 @@ TEST(GeneratedC, CompilesAsC99AndFromCxx) {
       options.workDir = dir.path();
       ProgramResult compiled = RunProgram(
           compiler,
-          {"-std=c99", "-Wall", "-Wextra", "-Wno-unused-parameter", "-Werror", include,
-           "-c", spec.source, "-o", "generated.o"},
+          {"-std=c99", "-Wall", "-Wextra", "-Wno-unused-parameter", "-Werror",
+           include, "-c", spec.source, "-o", "generated.o"},
           options);
       EXPECT_EQ(0, compiled.status) << Report(compiled);
     }
@@ -166,11 +179,11 @@ TEST(GeneratedC, CompilesAsC99AndFromCxx) {
     dir.Write("use_header.cc", "#include \"" + spec.header + "\"\n");
     RunOptions options;
     options.workDir = dir.path();
-    ProgramResult fromCxx = RunProgram(
-        KIV_CXX_COMPILER,
-        {"-std=c++17", "-Wall", "-Wextra", "-Werror", "-fsyntax-only", include,
-         "use_header.cc"},
-        options);
+    ProgramResult fromCxx =
+        RunProgram(KIV_CXX_COMPILER,
+                   {"-std=c++17", "-Wall", "-Wextra", "-Werror",
+                    "-fsyntax-only", include, "use_header.cc"},
+                   options);
     EXPECT_EQ(0, fromCxx.status) << Report(fromCxx);
   }
 }
@@ -178,40 +191,86 @@ TEST(GeneratedC, CompilesAsC99AndFromCxx) {
 // Specs near the edges of what the C names allow, accepted without a warning.
 const char* const kSilentEdgeSpecs[] = {
     "def a(x) = F\ndef b(*x) = F\ndef c(y=1) = F\ndef d(**z) = F\n",
-    "def f(int, default, engine, ns, returnValue, functionSymbol, moduleSymbol, void, "
+    "def f(int, default, engine, ns, returnValue, functionSymbol, "
+    "moduleSymbol, void, "
     "size_t, bool, true, NULL, Complex_x, Bool2, namespace, KivStep) = F\n",
     "def f(a) = _b\ndef g(b) = G\ndef h(c) = _lower\n",
-    "def f(a) = KivLib_abs\ndef g() = KivLib_x\ndef h(a, b) = KivDispatch_other\n",
+    "def f(a) = KivLib_abs\ndef g() = KivLib_x\ndef h(a, b) = "
+    "KivDispatch_other\n",
     "__main__\nsys\nargs\nbare\ndef f(a) = F\n",
-    "+class\ndef b(me) = KivLib_class_init\nclass C:\n    def m(self) = KivLib_class_init\n",
-    "+class\nclass C:\n    def f(self, x) = CF\n    class D:\n        def f(self, y) = CF\n",
+    "+class\ndef b(me) = KivLib_class_init\nclass C:\n    def m(self) = "
+    "KivLib_class_init\n",
+    "+class\nclass C:\n    def f(self, x) = CF\n    class D:\n        def "
+    "f(self, y) = CF\n",
     "import mod\nimport mod as other\ndef mf(b) = ModF\n",
     "import mod as __get__\nimport mod as __call__\n-class\n",
 };
 
 // Names that a careless spec might pick: plain ones, and awkward ones that
 // kivg accepts, warns about or rejects.
-const char* const kPlainNames[] = {"f", "g", "h", "value", "mf", "count", "x", "y"};
+const char* const kPlainNames[] = {"f",  "g",     "h", "value",
+                                   "mf", "count", "x", "y"};
 const char* const kAwkwardNames[] = {
-    "int", "default", "engine", "ns", "_a", "__b", "_C", "main", "printf",
-    "size_t", "bool", "KivStep", "sys", "__main__", "__init__", "__get__", "Bool", "F"};
-const char* const kPlainInternalNames[] = {"F", "G", "H", "Impl", "ModF", "KivLib_abs",
-                                           "KivLib_class_init", "_lower", "Run_2"};
-const char* const kAwkwardInternalNames[] = {
-    "int", "default", "static", "restrict", "_Bool", "_Atomic", "int32_t", "size_t",
-    "NULL", "bool", "true", "false", "KivStep", "KivRunResult", "KIV_VERSION",
-    "KIV_LIB_API", "INT8_C", "offsetof", "engine", "ns", "returnValue",
-    "moduleSymbol", "functionSymbol", "printf", "abs", "exit", "strlen", "main",
-    "template", "new", "namespace", "this", "char16_t", "__x", "_Y", "_a", "_b",
-    "_x", "_value", "strdup", "index", "bzero", "read", "write", "open",
-    "KivDispatch_other"};
-const char* const kPlainParameterNames[] = {"a", "b", "x", "value", "self", "lower",
-                                            "F", "G", "int", "default", "engine", "ns"};
+    "int", "default",  "engine",   "ns",      "_a",   "__b",
+    "_C",  "main",     "printf",   "size_t",  "bool", "KivStep",
+    "sys", "__main__", "__init__", "__get__", "Bool", "F"};
+const char* const kPlainInternalNames[] = {
+    "F",      "G",    "H", "Impl", "ModF", "KivLib_abs", "KivLib_class_init",
+    "_lower", "Run_2"};
+const char* const kAwkwardInternalNames[] = {"int",
+                                             "default",
+                                             "static",
+                                             "restrict",
+                                             "_Bool",
+                                             "_Atomic",
+                                             "int32_t",
+                                             "size_t",
+                                             "NULL",
+                                             "bool",
+                                             "true",
+                                             "false",
+                                             "KivStep",
+                                             "KivRunResult",
+                                             "KIV_VERSION",
+                                             "KIV_LIB_API",
+                                             "INT8_C",
+                                             "offsetof",
+                                             "engine",
+                                             "ns",
+                                             "returnValue",
+                                             "moduleSymbol",
+                                             "functionSymbol",
+                                             "printf",
+                                             "abs",
+                                             "exit",
+                                             "strlen",
+                                             "main",
+                                             "template",
+                                             "new",
+                                             "namespace",
+                                             "this",
+                                             "char16_t",
+                                             "__x",
+                                             "_Y",
+                                             "_a",
+                                             "_b",
+                                             "_x",
+                                             "_value",
+                                             "strdup",
+                                             "index",
+                                             "bzero",
+                                             "read",
+                                             "write",
+                                             "open",
+                                             "KivDispatch_other"};
+const char* const kPlainParameterNames[] = {
+    "a", "b", "x",   "value",   "self",   "lower",
+    "F", "G", "int", "default", "engine", "ns"};
 const char* const kAwkwardParameterNames[] = {
-    "returnValue", "Bool", "Complex", "Atomic", "Generic", "_a", "__b", "_Q",
-    "size_t", "Value", "functionSymbol"};
-const char* const kAliases[] = {"mod", "other", "__get__", "__call__", "f", "x",
-                                "engine", "int"};
+    "returnValue", "Bool", "Complex", "Atomic", "Generic",       "_a",
+    "__b",         "_Q",   "size_t",  "Value",  "functionSymbol"};
+const char* const kAliases[] = {"mod", "other", "__get__", "__call__",
+                                "f",   "x",     "engine",  "int"};
 
 template <size_t N>
 const char* Pick(std::mt19937& random, const char* const (&names)[N]) {
@@ -231,7 +290,8 @@ const char* PickName(std::mt19937& random, const char* const (&plain)[N],
 
 std::string RandomFunction(std::mt19937& random, const std::string& id,
                            const std::string& indent) {
-  std::string text = indent + "def " + PickName(random, kPlainNames, kAwkwardNames) + "(";
+  std::string text =
+      indent + "def " + PickName(random, kPlainNames, kAwkwardNames) + "(";
   const int count = std::uniform_int_distribution<int>(0, 3)(random);
   for (int i = 0; i < count; ++i) {
     if (i > 0) text += ", ";
@@ -241,7 +301,8 @@ std::string RandomFunction(std::mt19937& random, const std::string& id,
     text += PickName(random, kPlainParameterNames, kAwkwardParameterNames);
     if (kind == 7) text += "=1";
   }
-  std::string internal = PickName(random, kPlainInternalNames, kAwkwardInternalNames);
+  std::string internal =
+      PickName(random, kPlainInternalNames, kAwkwardInternalNames);
   // The names of this spec's own generated code.
   if (Chance(random, 3)) internal = "KivAppSpec_" + id;
   if (Chance(random, 3)) internal = "KIV_APP_" + id + "_SYM_f";
@@ -253,16 +314,19 @@ std::string RandomSpec(std::mt19937& random, const std::string& id) {
   std::string text;
   const bool classes = Chance(random, 30);
   if (classes) text += "+class\n";
-  if (Chance(random, 25)) text += std::string("import mod as ") + Pick(random, kAliases) + "\n";
+  if (Chance(random, 25))
+    text += std::string("import mod as ") + Pick(random, kAliases) + "\n";
   const int statements = std::uniform_int_distribution<int>(1, 4)(random);
   for (int i = 0; i < statements; ++i) {
     const int kind = std::uniform_int_distribution<int>(0, 9)(random);
     if (kind == 0) {
       text += std::string(PickName(random, kPlainNames, kAwkwardNames)) + "\n";
     } else if (kind == 1) {
-      text += std::string(PickName(random, kPlainNames, kAwkwardNames)) + " = 2\n";
+      text +=
+          std::string(PickName(random, kPlainNames, kAwkwardNames)) + " = 2\n";
     } else if (kind == 2 && classes) {
-      text += "class K" + std::to_string(i) + ":\n" + RandomFunction(random, id, "    ");
+      text += "class K" + std::to_string(i) + ":\n" +
+              RandomFunction(random, id, "    ");
     } else {
       text += RandomFunction(random, id, "");
     }
@@ -271,8 +335,10 @@ std::string RandomSpec(std::mt19937& random, const std::string& id) {
 }
 
 // Compiles each file as its own translation unit, all in one compiler call.
-ProgramResult CompileEach(const std::string& compiler, std::vector<std::string> args,
-                          const std::vector<std::string>& files, const TempDir& dir) {
+ProgramResult CompileEach(const std::string& compiler,
+                          std::vector<std::string> args,
+                          const std::vector<std::string>& files,
+                          const TempDir& dir) {
   args.insert(args.end(), {"-fsyntax-only", "-I" + SourcePath("include")});
   args.insert(args.end(), files.begin(), files.end());
   RunOptions options;
@@ -283,12 +349,15 @@ ProgramResult CompileEach(const std::string& compiler, std::vector<std::string> 
 TEST(GeneratedC, EverySpecAcceptedWithoutWarningCompiles) {
   const std::string gcc = FindInPath("gcc");
   const std::string clang = FindInPath("clang");
-  ASSERT_FALSE(gcc.empty()) << "gcc is not installed (scripts/install-packages.sh)";
-  ASSERT_FALSE(clang.empty()) << "clang is not installed (scripts/install-packages.sh)";
+  ASSERT_FALSE(gcc.empty())
+      << "gcc is not installed (scripts/install-packages.sh)";
+  ASSERT_FALSE(clang.empty())
+      << "clang is not installed (scripts/install-packages.sh)";
 
   TempDir dir;
   dir.Write("mod.kivs", "def mf(a) = ModF\n");
-  std::vector<std::string> specs(std::begin(kSilentEdgeSpecs), std::end(kSilentEdgeSpecs));
+  std::vector<std::string> specs(std::begin(kSilentEdgeSpecs),
+                                 std::end(kSilentEdgeSpecs));
   const size_t edgeSpecs = specs.size();
   std::mt19937 random(20261210);
   while (specs.size() < edgeSpecs + 120)
@@ -301,7 +370,8 @@ TEST(GeneratedC, EverySpecAcceptedWithoutWarningCompiles) {
     const std::string id = "s" + std::to_string(i);
     dir.Write(id + ".kivs", specs[i]);
     const ProgramResult result = RunKivg(dir, {"-q", id + ".kivs"}, "");
-    ASSERT_TRUE(result.status == 0 || result.status == 1) << specs[i] << Report(result);
+    ASSERT_TRUE(result.status == 0 || result.status == 1)
+        << specs[i] << Report(result);
     const bool silent = result.status == 0 && result.err.empty();
     if (i < edgeSpecs) {
       EXPECT_TRUE(silent) << specs[i] << Report(result);
@@ -341,7 +411,8 @@ TEST(GeneratedC, EverySpecAcceptedWithoutWarningCompiles) {
     EXPECT_EQ(compiled.status, 0) << Report(compiled) << culprits(compiled);
   }
   const ProgramResult fromCxx = CompileEach(
-      KIV_CXX_COMPILER, {"-std=c++17", "-Wall", "-Wextra", "-Werror"}, headerUses, dir);
+      KIV_CXX_COMPILER, {"-std=c++17", "-Wall", "-Wextra", "-Werror"},
+      headerUses, dir);
   EXPECT_EQ(fromCxx.status, 0) << Report(fromCxx) << culprits(fromCxx);
 }
 

@@ -22,7 +22,8 @@ struct NameCase {
 
 const char kEnded[] = "Ended in ERROR\n";
 
-std::vector<std::string> Names(const std::map<std::string, std::string>& files) {
+std::vector<std::string> Names(
+    const std::map<std::string, std::string>& files) {
   std::vector<std::string> names;
   for (const auto& file : files) names.push_back(file.first);
   return names;
@@ -45,51 +46,79 @@ TEST(GeneratedNames, ErrorsAreLocatedAndLeaveNoOutputs) {
       {"one internal name, two parameter counts",
        {{"app.kivs", "def a(x) = F\ndef b(x, y) = F\n"}},
        "app.kivs:2:5: Error: Internal name 'F' is bound with 2 parameter(s) "
-       "here but with 1 at app.kivs:1:5" + prototype},
+       "here but with 1 at app.kivs:1:5" +
+           prototype},
       {"the first definition in walk order decides, across modules",
        {{"app.kivs", "import m\ndef z(x) = F\n"}, {"m.kivs", "def a() = F\n"}},
        "m.kivs:1:5: Error: Internal name 'F' is bound with 0 parameter(s) here "
-       "but with 1 at app.kivs:2:5" + prototype},
+       "but with 1 at app.kivs:2:5" +
+           prototype},
       {"every later mismatch is reported",
-       {{"app.kivs", "def a(x) = F\ndef b() = F\ndef c(x) = F\ndef d(x, y, z) = F\n"}},
+       {{"app.kivs",
+         "def a(x) = F\ndef b() = F\ndef c(x) = F\ndef d(x, y, z) = F\n"}},
        "app.kivs:2:5: Error: Internal name 'F' is bound with 0 parameter(s) "
-       "here but with 1 at app.kivs:1:5" + prototype +
-       "app.kivs:4:5: Error: Internal name 'F' is bound with 3 parameter(s) "
-       "here but with 1 at app.kivs:1:5" + prototype},
+       "here but with 1 at app.kivs:1:5" +
+           prototype +
+           "app.kivs:4:5: Error: Internal name 'F' is bound with 3 "
+           "parameter(s) "
+           "here but with 1 at app.kivs:1:5" +
+           prototype},
       {"a later definition than the generated initializer",
        {{"app.kivs", "+class\ndef b(x, y) = KivLib_class_init\n"}},
        "app.kivs:2:5: Error: Internal name 'KivLib_class_init' is bound with 2 "
-       "parameter(s) here but with 1 by the generated '__init__'" + prototype},
+       "parameter(s) here but with 1 by the generated '__init__'" +
+           prototype},
       {"the generated initializer after a definition",
        {{"app.kivs", "+class\ndef B(x, y) = KivLib_class_init\n"}},
        "Error: Internal name 'KivLib_class_init' is bound with 1 parameter(s) "
-       "by the generated '__init__' but with 2 at app.kivs:2:5" + prototype},
-      {"C99 keyword", {{"app.kivs", "def f(a) = int\n"}},
+       "by the generated '__init__' but with 2 at app.kivs:2:5" +
+           prototype},
+      {"C99 keyword",
+       {{"app.kivs", "def f(a) = int\n"}},
        "app.kivs:1:5: Error: Internal name 'int' is a C keyword" + rename},
-      {"keyword of a switch", {{"app.kivs", "def f() = default\n"}},
+      {"keyword of a switch",
+       {{"app.kivs", "def f() = default\n"}},
        "app.kivs:1:5: Error: Internal name 'default' is a C keyword" + rename},
-      {"C99 underscore keyword", {{"app.kivs", "def f() = _Bool\n"}},
+      {"C99 underscore keyword",
+       {{"app.kivs", "def f() = _Bool\n"}},
        "app.kivs:1:5: Error: Internal name '_Bool' is a C keyword" + rename},
-      {"C11 keyword", {{"app.kivs", "def f() = _Static_assert\n"}},
-       "app.kivs:1:5: Error: Internal name '_Static_assert' is a C keyword" + rename},
-      {"C keyword in a class member", {{"app.kivs", "+class\nclass C:\n    def m(self) = switch\n"}},
+      {"C11 keyword",
+       {{"app.kivs", "def f() = _Static_assert\n"}},
+       "app.kivs:1:5: Error: Internal name '_Static_assert' is a C keyword" +
+           rename},
+      {"C keyword in a class member",
+       {{"app.kivs", "+class\nclass C:\n    def m(self) = switch\n"}},
        "app.kivs:3:9: Error: Internal name 'switch' is a C keyword" + rename},
   };
-  const char* defined[] = {"int32_t", "size_t", "NULL", "bool", "true",
-                           "KivStep", "KivRunResult", "KivEngine", "KIV_VERSION",
-                           "KIV_LIB_API", "KivRunResult_OK", "KivDispatch_app",
-                           "KivAppSpec_app", "KIV_APP_app_SYM_f", "KIV_APP_app_DEF_H"};
+  const char* defined[] = {"int32_t",
+                           "size_t",
+                           "NULL",
+                           "bool",
+                           "true",
+                           "KivStep",
+                           "KivRunResult",
+                           "KivEngine",
+                           "KIV_VERSION",
+                           "KIV_LIB_API",
+                           "KivRunResult_OK",
+                           "KivDispatch_app",
+                           "KivAppSpec_app",
+                           "KIV_APP_app_SYM_f",
+                           "KIV_APP_app_DEF_H"};
   const char* variables[] = {"engine", "moduleSymbol", "functionSymbol", "ns",
                              "returnValue"};
   std::vector<NameCase> all(std::begin(cases), std::end(cases));
   for (const char* name : defined) {
-    all.push_back({name, {{"app.kivs", std::string("def f(a) = ") + name + "\n"}},
+    all.push_back({name,
+                   {{"app.kivs", std::string("def f(a) = ") + name + "\n"}},
                    std::string("app.kivs:1:5: Error: Internal name '") + name +
                        "' is already defined by the generated code or the "
-                       "headers it includes" + rename});
+                       "headers it includes" +
+                       rename});
   }
   for (const char* name : variables) {
-    all.push_back({name, {{"app.kivs", std::string("def f(a) = ") + name + "\n"}},
+    all.push_back({name,
+                   {{"app.kivs", std::string("def f(a) = ") + name + "\n"}},
                    std::string("app.kivs:1:5: Error: Internal name '") + name +
                        "' is a variable of the generated dispatch function" +
                        rename});
@@ -99,33 +128,38 @@ TEST(GeneratedNames, ErrorsAreLocatedAndLeaveNoOutputs) {
                  "app.kivs:1:5: Error: Internal name '_b' is the C name of the "
                  "function's parameter 'b'; rename the internal name or the "
                  "parameter\n"});
-  const char* keywordParameters[] = {"Bool", "Complex", "Imaginary", "Generic",
-                                     "Noreturn", "Static_assert", "Alignas",
-                                     "Alignof", "Atomic", "Thread_local", "Pragma"};
+  const char* keywordParameters[] = {
+      "Bool",     "Complex",       "Imaginary", "Generic",
+      "Noreturn", "Static_assert", "Alignas",   "Alignof",
+      "Atomic",   "Thread_local",  "Pragma"};
   for (const char* name : keywordParameters) {
-    all.push_back({name, {{"app.kivs", std::string("def f(a, ") + name + ") = F\n"}},
+    all.push_back({name,
+                   {{"app.kivs", std::string("def f(a, ") + name + ") = F\n"}},
                    std::string("app.kivs:1:10: Error: Parameter '") + name +
                        "' has the C name '_" + name +
                        "', which is a C keyword; rename the parameter\n"});
   }
-  all.push_back({"class feature name as an alias",
-                 {{"app.kivs", "+class\nimport m as __get__\nimport n as z\n"},
-                  {"m.kivs", "def mf(a) = M\n"},
-                  {"n.kivs", "def nf(a) = N\n"}},
-                 "app.kivs:2:13: Error: Cannot redefine reserved name '__get__'\n"});
-  all.push_back({"each class feature name, at its first import",
-                 {{"app.kivs",
-                   "import m as __init__\nimport m as __init__\nimport m as __func__\n"
-                   "import m as __call__\n+class\n"},
-                  {"m.kivs", "x = 1\n"}},
-                 "app.kivs:4:13: Error: Cannot redefine reserved name '__call__'\n"
-                 "app.kivs:3:13: Error: Cannot redefine reserved name '__func__'\n"
-                 "app.kivs:1:13: Error: Cannot redefine reserved name '__init__'\n"});
-  all.push_back({"an alias named in an imported module",
-                 {{"app.kivs", "+class\nimport m\n"},
-                  {"m.kivs", "import n as __call__\n"},
-                  {"n.kivs", "y = 2\n"}},
-                 "m.kivs:1:13: Error: Cannot redefine reserved name '__call__'\n"});
+  all.push_back(
+      {"class feature name as an alias",
+       {{"app.kivs", "+class\nimport m as __get__\nimport n as z\n"},
+        {"m.kivs", "def mf(a) = M\n"},
+        {"n.kivs", "def nf(a) = N\n"}},
+       "app.kivs:2:13: Error: Cannot redefine reserved name '__get__'\n"});
+  all.push_back(
+      {"each class feature name, at its first import",
+       {{"app.kivs",
+         "import m as __init__\nimport m as __init__\nimport m as __func__\n"
+         "import m as __call__\n+class\n"},
+        {"m.kivs", "x = 1\n"}},
+       "app.kivs:4:13: Error: Cannot redefine reserved name '__call__'\n"
+       "app.kivs:3:13: Error: Cannot redefine reserved name '__func__'\n"
+       "app.kivs:1:13: Error: Cannot redefine reserved name '__init__'\n"});
+  all.push_back(
+      {"an alias named in an imported module",
+       {{"app.kivs", "+class\nimport m\n"},
+        {"m.kivs", "import n as __call__\n"},
+        {"n.kivs", "y = 2\n"}},
+       "m.kivs:1:13: Error: Cannot redefine reserved name '__call__'\n"});
 
   for (const NameCase& c : all) {
     SCOPED_TRACE(c.label);
@@ -140,40 +174,50 @@ TEST(GeneratedNames, ErrorsAreLocatedAndLeaveNoOutputs) {
 
 TEST(GeneratedNames, WarningsKeepTheOutputs) {
   const NameCase cases[] = {
-      {"C standard library function", {{"app.kivs", "def f(a) = printf\n"}},
+      {"C standard library function",
+       {{"app.kivs", "def f(a) = printf\n"}},
        "app.kivs:1:5: Warning: Internal name 'printf' is a function of the C "
        "standard library; the two would clash when the application is built\n"},
-      {"math function", {{"app.kivs", "def f(a) = sqrt\n"}},
+      {"math function",
+       {{"app.kivs", "def f(a) = sqrt\n"}},
        "app.kivs:1:5: Warning: Internal name 'sqrt' is a function of the C "
        "standard library; the two would clash when the application is built\n"},
-      {"main", {{"app.kivs", "def f(a) = main\n"}},
+      {"main",
+       {{"app.kivs", "def f(a) = main\n"}},
        "app.kivs:1:5: Warning: Internal name 'main' is the C program's entry "
        "point; the two would clash when the application is built\n"},
-      {"C++ keyword", {{"app.kivs", "def f(a) = namespace\n"}},
+      {"C++ keyword",
+       {{"app.kivs", "def f(a) = namespace\n"}},
        "app.kivs:1:5: Warning: Internal name 'namespace' is a C++ keyword; the "
        "generated header cannot be included from C++\n"},
-      {"C++ keyword in a member", {{"app.kivs", "+class\nclass C:\n    def m(self) = template\n"}},
+      {"C++ keyword in a member",
+       {{"app.kivs", "+class\nclass C:\n    def m(self) = template\n"}},
        "app.kivs:3:9: Warning: Internal name 'template' is a C++ keyword; the "
        "generated header cannot be included from C++\n"},
-      {"two underscores", {{"app.kivs", "def f(a) = __f\n"}},
+      {"two underscores",
+       {{"app.kivs", "def f(a) = __f\n"}},
        "app.kivs:1:5: Warning: Internal name '__f' is reserved to the C "
        "implementation (it starts with '__' or with '_' and an upper-case "
        "letter)\n"},
-      {"underscore and upper case", {{"app.kivs", "def f(a) = _F\n"}},
+      {"underscore and upper case",
+       {{"app.kivs", "def f(a) = _F\n"}},
        "app.kivs:1:5: Warning: Internal name '_F' is reserved to the C "
        "implementation (it starts with '__' or with '_' and an upper-case "
        "letter)\n"},
-      {"parameter with an underscore", {{"app.kivs", "def f(a, _b=1) = F\n"}},
+      {"parameter with an underscore",
+       {{"app.kivs", "def f(a, _b=1) = F\n"}},
        "app.kivs:1:10: Warning: Parameter '_b' has the C name '__b', which is "
        "reserved to the C implementation\n"},
       {"alias that is also a definition",
        {{"app.kivs", "import m\nimport n as k\nm = 1\ndef k(x) = K\n"},
         {"m.kivs", "x = 1\n"},
         {"n.kivs", "y = 1\n"}},
-       "app.kivs:4:5: Warning: Name 'k' is also the alias of an imported module "
+       "app.kivs:4:5: Warning: Name 'k' is also the alias of an imported "
+       "module "
        "and shares its symbol; rename the definition or import the module "
        "under another alias\n"
-       "app.kivs:3:1: Warning: Name 'm' is also the alias of an imported module "
+       "app.kivs:3:1: Warning: Name 'm' is also the alias of an imported "
+       "module "
        "and shares its symbol; rename the definition or import the module "
        "under another alias\n"},
   };
@@ -190,9 +234,9 @@ TEST(GeneratedNames, WarningsKeepTheOutputs) {
 }
 
 struct HeaderCase {
-  std::string source;                 // SOURCE
-  std::vector<std::string> options;   // before -q SOURCE
-  std::string header;                 // the file kivg writes
+  std::string source;                // SOURCE
+  std::vector<std::string> options;  // before -q SOURCE
+  std::string header;                // the file kivg writes
 };
 
 TEST(GeneratedNames, AHeaderThatHidesAnotherIsWarnedWithoutLocation) {
@@ -213,16 +257,18 @@ TEST(GeneratedNames, AHeaderThatHidesAnotherIsWarnedWithoutLocation) {
     const ProgramResult result = RunKivg(dir, args, "");
     EXPECT_EQ(result.status, 0);
     const std::string file = c.header.substr(c.header.find_last_of('/') + 1);
-    EXPECT_EQ(result.err, "Warning: Generated header '" + file +
-                              "' would hide the header of the same name on the "
-                              "include path; rename the spec or its code files\n");
+    EXPECT_EQ(result.err,
+              "Warning: Generated header '" + file +
+                  "' would hide the header of the same name on the "
+                  "include path; rename the spec or its code files\n");
     EXPECT_TRUE(dir.Exists(c.header));
   }
   // The spec name alone does not hide anything once the code files are
   // named apart.
   TempDir dir;
   dir.Write("string.kivs", "def f(a) = F\n");
-  const ProgramResult result = RunKivg(dir, {"-q", "-c", "app", "string.kivs"}, "");
+  const ProgramResult result =
+      RunKivg(dir, {"-q", "-c", "app", "string.kivs"}, "");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
 }
@@ -230,26 +276,42 @@ TEST(GeneratedNames, AHeaderThatHidesAnotherIsWarnedWithoutLocation) {
 TEST(GeneratedNames, ValidNeighboursStaySilent) {
   const NameCase cases[] = {
       {"same count, other kinds and defaults",
-       {{"app.kivs", "def a(x) = F\ndef b(*x) = F\ndef c(y=1) = F\ndef d(**z) = F\n"}}, ""},
+       {{"app.kivs",
+         "def a(x) = F\ndef b(*x) = F\ndef c(y=1) = F\ndef d(**z) = F\n"}},
+       ""},
       {"same count, other library flag",
-       {{"app.kivs", "include helpers\ndef a(x) = F\n"}, {"helpers.kivs", "lib\ndef b(y) = F\n"}},
+       {{"app.kivs", "include helpers\ndef a(x) = F\n"},
+        {"helpers.kivs", "lib\ndef b(y) = F\n"}},
        ""},
       {"same count as the generated initializer",
-       {{"app.kivs", "+class\ndef b(me) = KivLib_class_init\n"}}, ""},
-      {"the engine's library names", {{"app.kivs", "def f(a) = KivLib_abs\ndef g() = KivLib_x\n"}}, ""},
+       {{"app.kivs", "+class\ndef b(me) = KivLib_class_init\n"}},
+       ""},
+      {"the engine's library names",
+       {{"app.kivs", "def f(a) = KivLib_abs\ndef g() = KivLib_x\n"}},
+       ""},
       {"keywords and dispatch variables as parameter names",
        {{"app.kivs",
-         "def f(int, default, engine, ns, returnValue, functionSymbol, moduleSymbol, "
+         "def f(int, default, engine, ns, returnValue, functionSymbol, "
+         "moduleSymbol, "
          "void, size_t, Complex_x, Bool2, namespace) = F\n"}},
        ""},
       {"an underscore name of another function's parameter",
-       {{"app.kivs", "def f(a) = _b\ndef g(b) = G\n"}}, ""},
-      {"an underscore and a lower-case letter", {{"app.kivs", "def f() = _lower\n"}}, ""},
+       {{"app.kivs", "def f(a) = _b\ndef g(b) = G\n"}},
+       ""},
+      {"an underscore and a lower-case letter",
+       {{"app.kivs", "def f() = _lower\n"}},
+       ""},
       {"names of other specs' generated code",
-       {{"app.kivs", "def f(a) = KivDispatch_other\ndef g(a) = KIV_APP_other_SYM_f\n"}}, ""},
+       {{"app.kivs",
+         "def f(a) = KivDispatch_other\ndef g(a) = KIV_APP_other_SYM_f\n"}},
+       ""},
       {"class feature names as aliases without the class feature",
-       {{"app.kivs", "import m as __get__\n+class\n-class\n"}, {"m.kivs", "x = 1\n"}}, ""},
-      {"a bare reserved name", {{"app.kivs", "__main__\nsys\nargs\ndef f(a) = F\n"}}, ""},
+       {{"app.kivs", "import m as __get__\n+class\n-class\n"},
+        {"m.kivs", "x = 1\n"}},
+       ""},
+      {"a bare reserved name",
+       {{"app.kivs", "__main__\nsys\nargs\ndef f(a) = F\n"}},
+       ""},
   };
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.label);
@@ -263,7 +325,8 @@ TEST(GeneratedNames, ValidNeighboursStaySilent) {
 
 TEST(GeneratedNames, SourceNamesThatBreakTheIncludeLine) {
   const std::string sources[] = {"a\"b.kivs", "dir/q\".kivs", "tab\there.kivs",
-                                 "line\nbreak.kivs", std::string("del\x7f.kivs")};
+                                 "line\nbreak.kivs",
+                                 std::string("del\x7f.kivs")};
   for (const std::string& source : sources) {
     SCOPED_TRACE(source);
     TempDir dir;

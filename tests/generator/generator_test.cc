@@ -2,14 +2,14 @@
 // actions do, and checks the model and the exact diagnostic lines.
 #include "generator/model/generator.h"
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/generator/spec_builder.h"
 
@@ -46,7 +46,6 @@ Parameter* Positional(const std::string& name, int32_t column,
 // A generator reading the first file of the main spec "app".
 class GeneratorTest : public ::testing::Test {
  protected:
-
   // What was printed since the last call.
   std::string Printed() {
     std::string text = errors.str();
@@ -68,7 +67,8 @@ class GeneratorTest : public ::testing::Test {
   }
 
   void DefineF(Token* name, ParameterList* parameters) {
-    generator.DefineFunction(name, parameters, Name("F_impl", name->location.line, 20));
+    generator.DefineFunction(name, parameters,
+                             Name("F_impl", name->location.line, 20));
   }
 
   spec_builder::SpecBuilder spec;
@@ -127,7 +127,8 @@ TEST_F(GeneratorTest, LibOnlyAsTheFirstStatement) {
 
   generator.AssignConstant(Name("x", 3), nullptr);
   generator.DeclareLibrary(new Token(At(4, 1), TokenType::LIB, "lib"));
-  EXPECT_EQ(Printed(), "app.kivs:4:1: Error: lib must be the first statement\n");
+  EXPECT_EQ(Printed(),
+            "app.kivs:4:1: Error: lib must be the first statement\n");
   EXPECT_EQ(generator.errorCount, 2);
 }
 
@@ -136,14 +137,24 @@ TEST_F(GeneratorTest, EveryOtherStatementClosesTheLibWindow) {
     const char* what;
     std::function<void(Generator&)> statement;
   } cases[] = {
-      {"lib", [](Generator& g) { g.DeclareLibrary(new Token(At(1, 1), TokenType::LIB)); }},
+      {"lib",
+       [](Generator& g) {
+         g.DeclareLibrary(new Token(At(1, 1), TokenType::LIB));
+       }},
       {"include", [](Generator& g) { g.IncludeSource(Name("other")); }},
       {"failed include", [](Generator& g) { g.IncludeSource(Name("")); }},
-      {"import", [](Generator& g) { Token* m = Name("m"); g.ImportModule(m, m); }},
+      {"import",
+       [](Generator& g) {
+         Token* m = Name("m");
+         g.ImportModule(m, m);
+       }},
       {"feature", [](Generator& g) { g.SetFeature(Name("class"), true); }},
       {"assignment", [](Generator& g) { g.AssignConstant(Name("x"), Int(1)); }},
       {"reserved", [](Generator& g) { g.AssignConstant(Name("sys"), Int(1)); }},
-      {"def", [](Generator& g) { g.DefineFunction(Name("f"), new ParameterList(), Name("F")); }},
+      {"def",
+       [](Generator& g) {
+         g.DefineFunction(Name("f"), new ParameterList(), Name("F"));
+       }},
       {"class", [](Generator& g) { g.DefineClass(Name("C")); }},
   };
   for (const Case& c : cases) {
@@ -165,7 +176,8 @@ TEST_F(GeneratorTest, FunctionsRecordTheLibraryFlagInForce) {
   EXPECT_TRUE(Defined<FunctionDefinition>("inLib")->isLibrary);
   EXPECT_FALSE(Defined<FunctionDefinition>("inInclude")->isLibrary);
   EXPECT_TRUE(Defined<FunctionDefinition>("afterInclude")->isLibrary);
-  EXPECT_TRUE(Defined<FunctionDefinition>("inLib")->parameters->parameters.empty());
+  EXPECT_TRUE(
+      Defined<FunctionDefinition>("inLib")->parameters->parameters.empty());
   EXPECT_EQ(Printed(), "");
 }
 
@@ -182,7 +194,8 @@ TEST_F(GeneratorTest, IncludeRequests) {
        "app.kivs:5:9: Error: Include name cannot contain a NUL byte\n"},
       {"app", false,
        "app.kivs:5:9: Error: Source file cannot include itself: app.kivs\n"},
-      {"common", true, "app.kivs:5:9: Error: include must be at the top level\n"},
+      {"common", true,
+       "app.kivs:5:9: Error: include must be at the top level\n"},
   };
   for (const Case& c : cases) {
     Generator g(errors, "app");
@@ -222,8 +235,10 @@ TEST_F(GeneratorTest, ImportAliasConflictNamesEveryEarlierImport) {
   generator.ImportModule(Name("n", 3, 8), Name("a", 3, 13));
   EXPECT_EQ(Printed(),
             "app.kivs:3:13: Error: Cannot import module 'n' as 'a' ...\n"
-            "app.kivs:1:13: Error: ... Module 'm' was previously imported as 'a' here\n"
-            "app.kivs:2:13: Error: ... Module 'm' was previously imported as 'a' here\n");
+            "app.kivs:1:13: Error: ... Module 'm' was previously imported as "
+            "'a' here\n"
+            "app.kivs:2:13: Error: ... Module 'm' was previously imported as "
+            "'a' here\n");
   EXPECT_EQ(generator.errorCount, 3);
   EXPECT_EQ(generator.importsByModule.count("n"), 0u);
   EXPECT_EQ(generator.importsByAlias["a"].locations.size(), 2u);
@@ -240,12 +255,16 @@ TEST_F(GeneratorTest, RejectedImports) {
       {"", "a", false, "app.kivs:1:8: Error: Module name cannot be empty\n"},
       {std::string("m\0", 2), "a", false,
        "app.kivs:1:8: Error: Module name cannot contain a NUL byte\n"},
-      {"app", "", false, "app.kivs:1:8: Error: Cannot import the main spec 'app'\n"},
-      {"app", "a", false, "app.kivs:1:8: Error: Cannot import the main spec 'app'\n"},
-      {"sys", "", false, "app.kivs:1:8: Error: Cannot redefine reserved name 'sys'\n"},
+      {"app", "", false,
+       "app.kivs:1:8: Error: Cannot import the main spec 'app'\n"},
+      {"app", "a", false,
+       "app.kivs:1:8: Error: Cannot import the main spec 'app'\n"},
+      {"sys", "", false,
+       "app.kivs:1:8: Error: Cannot redefine reserved name 'sys'\n"},
       {"m", "args", false,
        "app.kivs:1:13: Error: Cannot redefine reserved name 'args'\n"},
-      {"m", "a", true, "app.kivs:1:8: Error: import must be at the top level\n"},
+      {"m", "a", true,
+       "app.kivs:1:8: Error: import must be at the top level\n"},
   };
   for (const Case& c : cases) {
     Generator g(errors, "app");
@@ -316,8 +335,9 @@ TEST_F(GeneratorTest, Features) {
 
   generator.DefineClass(Name("C"));
   generator.SetFeature(Name("class", 3, 2), false);
-  EXPECT_EQ(Printed(),
-            "app.kivs:3:2: Error: Feature definitions must be at the top level\n");
+  EXPECT_EQ(
+      Printed(),
+      "app.kivs:3:2: Error: Feature definitions must be at the top level\n");
   EXPECT_EQ(generator.features, 1);
 }
 
@@ -385,7 +405,8 @@ TEST_F(GeneratorTest, UnknownParameterKindEndsTheChecks) {
   odd->kind = static_cast<ParameterKind>(7);
   DefineF(Name("f", 1, 5),
           Parameters({Positional("a", 7), odd, Positional("a", 11)}));
-  EXPECT_EQ(Printed(), "app.kivs:1:9: Error: Internal error: Unknown parameter type\n");
+  EXPECT_EQ(Printed(),
+            "app.kivs:1:9: Error: Internal error: Unknown parameter type\n");
   EXPECT_EQ(generator.errorCount, 1);
   EXPECT_NE(Defined<FunctionDefinition>("f"), nullptr);
 }
@@ -424,12 +445,14 @@ TEST_F(GeneratorTest, TopLevelStatementsInsideAClassBody) {
   Token* module = Name("m", 3, 12);
   generator.ImportModule(module, module);
   generator.SetFeature(Name("class", 4, 6), true);
-  EXPECT_EQ(Printed(),
-            "app.kivs:2:13: Error: include must be at the top level\n"
-            "app.kivs:3:12: Error: import must be at the top level\n"
-            "app.kivs:4:6: Error: Feature definitions must be at the top level\n");
+  EXPECT_EQ(
+      Printed(),
+      "app.kivs:2:13: Error: include must be at the top level\n"
+      "app.kivs:3:12: Error: import must be at the top level\n"
+      "app.kivs:4:6: Error: Feature definitions must be at the top level\n");
   generator.AssignConstant(Name("x", 5, 5), Int(1));
-  generator.DeleteNames((new NameList())->Append(Token(At(6, 9), TokenType::NAME, "x")));
+  generator.DeleteNames(
+      (new NameList())->Append(Token(At(6, 9), TokenType::NAME, "x")));
   EXPECT_EQ(Printed(), "");
   EXPECT_TRUE(generator.scope->empty());
 }

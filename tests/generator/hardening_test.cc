@@ -93,8 +93,8 @@ TEST(KivgHardening, HugeButValidInputIsWritten) {
   } cases[] = {
       {"one huge line", HugeLine(), "p99999"},
       {"megabyte name", kMegabyteName + " = 1\n", kMegabyteName},
-      {"megabyte function name",
-       "def " + kMegabyteName + "(a) = F\n", kMegabyteName},
+      {"megabyte function name", "def " + kMegabyteName + "(a) = F\n",
+       kMegabyteName},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -203,10 +203,11 @@ class HandleLimit {
     options_.env.push_back({"KIV_SPEC_INCLUDE", std::string()});
   }
   ProgramResult Run(int handles, const std::string& source) const {
-    return RunProgram("/bin/sh",
-                      {"-c", "ulimit -n " + std::to_string(handles) +
-                                 " && exec " + BinPath("kivg") + " -q " + source},
-                      options_);
+    return RunProgram(
+        "/bin/sh",
+        {"-c", "ulimit -n " + std::to_string(handles) + " && exec " +
+                   BinPath("kivg") + " -q " + source},
+        options_);
   }
 
  private:
@@ -221,9 +222,9 @@ TEST(KivgHardening, TenThousandNestedIncludesHoldNoFileHandles) {
   for (int i = 1; i < depth; ++i) {
     const std::string next =
         i + 1 < depth ? "include i" + std::to_string(i + 1) + "\n" : "";
-    dir.Write("i" + std::to_string(i) + ".kivs",
-              next + "name" + std::to_string(i) + " = " + std::to_string(i) +
-                  "\n");
+    dir.Write(
+        "i" + std::to_string(i) + ".kivs",
+        next + "name" + std::to_string(i) + " = " + std::to_string(i) + "\n");
   }
   // The handles inherited from the test runner vary, so the limit is found
   // with the shallow spec first.

@@ -507,8 +507,8 @@ TEST(KivgSources, OversizedSourceIsAReadError) {
     TempDir dir;
     if (!c.spec.empty()) dir.Write("app.kivs", c.spec);
     dir.Write(c.big, "");
-    ASSERT_EQ(
-        truncate(dir.Path(c.big).c_str(), kivg::kMaxSourceFileSize + 1), 0);
+    ASSERT_EQ(truncate(dir.Path(c.big).c_str(), kivg::kMaxSourceFileSize + 1),
+              0);
     const ProgramResult result = RunKivg(dir, {"-q", "app.kivs"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, c.err);

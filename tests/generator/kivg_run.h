@@ -14,7 +14,7 @@ inline ProgramResult RunKivg(const TempDir& dir,
   RunOptions options;
   options.workDir = dir.path();
   options.env.push_back(
-      {"KIV_SPEC_INCLUDE", specInclude ? std::optional<std::string>(specInclude)
-                                       : std::nullopt});
+      {"KIV_SPEC_INCLUDE",
+       specInclude ? std::optional<std::string>(specInclude) : std::nullopt});
   return RunProgram(BinPath("kivg"), args, options);
 }

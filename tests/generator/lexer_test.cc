@@ -48,7 +48,8 @@ std::string Describe(const Token& token) {
   if (!token.detail.empty()) shown += " (" + token.detail + ")";
   if (token.type == TokenType::INTEGER)
     shown += " =" + std::to_string(token.integerValue);
-  if (token.type == TokenType::FLOAT) shown += " =" + ShortestReal(token.realValue);
+  if (token.type == TokenType::FLOAT)
+    shown += " =" + ShortestReal(token.realValue);
   if (token.needsNegation) shown += " neg";
   shown += " @" + std::to_string(token.location.line) + ":" +
            std::to_string(token.location.column);
@@ -96,16 +97,65 @@ void ExpectLine(const std::vector<Case>& cases) {
 // Every code, -1 to 57, with the name it must carry: the parse tables are
 // indexed by these numbers, so the list in token.h may not reorder them.
 TEST(TokenTest, CodesAndNamesFollowTheTerminalNumbering) {
-  static const char* const kNames[] = {
-      "BAD", "END", "ASSIGN", "LEFT_PAREN", "NAME", "AND", "ASSERT", "BREAK",
-      "CLASS", "CONTINUE", "DEL", "ELIF", "ELSE", "EXCEPT", "EXEC", "FINALLY",
-      "FOR", "FROM", "GLOBAL", "IF", "IN", "IS", "LAMBDA", "LOCAL",
-      "NONLOCAL", "NOT", "OR", "PASS", "RAISE", "RETURN", "TRY", "WHILE",
-      "WITH", "YIELD", "UNEXPECTED_INDENT", "MISSING_INDENT",
-      "MISMATCHED_INDENT", "INCONSISTENT_INDENT", "COLON", "NEWLINE", "LIB",
-      "INCLUDE", "STRING", "IMPORT", "AS", "PLUS", "MINUS", "DEF",
-      "RIGHT_PAREN", "DEDENT", "COMMA", "ASTERISK", "DOUBLE_ASTERISK", "NONE",
-      "FALSE", "TRUE", "ELLIPSIS", "INTEGER", "FLOAT"};
+  static const char* const kNames[] = {"BAD",
+                                       "END",
+                                       "ASSIGN",
+                                       "LEFT_PAREN",
+                                       "NAME",
+                                       "AND",
+                                       "ASSERT",
+                                       "BREAK",
+                                       "CLASS",
+                                       "CONTINUE",
+                                       "DEL",
+                                       "ELIF",
+                                       "ELSE",
+                                       "EXCEPT",
+                                       "EXEC",
+                                       "FINALLY",
+                                       "FOR",
+                                       "FROM",
+                                       "GLOBAL",
+                                       "IF",
+                                       "IN",
+                                       "IS",
+                                       "LAMBDA",
+                                       "LOCAL",
+                                       "NONLOCAL",
+                                       "NOT",
+                                       "OR",
+                                       "PASS",
+                                       "RAISE",
+                                       "RETURN",
+                                       "TRY",
+                                       "WHILE",
+                                       "WITH",
+                                       "YIELD",
+                                       "UNEXPECTED_INDENT",
+                                       "MISSING_INDENT",
+                                       "MISMATCHED_INDENT",
+                                       "INCONSISTENT_INDENT",
+                                       "COLON",
+                                       "NEWLINE",
+                                       "LIB",
+                                       "INCLUDE",
+                                       "STRING",
+                                       "IMPORT",
+                                       "AS",
+                                       "PLUS",
+                                       "MINUS",
+                                       "DEF",
+                                       "RIGHT_PAREN",
+                                       "DEDENT",
+                                       "COMMA",
+                                       "ASTERISK",
+                                       "DOUBLE_ASTERISK",
+                                       "NONE",
+                                       "FALSE",
+                                       "TRUE",
+                                       "ELLIPSIS",
+                                       "INTEGER",
+                                       "FLOAT"};
   EXPECT_EQ(kTerminalTokenCount, 58);
   for (int code = -1; code < kTerminalTokenCount; ++code)
     EXPECT_STREQ(TokenTypeName(static_cast<TokenType>(code)), kNames[code + 1])
@@ -166,17 +216,17 @@ TEST(LexerTest, Indentation) {
         "NEWLINE @2:1", "MISMATCHED_INDENT @3:1", "END @3:1"}},
       {"class A:\nx\n",
        {"CLASS 'class' @1:1", "NAME 'A' @1:7", "COLON @1:8",
-        "MISSING_INDENT @2:1", "NAME 'x' @2:1", "NEWLINE @2:2",
-        "NEWLINE @3:1", "END @4:1"}},
-      {"class A:", {"CLASS 'class' @1:1", "NAME 'A' @1:7", "COLON @1:8",
-                    "MISSING_INDENT @2:1", "END @2:1"}},
+        "MISSING_INDENT @2:1", "NAME 'x' @2:1", "NEWLINE @2:2", "NEWLINE @3:1",
+        "END @4:1"}},
+      {"class A:",
+       {"CLASS 'class' @1:1", "NAME 'A' @1:7", "COLON @1:8",
+        "MISSING_INDENT @2:1", "END @2:1"}},
       // 4 then 8, back to 6: the first pop overshoots.
       {"class A:\n    class B:\n        x\n      y\n",
        {"CLASS 'class' @1:1", "NAME 'A' @1:7", "COLON @1:8",
-        "CLASS 'class' @2:5", "NAME 'B' @2:11", "COLON @2:12",
-        "NAME 'x' @3:9", "NEWLINE @3:10", "MISMATCHED_INDENT @4:7",
-        "NAME 'y' @4:7", "NEWLINE @4:8", "NEWLINE @5:1",
-        "MISMATCHED_INDENT @6:1", "END @6:1"}},
+        "CLASS 'class' @2:5", "NAME 'B' @2:11", "COLON @2:12", "NAME 'x' @3:9",
+        "NEWLINE @3:10", "MISMATCHED_INDENT @4:7", "NAME 'y' @4:7",
+        "NEWLINE @4:8", "NEWLINE @5:1", "MISMATCHED_INDENT @6:1", "END @6:1"}},
       // A tab where four spaces opened the block.
       {"class A:\n    x\n\ty\n",
        {"CLASS 'class' @1:1", "NAME 'A' @1:7", "COLON @1:8", "NAME 'x' @2:5",
@@ -226,29 +276,29 @@ TEST(LexerTest, Continuation) {
        {"NAME 'x' @1:1", "BAD '\\a' @1:3", "NEWLINE @1:5", "NEWLINE @2:1",
         "END @3:1"}},
       {"x \\\t a\n",
-       {"NAME 'x' @1:1", "BAD '\\\\x09 ' @1:3", "NAME 'a' @1:6",
-        "NEWLINE @1:7", "NEWLINE @2:1", "END @3:1"}},
+       {"NAME 'x' @1:1", "BAD '\\\\x09 ' @1:3", "NAME 'a' @1:6", "NEWLINE @1:7",
+        "NEWLINE @2:1", "END @3:1"}},
       // A backslash ending the input ends its statement like a line end.
       {"x = 1 \\",
        {"NAME 'x' @1:1", "ASSIGN @1:3", "INTEGER '1' =1 @1:5", "NEWLINE @1:7",
         "END @2:1"}},
-      {"x = 1 \\  ", {"NAME 'x' @1:1", "ASSIGN @1:3", "INTEGER '1' =1 @1:5",
-                      "BAD '\\  ' @1:7", "NEWLINE @1:10", "END @2:1"}},
+      {"x = 1 \\  ",
+       {"NAME 'x' @1:1", "ASSIGN @1:3", "INTEGER '1' =1 @1:5",
+        "BAD '\\  ' @1:7", "NEWLINE @1:10", "END @2:1"}},
       // A line starting with a continuation is checked as unindented.
       {"class A:\n    \\\nx\n",
        {"CLASS 'class' @1:1", "NAME 'A' @1:7", "COLON @1:8",
-        "MISSING_INDENT @2:5", "NAME 'x' @3:1", "NEWLINE @3:2",
-        "NEWLINE @4:1", "END @5:1"}},
+        "MISSING_INDENT @2:5", "NAME 'x' @3:1", "NEWLINE @3:2", "NEWLINE @4:1",
+        "END @5:1"}},
   });
 }
 
 // After a continued line, the statement that follows is still checked and
 // closes the block; so does the end of input.
 TEST(LexerTest, LineAfterContinuationClosesBlock) {
-  const std::vector<std::string> y = {"DEDENT @4:1", "NAME 'y' @4:1",
-                                      "ASSIGN @4:3", "INTEGER '2' =2 @4:5",
-                                      "NEWLINE @4:6", "NEWLINE @5:1",
-                                      "END @6:1"};
+  const std::vector<std::string> y = {
+      "DEDENT @4:1",  "NAME 'y' @4:1", "ASSIGN @4:3", "INTEGER '2' =2 @4:5",
+      "NEWLINE @4:6", "NEWLINE @5:1",  "END @6:1"};
   auto with = [](std::vector<std::string> head,
                  const std::vector<std::string>& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
@@ -279,8 +329,7 @@ TEST(LexerTest, DecimalIntegers) {
       {"2147483648", {"INTEGER '2147483648' =-2147483648 neg @1:1"}},
       {"+2147483648", {"INTEGER '2147483648' =-2147483648 neg @1:1"}},
       {"-2147483648", {"INTEGER '2147483648' =-2147483648 @1:1"}},
-      {"2147483649",
-       {"BAD '2147483649' (Decimal constant out of range) @1:1"}},
+      {"2147483649", {"BAD '2147483649' (Decimal constant out of range) @1:1"}},
       {"18446744073709551617",
        {"BAD '18446744073709551617' (Decimal constant out of range) @1:1"}},
       {"-5", {"INTEGER '5' =-5 @1:1"}},
@@ -383,16 +432,16 @@ TEST(LexerTest, Strings) {
         "STRING 'b' @1:8", "RIGHT_PAREN @1:11"}},
   });
   // A backslash-newline escape puts the newline into the value.
-  ExpectTokens({{"'a\\\nb'",
-                 {"STRING 'a\\x0ab' @1:1", "NEWLINE @2:3", "END @3:1"}}});
+  ExpectTokens(
+      {{"'a\\\nb'", {"STRING 'a\\x0ab' @1:1", "NEWLINE @2:3", "END @3:1"}}});
 }
 
 // An error keeps the rest of the line for the next tokens.
 TEST(LexerTest, StringErrors) {
   ExpectTokens({
       {"'abc", {"BAD 'abc' @1:1", "END @2:1"}},
-      {"'abc\nx", {"BAD 'abc' @1:1", "NAME 'x' @2:1", "NEWLINE @2:2",
-                   "END @3:1"}},
+      {"'abc\nx",
+       {"BAD 'abc' @1:1", "NAME 'x' @2:1", "NEWLINE @2:2", "END @3:1"}},
       {"\"a'", {"BAD 'a'' @1:1", "END @2:1"}},
       {"'\\256'", {"BAD '256' @1:1", "BAD @1:6", "END @2:1"}},
       {"'\\x4g'", {"BAD '4g' @1:1", "BAD @1:6", "END @2:1"}},
@@ -414,8 +463,9 @@ TEST(LexerTest, NamesKeywordsAndOperators) {
       {"import as del while yield",
        {"IMPORT 'import' @1:1", "AS 'as' @1:8", "DEL 'del' @1:11",
         "WHILE 'while' @1:15", "YIELD 'yield' @1:21"}},
-      {"_x1 While libs _", {"NAME '_x1' @1:1", "NAME 'While' @1:5",
-                            "NAME 'libs' @1:11", "NAME '_' @1:16"}},
+      {"_x1 While libs _",
+       {"NAME '_x1' @1:1", "NAME 'While' @1:5", "NAME 'libs' @1:11",
+        "NAME '_' @1:16"}},
       {"(),=* ** ***",
        {"LEFT_PAREN @1:1", "RIGHT_PAREN @1:2", "COMMA @1:3", "ASSIGN @1:4",
         "ASTERISK @1:5", "DOUBLE_ASTERISK @1:7", "DOUBLE_ASTERISK @1:10",

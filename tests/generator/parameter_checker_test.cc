@@ -1,9 +1,9 @@
 #include "generator/model/parameter_checker.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace kivg {
 namespace {

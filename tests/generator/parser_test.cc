@@ -1,13 +1,14 @@
 // The grammar driven by real lexer tokens into the real Generator: which
 // statement operations run, when they run, and the parser's own errors.
+#include "generator/frontend/parser.h"
+
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <functional>
 #include <sstream>
 
-#include <gtest/gtest.h>
-
 #include "generator/frontend/lexer.h"
-#include "generator/frontend/parser.h"
 #include "generator/model/generator.h"
 
 namespace kivg {
@@ -85,11 +86,11 @@ TEST(Parser, GeneratedTablesHaveTheGrammarsSizes) {
     size_t digits = source.find_first_of("0123456789", at + directive.size());
     return std::stoi(source.substr(digits));
   };
-  EXPECT_EQ(define("YYNOCODE"), 65);           // symbols
-  EXPECT_EQ(define("YYNRULE"), 36);            // rules
-  EXPECT_EQ(define("YY_MIN_SHIFTREDUCE"), 71); // parser states
-  EXPECT_EQ(define("YYNSTATE"), 39);           // states with a shift row
-  EXPECT_EQ(define("YY_ACTTAB_COUNT"), 88);    // packed action entries
+  EXPECT_EQ(define("YYNOCODE"), 65);            // symbols
+  EXPECT_EQ(define("YYNRULE"), 36);             // rules
+  EXPECT_EQ(define("YY_MIN_SHIFTREDUCE"), 71);  // parser states
+  EXPECT_EQ(define("YYNSTATE"), 39);            // states with a shift row
+  EXPECT_EQ(define("YY_ACTTAB_COUNT"), 88);     // packed action entries
 }
 
 TEST(Parser, EveryStatementReachesTheModel) {
@@ -154,11 +155,12 @@ TEST(Parser, IncludeRequestFollowsTheNextToken) {
   std::vector<std::string> seen;
   FeedText(generator, parser, "include common\nx = 1\n", true,
            [&] { seen.push_back(generator.currentSourceName); });
-  // include, common, NEWLINE, x (reduces the include), =, 1, NEWLINE, NEWLINE, END
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "app.kivs", "app.kivs", "app.kivs", "common.kivs",
-                      "common.kivs", "common.kivs", "common.kivs",
-                      "common.kivs", "common.kivs"}));
+  // include, common, NEWLINE, x (reduces the include), =, 1, NEWLINE, NEWLINE,
+  // END
+  EXPECT_EQ(seen, (std::vector<std::string>{"app.kivs", "app.kivs", "app.kivs",
+                                            "common.kivs", "common.kivs",
+                                            "common.kivs", "common.kivs",
+                                            "common.kivs", "common.kivs"}));
 }
 
 TEST(Parser, ClassBodyEndsWithTheDedentStatement) {
@@ -170,7 +172,8 @@ TEST(Parser, ClassBodyEndsWithTheDedentStatement) {
   FeedText(generator, parser, "class C:\n    x = 1\ny = 2\n", true,
            [&] { depth.push_back(generator.scopeStack.size()); });
   // class C : | x (opens C) = 1 NEWLINE | DEDENT y (closes C) = 2 NEWLINE ...
-  EXPECT_EQ(depth, (std::vector<size_t>{0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(depth,
+            (std::vector<size_t>{0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
 }
 
 struct SyntaxCase {

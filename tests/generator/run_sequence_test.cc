@@ -1,5 +1,7 @@
 // kivg from end to end: modules, includes and the search path, the errors
 // that stop a run, and what is left on disk afterwards.
+#include "generator/driver/run_sequence.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -10,7 +12,6 @@
 
 #include "generator/driver/file_error.h"
 #include "generator/driver/memory_file_system.h"
-#include "generator/driver/run_sequence.h"
 #include "tests/generator/kivg_run.h"
 
 namespace {
@@ -23,8 +24,9 @@ struct KivgOutputs {
   std::vector<std::string> files;
 };
 
-KivgOutputs RunSpec(const Files& files, std::vector<std::string> args = {"app.kivs"},
-            const char* specInclude = nullptr) {
+KivgOutputs RunSpec(const Files& files,
+                    std::vector<std::string> args = {"app.kivs"},
+                    const char* specInclude = nullptr) {
   TempDir dir;
   for (const auto& [name, content] : files) dir.Write(name, content);
   KivgOutputs run;
@@ -57,58 +59,83 @@ struct ErrorCase {
 // leaves only the sources behind.
 TEST(KivgRun, FailedRunsLeaveNoOutputs) {
   const std::vector<ErrorCase> cases = {
-      {"stray character", {{"app.kivs", "x = 1\n\ny = 2 $\n"}}, nullptr,
+      {"stray character",
+       {{"app.kivs", "x = 1\n\ny = 2 $\n"}},
+       nullptr,
        "app.kivs:3:7: Bad token encountered: '$'\nEnded in ERROR\n"},
-      {"decimal out of range", {{"app.kivs", "x = 4294967296\n"}}, nullptr,
+      {"decimal out of range",
+       {{"app.kivs", "x = 4294967296\n"}},
+       nullptr,
        "app.kivs:1:5: Bad token encountered: '4294967296': Decimal constant "
        "out of range\nEnded in ERROR\n"},
-      {"indentation", {{"app.kivs", "x = 1\n  y = 2\n"}}, nullptr,
+      {"indentation",
+       {{"app.kivs", "x = 1\n  y = 2\n"}},
+       nullptr,
        "app.kivs:2:3: Unexpected indentation\nEnded in ERROR\n"},
-      {"syntax error", {{"app.kivs", "def f(a\n"}}, nullptr,
+      {"syntax error",
+       {{"app.kivs", "def f(a\n"}},
+       nullptr,
        "app.kivs:1:7: Error: Syntax error\nEnded in ERROR\n"},
-      {"class without feature", {{"app.kivs", "class C:\n    x = 1\n"}}, nullptr,
+      {"class without feature",
+       {{"app.kivs", "class C:\n    x = 1\n"}},
+       nullptr,
        "Error: Class definition(s) encountered without the class feature "
        "enabled\nEnded in ERROR\n"},
       {"include not found without search path",
-       {{"app.kivs", "include x\n"}, {"x.kivs", ""}}, nullptr,
+       {{"app.kivs", "include x\n"}, {"x.kivs", ""}},
+       nullptr,
        "app.kivs:1:9: Error opening x.kivs: No such file or directory\n"},
       {"include not found with search path",
-       {{"app.kivs", "x = 1\ninclude \"y\"\n\n\nz = 2\n"}}, "",
+       {{"app.kivs", "x = 1\ninclude \"y\"\n\n\nz = 2\n"}},
+       "",
        "app.kivs:2:9: Error opening y.kivs: No such file or directory\n"},
       {"include cycle",
        {{"app.kivs", "include \"./a\"\n"},
         {"a.kivs", "include \"./b\"\n"},
         {"b.kivs", "include \"./a\"\n"}},
-       nullptr, "./b.kivs:1:9: Include cycle detected: ./a.kivs\n"},
-      {"self include", {{"app.kivs", "include app\n"}}, "",
+       nullptr,
+       "./b.kivs:1:9: Include cycle detected: ./a.kivs\n"},
+      {"self include",
+       {{"app.kivs", "include app\n"}},
+       "",
        "app.kivs:1:9: Error: Source file cannot include itself: app.kivs\n"
        "Ended in ERROR\n"},
       {"missing module under two aliases",
-       {{"app.kivs", "import m as b\nimport m\nimport m as a\n"}}, "",
+       {{"app.kivs", "import m as b\nimport m\nimport m as a\n"}},
+       "",
        "app.kivs:3:13: Error opening m.kivs imported as 'a': No such file or "
        "directory\n"
        "app.kivs:1:13: Error opening m.kivs imported as 'b': No such file or "
        "directory\n"
        "app.kivs:2:8: Error opening m.kivs: No such file or directory\n"},
-      {"error in a module", {{"app.kivs", "import m\n"}, {"m.kivs", "x = )\n"}},
-       "", "m.kivs:1:5: Error: Syntax error\nEnded in ERROR\n"},
-      {"importing the main spec", {{"app.kivs", "import app\n"}}, "",
+      {"error in a module",
+       {{"app.kivs", "import m\n"}, {"m.kivs", "x = )\n"}},
+       "",
+       "m.kivs:1:5: Error: Syntax error\nEnded in ERROR\n"},
+      {"importing the main spec",
+       {{"app.kivs", "import app\n"}},
+       "",
        "app.kivs:1:8: Error: Cannot import the main spec 'app'\n"
        "Ended in ERROR\n"},
       {"importing the main spec from a module",
-       {{"app.kivs", "import m\n"}, {"m.kivs", "import app as a\n"}}, "",
+       {{"app.kivs", "import m\n"}, {"m.kivs", "import app as a\n"}},
+       "",
        "m.kivs:1:8: Error: Cannot import the main spec 'app'\n"
        "Ended in ERROR\n"},
-      {"NUL in an include name", {{"app.kivs", "include \"./x\\0\"\n"},
-                                  {"x", ""}},
+      {"NUL in an include name",
+       {{"app.kivs", "include \"./x\\0\"\n"}, {"x", ""}},
        nullptr,
        "app.kivs:1:9: Error: Include name cannot contain a NUL byte\n"
        "Ended in ERROR\n"},
-      {"NUL in a module name", {{"app.kivs", "import \"m\\0\" as m\n"}}, "",
+      {"NUL in a module name",
+       {{"app.kivs", "import \"m\\0\" as m\n"}},
+       "",
        "app.kivs:1:8: Error: Module name cannot contain a NUL byte\n"
        "Ended in ERROR\n"},
-      {"directory as module", {{"app.kivs", "import m\n"}, {"m.kivs/x", ""}},
-       "", "app.kivs:1:8: Error opening m.kivs: Is a directory\n"},
+      {"directory as module",
+       {{"app.kivs", "import m\n"}, {"m.kivs/x", ""}},
+       "",
+       "app.kivs:1:8: Error opening m.kivs: Is a directory\n"},
   };
   for (const ErrorCase& c : cases) {
     SCOPED_TRACE(c.title);
@@ -131,7 +158,8 @@ TEST(KivgRun, WarningsKeepStatusZero) {
 // The search path: unset finds only explicit paths, empty means the current
 // directory, and entries are tried in order with "/" inserted when needed.
 TEST(KivgRun, IncludesFollowTheSearchPath) {
-  const KivgOutputs reference = RunSpec({{"app.kivs", "def g(b) = G\ndef f(a) = F\n"}});
+  const KivgOutputs reference =
+      RunSpec({{"app.kivs", "def g(b) = G\ndef f(a) = F\n"}});
   ASSERT_EQ(reference.result.status, 0);
   struct Case {
     const char* title;
@@ -143,7 +171,8 @@ TEST(KivgRun, IncludesFollowTheSearchPath) {
         {"inc/x.kivs", "def g(b) = G\n"}},
        nullptr},
       {"empty search path",
-       {{"app.kivs", "include x\ndef f(a) = F\n"}, {"x.kivs", "def g(b) = G\n"}},
+       {{"app.kivs", "include x\ndef f(a) = F\n"},
+        {"x.kivs", "def g(b) = G\n"}},
        ""},
       {"later entry",
        {{"app.kivs", "include x\ndef f(a) = F\n"},
@@ -156,19 +185,22 @@ TEST(KivgRun, IncludesFollowTheSearchPath) {
         {"inc/x.kivs", "def g(b) = G\n"}},
        "lib/;inc/"},
       {"parent directory",
-       {{"app.kivs", "include \"../x\"\ndef f(a) = F\n"}}, nullptr},
+       {{"app.kivs", "include \"../x\"\ndef f(a) = F\n"}},
+       nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
     TempDir dir;
-    for (const auto& [name, content] : c.files) dir.Write("work/" + name, content);
+    for (const auto& [name, content] : c.files)
+      dir.Write("work/" + name, content);
     dir.Write("x.kivs", "def g(b) = G\n");
     const ProgramResult result = [&] {
       RunOptions run;
       run.workDir = dir.Path("work");
-      run.env.push_back({"KIV_SPEC_INCLUDE",
-                         c.specInclude ? std::optional<std::string>(c.specInclude)
-                                       : std::nullopt});
+      run.env.push_back(
+          {"KIV_SPEC_INCLUDE", c.specInclude
+                                   ? std::optional<std::string>(c.specInclude)
+                                   : std::nullopt});
       return RunProgram(BinPath("kivg"), {"-q", "app.kivs"}, run);
     }();
     EXPECT_EQ(result.status, 0) << result.err;
@@ -182,17 +214,20 @@ TEST(KivgRun, IncludesFollowTheSearchPath) {
 // make the including file a library, and the including file's own lib
 // survives the include.
 TEST(KivgRun, LibFlagIsRestoredAfterAnInclude) {
-  const KivgOutputs run = RunSpec({{"app.kivs", "include \"./l\"\ndef f() = F\n"},
-                           {"l.kivs", "lib\ndef g() = G\n"},
-                           {"k.kivs", "lib\ninclude \"./p\"\ndef h() = H\n"},
-                           {"p.kivs", "def i() = I\n"}});
+  const KivgOutputs run =
+      RunSpec({{"app.kivs", "include \"./l\"\ndef f() = F\n"},
+               {"l.kivs", "lib\ndef g() = G\n"},
+               {"k.kivs", "lib\ninclude \"./p\"\ndef h() = H\n"},
+               {"p.kivs", "def i() = I\n"}});
   ASSERT_EQ(run.result.status, 0) << run.result.err;
   EXPECT_NE(run.header.find("\nKivRunResult F\n"), std::string::npos);
-  EXPECT_NE(run.header.find("\nKIV_LIB_API KivRunResult G\n"), std::string::npos);
+  EXPECT_NE(run.header.find("\nKIV_LIB_API KivRunResult G\n"),
+            std::string::npos);
 
-  const KivgOutputs library = RunSpec({{"k.kivs", "lib\ninclude \"./p\"\ndef h() = H\n"},
-                               {"p.kivs", "def i() = I\n"}},
-                              {"-s", "app", "-c", "app", "k.kivs"});
+  const KivgOutputs library =
+      RunSpec({{"k.kivs", "lib\ninclude \"./p\"\ndef h() = H\n"},
+               {"p.kivs", "def i() = I\n"}},
+              {"-s", "app", "-c", "app", "k.kivs"});
   ASSERT_EQ(library.result.status, 0) << library.result.err;
   EXPECT_NE(library.header.find("\nKIV_LIB_API KivRunResult H\n"),
             std::string::npos);
@@ -202,30 +237,33 @@ TEST(KivgRun, LibFlagIsRestoredAfterAnInclude) {
 // Modules are read in order of first mention, each once, whatever the
 // number of aliases.
 TEST(KivgRun, ModulesAreReadOnceInOrderOfFirstMention) {
-  const KivgOutputs run = RunSpec({{"app.kivs", "import m as b\nimport n\nimport m as a\n"},
-                           {"m.kivs", "import n\ndef f() = F\n"},
-                           {"n.kivs", "def g() = G\n"}},
-                          {"app.kivs"}, "");
+  const KivgOutputs run =
+      RunSpec({{"app.kivs", "import m as b\nimport n\nimport m as a\n"},
+               {"m.kivs", "import n\ndef f() = F\n"},
+               {"n.kivs", "def g() = G\n"}},
+              {"app.kivs"}, "");
   ASSERT_EQ(run.result.status, 0) << run.result.err;
   EXPECT_EQ(run.result.out, kWriting);
   // Module order is by alias set: {a, b} is m (symbol 1), {n} is n (2).
-  EXPECT_NE(run.source.find("        case -1:\n            switch (functionSymbol)\n"
-                            "            {\n                default:\n"
-                            "                    break;\n                case "),
+  EXPECT_NE(
+      run.source.find("        case -1:\n            switch (functionSymbol)\n"
+                      "            {\n                default:\n"
+                      "                    break;\n                case "),
+      std::string::npos);
+  EXPECT_NE(run.source.find("return F(engine, returnValue);"),
             std::string::npos);
-  EXPECT_NE(run.source.find("return F(engine, returnValue);"), std::string::npos);
-  EXPECT_NE(run.source.find("return G(engine, returnValue);"), std::string::npos);
+  EXPECT_NE(run.source.find("return G(engine, returnValue);"),
+            std::string::npos);
 }
 
 // An include on a file's last line is read even without a final newline, at
 // any depth and in a module's first file.
 TEST(KivgRun, LastLineIncludeWithoutFinalNewlineIsRead) {
-  const Files withNewline = {
-      {"app.kivs", "x = 1\ninclude \"./a\"\n"},
-      {"a.kivs", "def f() = F\ninclude \"./b\"\n"},
-      {"b.kivs", "import m\n"},
-      {"m.kivs", "include \"./c\"\n"},
-      {"c.kivs", "def g(p) = G\n"}};
+  const Files withNewline = {{"app.kivs", "x = 1\ninclude \"./a\"\n"},
+                             {"a.kivs", "def f() = F\ninclude \"./b\"\n"},
+                             {"b.kivs", "import m\n"},
+                             {"m.kivs", "include \"./c\"\n"},
+                             {"c.kivs", "def g(p) = G\n"}};
   Files without = withNewline;
   for (auto& [name, content] : without) content.pop_back();
   const KivgOutputs expected = RunSpec(withNewline, {"app.kivs"}, "");
@@ -242,7 +280,8 @@ TEST(KivgRun, LastLineIncludeWithoutFinalNewlineIsRead) {
 // A line after a continuation is indentation-checked like any other: each
 // source defines y at the top level, exactly as without the continuation.
 TEST(KivgRun, ContinuationsDoNotHideIndentation) {
-  const KivgOutputs expected = RunSpec({{"app.kivs", "+class\nclass C:\n    x = 1\ny = 2\n"}});
+  const KivgOutputs expected =
+      RunSpec({{"app.kivs", "+class\nclass C:\n    x = 1\ny = 2\n"}});
   ASSERT_EQ(expected.result.status, 0) << expected.result.err;
   const Files sources[] = {
       {{"app.kivs", "+class\nclass C:\n    x = \\\n1\ny = 2\n"}},
@@ -290,8 +329,7 @@ TEST(FileErrorLine, FormatsEveryFormOfTheLine) {
        "Error reading ./big.kivs: File too large\n"},
       {FileErrorLine(at, FileAccess::kOpening, "lib.kivs", "No such file"),
        "app.kivs:3:8: Error opening lib.kivs: No such file\n"},
-      {FileErrorLine(at, FileAccess::kOpening, "lib.kivs", "No such file",
-                     "l"),
+      {FileErrorLine(at, FileAccess::kOpening, "lib.kivs", "No such file", "l"),
        "app.kivs:3:8: Error opening lib.kivs imported as 'l': No such file\n"},
       {FileErrorLine(at, FileAccess::kOpening, "app.h", "Same file as app.h"),
        "app.kivs:3:8: Error opening app.h: Same file as app.h\n"},
@@ -318,8 +356,8 @@ class InMemoryRun : public ::testing::Test {
   }
 
   kivg::RunOutcome Run(kivg::SearchPath searchPath = kivg::SearchPath{""}) {
-    kivg::RunSequence run(options_, names_, files_, std::move(searchPath),
-                          out_, err_);
+    kivg::RunSequence run(options_, names_, files_, std::move(searchPath), out_,
+                          err_);
     if (mainSource_) run.SetMainSource(*mainSource_);
     const kivg::RunOutcome outcome = run.Run({spec_, header_, source_});
     filesRead_ = run.filesRead();
@@ -337,16 +375,17 @@ class InMemoryRun : public ::testing::Test {
 // Every file is listed once per read, in reading order: an include read
 // twice twice, a module once whatever its number of aliases.
 TEST_F(InMemoryRun, ListsEveryFileReadInOrder) {
-  files_.Add("app.kivs",
-             "include \"./i\"\nimport m as a\nimport m as b\ninclude \"./i\"\n");
+  files_.Add(
+      "app.kivs",
+      "include \"./i\"\nimport m as a\nimport m as b\ninclude \"./i\"\n");
   files_.Add("./i.kivs", "");
   files_.Add("m.kivs", "include \"./j\"\n");
   files_.Add("./j.kivs", "def f() = F\n");
   EXPECT_EQ(Run(), kivg::RunOutcome::kWritten);
   EXPECT_EQ(err_.str(), "");
-  EXPECT_EQ(filesRead_, (std::vector<std::string>{
-                            "app.kivs", "./i.kivs", "./i.kivs", "m.kivs",
-                            "./j.kivs"}));
+  EXPECT_EQ(filesRead_,
+            (std::vector<std::string>{"app.kivs", "./i.kivs", "./i.kivs",
+                                      "m.kivs", "./j.kivs"}));
   EXPECT_NE(header_.str().find("KivRunResult F"), std::string::npos);
 }
 

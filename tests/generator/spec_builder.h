@@ -21,9 +21,13 @@
 namespace kivg {
 namespace spec_builder {
 
-inline SourceLocation At(int line) { return SourceLocation("app.kivs", line, 1); }
+inline SourceLocation At(int line) {
+  return SourceLocation("app.kivs", line, 1);
+}
 
-inline Token Name(const std::string& text) { return Token(At(1), TokenType::NAME, text); }
+inline Token Name(const std::string& text) {
+  return Token(At(1), TokenType::NAME, text);
+}
 
 inline Token IntegerValue(int32_t value) {
   Token token(At(1), TokenType::INTEGER, std::to_string(value));
@@ -45,11 +49,15 @@ struct Param {
   ParameterKind kind = ParameterKind::Positional;
   std::optional<Token> defaultValue;
 };
-inline Param Positional(const std::string& name) { return {name, ParameterKind::Positional, {}}; }
+inline Param Positional(const std::string& name) {
+  return {name, ParameterKind::Positional, {}};
+}
 inline Param WithDefault(const std::string& name, const Token& value) {
   return {name, ParameterKind::Positional, value};
 }
-inline Param Tuple(const std::string& name) { return {name, ParameterKind::TupleGroup, {}}; }
+inline Param Tuple(const std::string& name) {
+  return {name, ParameterKind::TupleGroup, {}};
+}
 inline Param Dictionary(const std::string& name) {
   return {name, ParameterKind::DictionaryGroup, {}};
 }
@@ -86,10 +94,11 @@ class SpecBuilder {
     generator.DeclareLibrary(new Token(At(1), TokenType::LIB, "lib"));
     return *this;
   }
-  SpecBuilder& Import(const std::string& module, const std::string& alias = "") {
+  SpecBuilder& Import(const std::string& module,
+                      const std::string& alias = "") {
     Token* moduleToken = new Token(Name(module));
-    generator.ImportModule(moduleToken,
-                           alias.empty() ? moduleToken : new Token(Name(alias)));
+    generator.ImportModule(
+        moduleToken, alias.empty() ? moduleToken : new Token(Name(alias)));
     return *this;
   }
   SpecBuilder& EnableClasses() {
@@ -109,11 +118,12 @@ class SpecBuilder {
     ParameterList* list = new ParameterList();
     for (const Param& param : params) {
       Token nameToken = Name(param.name);
-      list->Append(param.defaultValue
-                       ? new Parameter(nameToken, new Literal(*param.defaultValue))
-                       : param.kind == ParameterKind::Positional
-                             ? new Parameter(nameToken, nullptr)
-                             : new Parameter(nameToken, param.kind));
+      list->Append(
+          param.defaultValue
+              ? new Parameter(nameToken, new Literal(*param.defaultValue))
+          : param.kind == ParameterKind::Positional
+              ? new Parameter(nameToken, nullptr)
+              : new Parameter(nameToken, param.kind));
     }
     generator.DefineFunction(new Token(Name(name)), list,
                              new Token(Name(internalName)));

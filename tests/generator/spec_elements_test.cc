@@ -49,7 +49,8 @@ TEST(SpecElementsTest, ListsAreLocatedAtTheirFirstEntry) {
 
   ParameterList parameters;
   ExpectLocation(parameters, "", 0, 0);
-  parameters.Append(new Parameter(NameToken("x", 2, 9), ParameterKind::TupleGroup));
+  parameters.Append(
+      new Parameter(NameToken("x", 2, 9), ParameterKind::TupleGroup));
   parameters.Append(new Parameter(NameToken("y", 2, 14), nullptr));
   ExpectLocation(parameters, "app.kivs", 2, 9);
   ASSERT_EQ(2u, parameters.parameters.size());
@@ -80,7 +81,8 @@ TEST(SpecElementsTest, LiteralsTakeTheirValueButNoLocation) {
   EXPECT_EQ(withNul, string.stringValue);
 
   EXPECT_EQ(LiteralType::None, Literal(Token(where, TokenType::NONE)).type);
-  EXPECT_EQ(LiteralType::Ellipsis, Literal(Token(where, TokenType::ELLIPSIS)).type);
+  EXPECT_EQ(LiteralType::Ellipsis,
+            Literal(Token(where, TokenType::ELLIPSIS)).type);
 }
 
 TEST(SpecElementsTest, UnrepresentableLiteralsThrowAtTheTokenLocation) {
@@ -115,9 +117,10 @@ TEST(SpecElementsTest, DefinitionsReleaseWhatTheyOwn) {
   parameters->Append(new Parameter(
       NameToken("a", 1, 9),
       new Literal(*std::unique_ptr<Token>(Token::MakeString({}, "text")))));
-  parameters->Append(new Parameter(NameToken("b", 1, 12), ParameterKind::DictionaryGroup));
-  std::unique_ptr<SourceElement> function(new FunctionDefinition(
-      NameToken("f", 1, 5), true, "impl_f", parameters));
+  parameters->Append(
+      new Parameter(NameToken("b", 1, 12), ParameterKind::DictionaryGroup));
+  std::unique_ptr<SourceElement> function(
+      new FunctionDefinition(NameToken("f", 1, 5), true, "impl_f", parameters));
   ExpectLocation(*function, "app.kivs", 1, 5);
   function.reset();
 

@@ -1,12 +1,12 @@
 #include "generator/model/symbol_table.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace kivg {
 namespace {
@@ -48,8 +48,13 @@ TEST(SymbolTableTest, ReservedNamesDependOnTheClassFeature) {
   } cases[] = {
       {0, {{"__main__", 2}, {"args", 1}, {"sys", 0}}},
       {1,
-       {{"__call__", 8}, {"__func__", 7}, {"__get__", 4}, {"__init__", 3},
-        {"__main__", 2}, {"args", 1}, {"sys", 0}}},
+       {{"__call__", 8},
+        {"__func__", 7},
+        {"__get__", 4},
+        {"__init__", 3},
+        {"__main__", 2},
+        {"args", 1},
+        {"sys", 0}}},
       {2, {{"__main__", 2}, {"args", 1}, {"sys", 0}}},
   };
   for (const Case& c : cases) {

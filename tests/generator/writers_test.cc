@@ -40,7 +40,8 @@ std::vector<std::string> RecordLines(const std::string& source) {
   if (start == std::string::npos) return lines;
   std::istringstream in(source.substr(start + 5));
   std::string line;
-  while (std::getline(in, line) && line != "};") lines.push_back(line.substr(4));
+  while (std::getline(in, line) && line != "};")
+    lines.push_back(line.substr(4));
   return lines;
 }
 
@@ -62,8 +63,12 @@ const char kHeaderTail[] =
 std::string HeaderHead(const std::string& id) {
   return "/*** AUTO-GENERATED; DO NOT EDIT ***/\n"
          "\n"
-         "#ifndef KIV_APP_" + id + "_DEF_H\n"
-         "#define KIV_APP_" + id + "_DEF_H\n"
+         "#ifndef KIV_APP_" +
+         id +
+         "_DEF_H\n"
+         "#define KIV_APP_" +
+         id +
+         "_DEF_H\n"
          "\n"
          "#include <kiv.h>\n"
          "\n"
@@ -71,15 +76,18 @@ std::string HeaderHead(const std::string& id) {
          "extern \"C\" {\n"
          "#endif\n"
          "\n"
-         "extern KivAppSpec KivAppSpec_" + id + ";\n"
+         "extern KivAppSpec KivAppSpec_" +
+         id +
+         ";\n"
          "\n";
 }
 
 std::string OldEngineDispatchHead(const std::string& headerFileName = "app.h") {
-  return
-         "/*** AUTO-GENERATED; DO NOT EDIT ***/\n"
+  return "/*** AUTO-GENERATED; DO NOT EDIT ***/\n"
          "\n"
-         "#include \"" + headerFileName + "\"\n"
+         "#include \"" +
+         headerFileName +
+         "\"\n"
          "#include <stdint.h>\n"
          "\n"
          "static KivRunResult KivDispatch_app\n"
@@ -161,10 +169,12 @@ std::string WorkedExampleSource(const std::string& headerFileName) {
   return OldEngineDispatchHead(headerFileName) +
          "                case 64:\n"
          "                {\n"
-         "                    KivDataEntry *_a = KivParameterValue(engine, ns, 65);\n"
+         "                    KivDataEntry *_a = KivParameterValue(engine, ns, "
+         "65);\n"
          "                    if (_a == 0)\n"
          "                        return KivRunResult_OutOfDataMemory;\n"
-         "                    KivDataEntry *_b = KivParameterValue(engine, ns, 66);\n"
+         "                    KivDataEntry *_b = KivParameterValue(engine, ns, "
+         "66);\n"
          "                    if (_b == 0)\n"
          "                        return KivRunResult_OutOfDataMemory;\n"
          "                    return F(engine, _a, _b, returnValue);\n"
@@ -194,11 +204,13 @@ TEST(WritersGolden, KivgWritesTheWorkedExample) {
   dir.Write("app.kivs", kWorkedExampleSource);
   dir.MakeDir("out");
   dir.MakeDir("gen");
-  ProgramResult result = RunKivg(dir, {"-q", "-s", "out/", "-c", "gen/x", "app.kivs"});
+  ProgramResult result =
+      RunKivg(dir, {"-q", "-s", "out/", "-c", "gen/x", "app.kivs"});
   EXPECT_EQ(0, result.status);
   EXPECT_EQ("", result.out);
   EXPECT_EQ("", result.err);
-  EXPECT_EQ((std::vector<std::string>{"app.kivs", "gen/x.c", "gen/x.h", "out/app.kivec"}),
+  EXPECT_EQ((std::vector<std::string>{"app.kivs", "gen/x.c", "gen/x.h",
+                                      "out/app.kivec"}),
             dir.Files());
   EXPECT_EQ(WorkedExampleSpecFile(), dir.Read("out/app.kivec"));
   EXPECT_EQ(WorkedExampleHeader(), dir.Read("gen/x.h"));
@@ -234,7 +246,8 @@ TEST(WritersGolden, ImportedModule) {
   spec.Constant("x", IntegerValue(5)).Def("g", {Positional("a")}, "G");
   Outputs out = spec.Write();
 
-  EXPECT_EQ(std::string("KivS\x02\x50\x6E\xB6\xE6") + "m  g x a ", out.specFile);
+  EXPECT_EQ(std::string("KivS\x02\x50\x6E\xB6\xE6") + "m  g x a ",
+            out.specFile);
   EXPECT_EQ(HeaderHead("app") +
                 "#define KIV_APP_app_SYM___main__ 2\n"
                 "#define KIV_APP_app_SYM_a 67\n"
@@ -265,7 +278,8 @@ TEST(WritersGolden, ImportedModule) {
                 "                    break;\n"
                 "                case 65:\n"
                 "                {\n"
-                "                    KivDataEntry *_a = KivParameterValue(engine, ns, 67);\n"
+                "                    KivDataEntry *_a = "
+                "KivParameterValue(engine, ns, 67);\n"
                 "                    if (_a == 0)\n"
                 "                        return KivRunResult_OutOfDataMemory;\n"
                 "                    return G(engine, _a, returnValue);\n"
@@ -327,17 +341,20 @@ TEST(WritersGolden, ClassWithMemberFunction) {
                 "                    break;\n"
                 "                case 68:\n"
                 "                {\n"
-                "                    KivDataEntry *_x = KivParameterValue(engine, ns, 66);\n"
+                "                    KivDataEntry *_x = "
+                "KivParameterValue(engine, ns, 66);\n"
                 "                    if (_x == 0)\n"
                 "                        return KivRunResult_OutOfDataMemory;\n"
                 "                    return Cm(engine, _x, returnValue);\n"
                 "                }\n"
                 "                case 3:\n"
                 "                {\n"
-                "                    KivDataEntry *_self = KivParameterValue(engine, ns, 67);\n"
+                "                    KivDataEntry *_self = "
+                "KivParameterValue(engine, ns, 67);\n"
                 "                    if (_self == 0)\n"
                 "                        return KivRunResult_OutOfDataMemory;\n"
-                "                    return KivLib_class_init(engine, _self, returnValue);\n"
+                "                    return KivLib_class_init(engine, _self, "
+                "returnValue);\n"
                 "                }\n"
                 "            }\n"
                 "            break;\n" +
@@ -360,8 +377,10 @@ TEST(WritersGolden, IdentifierAndHeaderFileName) {
   Outputs out = spec.Write("x.h");
   EXPECT_EQ(0u, out.header.find(HeaderHead("my_app")));
   EXPECT_NE(std::string::npos, out.source.find("\n#include \"x.h\"\n"));
-  EXPECT_NE(std::string::npos, out.source.find("\nstatic KivRunResult KivDispatch_my_app\n"));
-  EXPECT_NE(std::string::npos, out.source.find("\nKivAppSpec KivAppSpec_my_app =\n"));
+  EXPECT_NE(std::string::npos,
+            out.source.find("\nstatic KivRunResult KivDispatch_my_app\n"));
+  EXPECT_NE(std::string::npos,
+            out.source.find("\nKivAppSpec KivAppSpec_my_app =\n"));
   EXPECT_NE(std::string::npos, out.source.find(", KivDispatch_my_app\n};\n"));
 }
 
@@ -382,7 +401,8 @@ TEST(EncodedSpec, ValueEncodings) {
       {"negative", IntegerValue(-2), Bytes({3, 0xFF, 0xFF, 0xFF, 0xFE})},
       {"smallest", IntegerValue(INT32_MIN), Bytes({3, 0x80, 0, 0, 0})},
       {"float", RealValue(1.5), Bytes({4, 0x3F, 0xF8, 0, 0, 0, 0, 0, 0})},
-      {"negative float", RealValue(-2.0), Bytes({4, 0xC0, 0, 0, 0, 0, 0, 0, 0})},
+      {"negative float", RealValue(-2.0),
+       Bytes({4, 0xC0, 0, 0, 0, 0, 0, 0, 0})},
       {"string", StringValue("ab"), Bytes({5, 0, 0, 0, 2, 'a', 'b'})},
       {"empty string", StringValue(""), Bytes({5, 0, 0, 0, 0})},
       {"NUL and non-ASCII", StringValue(std::string("a\0\xC3\xA9", 4)),
@@ -401,7 +421,8 @@ TEST(EncodedSpec, ValueEncodings) {
     lines = RecordLines(function.Write().source);
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ(Entry(Bytes({1, 0x10, 0, 0, 65}) + row.bytes) + ",", lines[0]);
-    EXPECT_EQ(std::to_string(5 + row.bytes.size()), lines[1].substr(0, lines[1].find(',')));
+    EXPECT_EQ(std::to_string(5 + row.bytes.size()),
+              lines[1].substr(0, lines[1].find(',')));
   }
 }
 
@@ -410,8 +431,9 @@ TEST(EncodedSpec, ParameterKinds) {
   spec.Def("f", {Positional("a"), Tuple("values"), Dictionary("options")}, "F");
   Outputs out = spec.Write();
   // Numbers: f 64, then the parameters in declaration order.
-  EXPECT_EQ(Entry(Bytes({3, 0, 0, 0, 65, 0x20, 0, 0, 66, 0x30, 0, 0, 67})) + ",",
-            RecordLines(out.source)[0]);
+  EXPECT_EQ(
+      Entry(Bytes({3, 0, 0, 0, 65, 0x20, 0, 0, 66, 0x30, 0, 0, 67})) + ",",
+      RecordLines(out.source)[0]);
   EXPECT_NE(std::string::npos,
             out.source.find(
                 "                    KivParameterResult _values = "
@@ -424,8 +446,10 @@ TEST(EncodedSpec, ParameterKinds) {
                 "                        return _options.result;\n"
                 "                    return F(engine, _a, _values.value, "
                 "_options.value, returnValue);\n"));
-  EXPECT_NE(std::string::npos, out.header.find("\n     KivDataEntry *_values, /* tuple group */\n"
-                                               "     KivDataEntry *_options, /* dictionary group */\n"));
+  EXPECT_NE(
+      std::string::npos,
+      out.header.find("\n     KivDataEntry *_values, /* tuple group */\n"
+                      "     KivDataEntry *_options, /* dictionary group */\n"));
 }
 
 TEST(EncodedSpec, BareNameOnlyInOldestEncoding) {
@@ -460,7 +484,9 @@ TEST(EncodedSpec, BareReservedNamesTakeNoPosition) {
   for (const char* reserved : {"__main__", "sys", "args"}) {
     SCOPED_TRACE(reserved);
     SpecBuilder withReserved;
-    withReserved.BareName(reserved).Def("f", {Positional("a")}, "F").BareName("n");
+    withReserved.BareName(reserved)
+        .Def("f", {Positional("a")}, "F")
+        .BareName("n");
     SpecBuilder without;
     without.Def("f", {Positional("a")}, "F").BareName("n");
     const Outputs outputs = withReserved.Write();
@@ -471,15 +497,18 @@ TEST(EncodedSpec, BareReservedNamesTakeNoPosition) {
     EXPECT_EQ(Entry(Bytes({1, 0, 0, 0, 66})), lines[0]);
     EXPECT_EQ(Entry(Bytes({0xFE})) + ",", lines[1]);
     EXPECT_EQ(expected.specFile.substr(9), outputs.specFile.substr(9));
-    EXPECT_NE(expected.specFile, outputs.specFile);  // the check value covers it
+    EXPECT_NE(expected.specFile,
+              outputs.specFile);  // the check value covers it
     EXPECT_NE(std::string::npos,
-              outputs.header.find(std::string("#define KIV_APP_app_SYM_") + reserved + " "));
+              outputs.header.find(std::string("#define KIV_APP_app_SYM_") +
+                                  reserved + " "));
   }
 }
 
 TEST(EncodedSpec, FunctionWithMoreThan250Parameters) {
   std::vector<Param> params;
-  for (int i = 0; i < 300; ++i) params.push_back(Positional("p" + std::to_string(i)));
+  for (int i = 0; i < 300; ++i)
+    params.push_back(Positional("p" + std::to_string(i)));
   SpecBuilder spec;
   spec.Def("f", params, "F");
   Outputs out = spec.Write();
@@ -491,7 +520,8 @@ TEST(EncodedSpec, FunctionWithMoreThan250Parameters) {
   EXPECT_EQ(Entry(Bytes({0xFF, 0xFF, 1, 0, 0, 0, 0})), lines[0]);
   EXPECT_EQ(Entry(expected) + ",", lines[1]);
   EXPECT_EQ("1216, 0x", lines[2].substr(0, 8));
-  EXPECT_NE(std::string::npos, out.source.find("#error Kiv engine must be version"));
+  EXPECT_NE(std::string::npos,
+            out.source.find("#error Kiv engine must be version"));
   EXPECT_NE(std::string::npos,
             out.source.find("_p298, _p299, returnValue);\n"));
 }
@@ -526,7 +556,8 @@ TEST(EncodedSpec, NestedClassMembersUseQualifiedNames) {
 
 TEST(WritersNumbering, ParameterNamedLikeDefinitionIsWrittenOnce) {
   SpecBuilder spec;
-  spec.Def("g", {Positional("f"), Positional("b")}, "G").Def("f", {Positional("b")}, "F");
+  spec.Def("g", {Positional("f"), Positional("b")}, "G")
+      .Def("f", {Positional("b")}, "F");
   // Definitions f 64, g 65; parameters by qualified name: f's b 66, g's f
   // already numbered.
   EXPECT_EQ("f\ng\nb\n", spec.Write().specFile.substr(9));
@@ -559,7 +590,8 @@ TEST(WritersPrototypes, FirstDefinitionOfAnInternalNameWins) {
   // One C function has one prototype, so the definitions sharing it have one
   // parameter count (a different count is a spec error); their parameter
   // names and kinds may differ.
-  spec.Def("b", {Positional("x")}, "Shared").Def("a", {Tuple("values")}, "Shared");
+  spec.Def("b", {Positional("x")}, "Shared")
+      .Def("a", {Tuple("values")}, "Shared");
   spec.generator.SetSource("lib.kivs", true, false, SourceLocation());
   spec.Lib().Def("c", {}, "Library");
   Outputs out = spec.Write();
@@ -573,9 +605,11 @@ TEST(WritersPrototypes, FirstDefinitionOfAnInternalNameWins) {
                             "    (KivEngine *, KivDataEntry **returnValue);\n"
                             "\n#ifdef"));
   EXPECT_EQ(std::string::npos, out.header.find("_x,"));
+  EXPECT_NE(
+      std::string::npos,
+      out.source.find("return Shared(engine, _values.value, returnValue);"));
   EXPECT_NE(std::string::npos,
-            out.source.find("return Shared(engine, _values.value, returnValue);"));
-  EXPECT_NE(std::string::npos, out.source.find("return Shared(engine, _x, returnValue);"));
+            out.source.find("return Shared(engine, _x, returnValue);"));
 }
 
 TEST(WritersErrors, OutOfOrderAndUnfinishedModels) {
@@ -591,8 +625,9 @@ TEST(WritersErrors, OutOfOrderAndUnfinishedModels) {
   SpecBuilder unfinalized;
   EXPECT_EQ("Internal error: Not finalized",
             Message([&] { NumberNames(unfinalized.generator); }));
-  EXPECT_EQ("Internal error: Not finalized",
-            Message([&] { WriteSpecFile(unfinalized.generator, ListedNames(), out); }));
+  EXPECT_EQ("Internal error: Not finalized", Message([&] {
+              WriteSpecFile(unfinalized.generator, ListedNames(), out);
+            }));
 
   SpecBuilder unnumbered;
   ASSERT_TRUE(unnumbered.generator.Finalize());
@@ -600,13 +635,15 @@ TEST(WritersErrors, OutOfOrderAndUnfinishedModels) {
             Message([&] { WriteHeader(unnumbered.generator, out); }));
   EXPECT_EQ("Internal error: Symbol not assigned",
             Message([&] { WriteSource(unnumbered.generator, out, "app.h"); }));
-  EXPECT_EQ("Internal error: Symbol not assigned",
-            Message([&] { WriteSpecFile(unnumbered.generator, ListedNames(), out); }));
+  EXPECT_EQ("Internal error: Symbol not assigned", Message([&] {
+              WriteSpecFile(unnumbered.generator, ListedNames(), out);
+            }));
   EXPECT_EQ("", out.str());
 
   unnumbered.generator.checkValue.reset();
-  EXPECT_EQ("Internal error: Check value not computed",
-            Message([&] { WriteSpecFile(unnumbered.generator, ListedNames(), out); }));
+  EXPECT_EQ("Internal error: Check value not computed", Message([&] {
+              WriteSpecFile(unnumbered.generator, ListedNames(), out);
+            }));
   EXPECT_EQ("Internal error: Check value not computed",
             Message([&] { NumberNames(unnumbered.generator); }));
   unnumbered.generator.symbolsAssigned = true;
@@ -619,7 +656,11 @@ TEST(ByteWriter, EscapesAndWords) {
   const struct {
     uint8_t byte;
     const char* escape;
-  } cases[] = {{0, "\\0"}, {5, "\\x05"}, {0x41, "\\x41"}, {0xFE, "\\xFE"}, {0xFF, "\\xFF"}};
+  } cases[] = {{0, "\\0"},
+               {5, "\\x05"},
+               {0x41, "\\x41"},
+               {0xFE, "\\xFE"},
+               {0xFF, "\\xFF"}};
   for (const auto& row : cases) {
     std::ostringstream out;
     WriteByteEscape(out, row.byte);

@@ -1,6 +1,8 @@
 // kivinfo run as a user runs it, on source-info files that the stand-in
 // compiler wrote for a small script, checking exact output and status.
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <kivd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,9 +10,6 @@
 
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
-#include <kivd.h>
 
 #include "tests/standalone/compiled_script.h"
 #include "tests/support/run_program.h"
@@ -85,37 +84,56 @@ TEST_F(KivinfoTest, CommandLineFailures) {
       {{"-e"}, 1, "", "Command line error at argument 3\n" + usage},
       {{"-l", "-s"}, 1, "", "Command line error at argument 4\n" + usage},
       {{"prog", "extra"}, 1, "", "Command line error at argument 1\n" + usage},
-      {{"-e", "1", "prog", "-l"}, 1, "",
+      {{"-e", "1", "prog", "-l"},
+       1,
+       "",
        "Command line error at argument 3\n" + usage},
-      {{"missing"}, 1, "",
+      {{"missing"},
+       1,
+       "",
        "Error loading missing.kivd: No such file or directory\n"},
-      {{".kivd"}, 1, "",
+      {{".kivd"},
+       1,
+       "",
        "Error loading .kivd.kivd: No such file or directory\n"},
-      {{"-l", "corrupt.kivd"}, 1, "",
+      {{"-l", "corrupt.kivd"},
+       1,
+       "",
        "Error loading corrupt.kivd: Possible file corruption\n"},
   });
 }
 
 TEST_F(KivinfoTest, AnswersWithoutSourceInfo) {
   Check({
-      {{"-v", "-e", "1", "prog"}, 0, "Kiv information utility version 1.3.0.0\n",
+      {{"-v", "-e", "1", "prog"},
+       0,
+       "Kiv information utility version 1.3.0.0\n",
        ""},
       {{"-e", "12"}, 0, "Run error 12 (0x0C): " + RunText(12) + "\n", ""},
-      {{"/a", "-1"}, 0,
-       "Add code error -1 (0xFFFFFFFF): " + AddCodeText(-1) + "\n", ""},
-      {{"-a", "3", "-e", "0x20", "--"}, 0,
-       "Add code error 3 (0x03): " + AddCodeText(3) + "\nRun error 32 (0x20): " +
-           RunText(32) + "\n",
+      {{"/a", "-1"},
+       0,
+       "Add code error -1 (0xFFFFFFFF): " + AddCodeText(-1) + "\n",
        ""},
-      {{"-e", "7", "-e", "x", "-e", "1"}, 0,
-       "Run error 7 (0x07): " + RunText(7) + "\n", "Invalid value for -e: x\n"},
+      {{"-a", "3", "-e", "0x20", "--"},
+       0,
+       "Add code error 3 (0x03): " + AddCodeText(3) +
+           "\nRun error 32 (0x20): " + RunText(32) + "\n",
+       ""},
+      {{"-e", "7", "-e", "x", "-e", "1"},
+       0,
+       "Run error 7 (0x07): " + RunText(7) + "\n",
+       "Invalid value for -e: x\n"},
       {{"-e", ""}, 0, "", "Invalid value for -e: \n"},
       {{"-a", "2147483648"}, 0, "", "Invalid value for -a: 2147483648\n"},
       {{"-l"}, 0, "", "-l option ignored in absence of source info file\n"},
-      {{"-s", "5", "-e", "250"}, 0,
+      {{"-s", "5", "-e", "250"},
+       0,
        "Run error 250 (0xFA): " + RunText(250) + "\n",
        "-s option ignored in absence of source info file\n"},
-      {{"/p", "-l"}, 0, "", "/p option ignored in absence of source info file\n"},
+      {{"/p", "-l"},
+       0,
+       "",
+       "/p option ignored in absence of source info file\n"},
   });
 }
 
@@ -124,16 +142,23 @@ TEST_F(KivinfoTest, AnswersFromSourceInfo) {
   Check({
       {{"-l", "prog"}, 0, list, ""},
       {{"-l", "--", "prog.kivd"}, 0, list, ""},
-      {{"-p", "4660", "-s", "20", "prog"}, 0,
+      {{"-p", "4660", "-s", "20", "prog"},
+       0,
        "Program counter 4660 (0x0001234): No source\n"
        "Symbol 20: ? (symbol not found)\n",
        ""},
-      {{"-p", "12", "prog"}, 0,
-       "Program counter 12 (0x000000C): " + source_ + ":1:7\n", ""},
-      {{"-s", "95", "-s", "120", "prog"}, 0,
-       "Symbol 95: print\nSymbol 120: seconds\n", ""},
+      {{"-p", "12", "prog"},
+       0,
+       "Program counter 12 (0x000000C): " + source_ + ":1:7\n",
+       ""},
+      {{"-s", "95", "-s", "120", "prog"},
+       0,
+       "Symbol 95: print\nSymbol 120: seconds\n",
+       ""},
       {{"-p", "-0x10", "-l", "prog"}, 0, "", "Invalid value for -p: -16\n"},
-      {{"-s", "1", "-p", "9x", "prog"}, 0, "Symbol 1: args\n",
+      {{"-s", "1", "-p", "9x", "prog"},
+       0,
+       "Symbol 1: args\n",
        "Invalid value for -p: 9x\n"},
   });
 }
@@ -145,8 +170,8 @@ TEST_F(KivinfoTest, AnswersAndMessagesKeepTheirOrder) {
     std::string args;
     std::string both;
   } rows[] = {
-      {"-e 7 -e x", "Run error 7 (0x07): " + RunText(7) +
-                        "\nInvalid value for -e: x\n"},
+      {"-e 7 -e x",
+       "Run error 7 (0x07): " + RunText(7) + "\nInvalid value for -e: x\n"},
       {"-e 1 -l -e 12", "Run error 1 (0x01): " + RunText(1) +
                             "\n-l option ignored in absence of source info "
                             "file\nRun error 12 (0x0C): " +

@@ -2,6 +2,8 @@
 // every function against the numbering the runner's scripts are compiled
 // with: symbols, parameters in order with defaults and group kinds, the
 // dispatch cases with their targets, and the size of each encoding.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -11,8 +13,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "format/encoded_spec_format.h"
 
@@ -44,9 +44,9 @@ std::vector<uint8_t> EncodedSpecBytes(const std::string& source) {
   static const std::regex escape(R"(\\x([0-9A-F]{2})|\\0)");
   for (std::sregex_iterator it(record.begin(), record.end(), escape), last;
        it != last; ++it) {
-    bytes.push_back((*it)[1].matched
-                        ? static_cast<uint8_t>(std::stoul((*it)[1], nullptr, 16))
-                        : 0);
+    bytes.push_back((*it)[1].matched ? static_cast<uint8_t>(
+                                           std::stoul((*it)[1], nullptr, 16))
+                                     : 0);
   }
   return bytes;
 }
@@ -72,7 +72,8 @@ class SpecDecoder {
           ++pos_;
           continue;
         }
-        classes.push_back(static_cast<int32_t>(Word() & ~encoded_spec::kClassFlag));
+        classes.push_back(
+            static_cast<int32_t>(Word() & ~encoded_spec::kClassFlag));
         continue;
       }
       ASSERT_LE(lead, encoded_spec::kMaxShortParameterCount);
@@ -203,8 +204,8 @@ struct SpecRow {
   const char* target;
   int32_t standardSymbol;  // -1: not in the standard spec
   const char* standardParameters;
-  int32_t classSymbol;    // symbol of the name in the class-support spec
-  int32_t classDispatch;  // symbol its dispatch case selects
+  int32_t classSymbol;          // symbol of the name in the class-support spec
+  int32_t classDispatch;        // symbol its dispatch case selects
   const char* classParameters;  // "class" for a class
 };
 
@@ -363,8 +364,10 @@ TEST(BuiltInSpecs, ClassSupportSpecHasTheTableNumbering) {
 
 TEST(BuiltInSpecs, OnlyTheRunnersOwnFunctionsLackTheLibraryMarker) {
   for (const char* name : {"standalone", "standalone-oo"}) {
-    const std::string header = ReadFile(GeneratedPath(std::string(name) + ".h"));
-    static const std::regex prototype(R"(\n(KIV_LIB_API )?KivRunResult (\w+)\n)");
+    const std::string header =
+        ReadFile(GeneratedPath(std::string(name) + ".h"));
+    static const std::regex prototype(
+        R"(\n(KIV_LIB_API )?KivRunResult (\w+)\n)");
     std::size_t count = 0;
     for (std::sregex_iterator it(header.begin(), header.end(), prototype), last;
          it != last; ++it, ++count) {

@@ -13,6 +13,7 @@ std::string ClassSupportSpecFile() {
 void CompileScript(const TempDir& dir, const std::string& name,
                    const std::string& source, const std::string& specFile) {
   const std::string script = dir.Write(name + ".kiv", source);
-  const ProgramResult compiled = RunProgram(BinPath("kivc"), {specFile, script});
+  const ProgramResult compiled =
+      RunProgram(BinPath("kivc"), {specFile, script});
   ASSERT_EQ(compiled.status, 0) << compiled.err;
 }

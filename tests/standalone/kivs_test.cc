@@ -2,6 +2,9 @@
 // that print, sleep and fail, interrupts, and the files and streams that
 // misbehave. Each case checks the exact output, errors and exit status.
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <kiv.h>
+#include <kivd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,10 +21,6 @@
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
-#include <kiv.h>
-#include <kivd.h>
-
 #include "tests/standalone/compiled_script.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
@@ -36,7 +35,8 @@ std::string Usage() {
          "If one or more ARG are given, they are passed as arguments to the "
          "script.\n"
          "\n"
-         "Use -- before the SCRIPT argument if it starts with an option prefix.\n"
+         "Use -- before the SCRIPT argument if it starts with an option "
+         "prefix.\n"
          "\n"
          "Options (may be prefixed by / instead of -):\n"
          "-c n        Code size, in bytes. The default behaviour is to "
@@ -113,12 +113,15 @@ TEST_F(KivsTest, CommandLineMistakesEndBeforeAnythingRuns) {
       {{"-c"}, 1, Usage()},
       {{"-c", "12abc", "app"}, 1, "Invalid code size: 12abc\n"},
       {{"-c", "4294968296", "app"}, 1, "Invalid code size: 4294968296\n"},
-      {{"-d", "0x100000800", "app"}, 1,
+      {{"-d", "0x100000800", "app"},
+       1,
        "Invalid data entry count: 0x100000800\n"},
       {{"-p", "2147483648", "app"}, 1, "Invalid code page size: 2147483648\n"},
-      {{"-p", "-2147483649", "app"}, 1,
+      {{"-p", "-2147483649", "app"},
+       1,
        "Invalid code page size: -2147483649\n"},
-      {{"missing"}, 1,
+      {{"missing"},
+       1,
        "Error opening missing.kive: No such file or directory\n"},
       {{"--"}, 1, "No program specified\n" + Usage()},
   };
@@ -210,13 +213,25 @@ TEST_F(KivsTest, VerboseNamesTheSpecThatAcceptedTheCode) {
     std::string err;
   } rows[] = {
       {{"-v", "plain"}, "standalone (standard)", "plain\n", "plain", ""},
-      {{"-v", "classy"}, "standalone-oo (with class support)", "classy\n",
-       "plain", ""},
-      {{"-v", "-c", "512", "classy"}, "standalone-oo (with class support)",
-       "classy\n", "plain", ""},
+      {{"-v", "classy"},
+       "standalone-oo (with class support)",
+       "classy\n",
+       "plain",
+       ""},
+      {{"-v", "-c", "512", "classy"},
+       "standalone-oo (with class support)",
+       "classy\n",
+       "plain",
+       ""},
       {{"-v", "-c", "512", "-p", "16", "classy"},
-       "standalone-oo (with class support)", "classy\n", "paged", ""},
-      {{"-v", "-p", "16", "plain"}, "standalone (standard)", "plain\n", "plain",
+       "standalone-oo (with class support)",
+       "classy\n",
+       "paged",
+       ""},
+      {{"-v", "-p", "16", "plain"},
+       "standalone (standard)",
+       "plain\n",
+       "plain",
        "WARNING: Code page size ignored\n"},
   };
   for (const auto& row : rows) {
@@ -243,7 +258,8 @@ TEST_F(KivsTest, PagedLoadingLimitsAndRefusesPageCounts) {
   const ProgramResult tooLarge = Kivs({"-c", "1000", "-p", "2000", "hello"});
   EXPECT_EQ(tooLarge.status, 2);
   EXPECT_EQ(tooLarge.out, "");
-  EXPECT_EQ(tooLarge.err, "Code page size is larger than available code area.\n");
+  EXPECT_EQ(tooLarge.err,
+            "Code page size is larger than available code area.\n");
 }
 
 TEST_F(KivsTest, ExecutableForAnotherSpecFitsNeither) {
@@ -286,15 +302,16 @@ std::string ReportedCounter(const std::string& err) {
 }
 
 TEST_F(KivsTest, FailedRunReportsResultCounterAndSourceLocation) {
-  CompileScript(dir_, "fail", "print(\"before\")\n\nsleep(\"soon\")\nprint(\"after\")\n");
+  CompileScript(dir_, "fail",
+                "print(\"before\")\n\nsleep(\"soon\")\nprint(\"after\")\n");
   const std::string runError = "Run error 0x0C: " + RunText(12) + "\n";
 
   const ProgramResult located = Kivs({"fail"});
   EXPECT_EQ(located.status, 2);
   EXPECT_EQ(located.out, "before\n");
   const std::string counter = ReportedCounter(located.err);
-  EXPECT_EQ(located.err, runError + "Program counter: " + counter +
-                             "; " + dir_.Path("fail.kiv") + ":3:1\n");
+  EXPECT_EQ(located.err, runError + "Program counter: " + counter + "; " +
+                             dir_.Path("fail.kiv") + ":3:1\n");
 
   // Without the .kivd beside it, only the counter; the last five characters
   // of the name are dropped whatever they are.
@@ -456,7 +473,8 @@ TEST_F(KivsTest, ScriptFromAPipe) {
     row.command.replace(row.command.find("KIVS"), 4, BinPath("kivs"));
     RunOptions inDir;
     inDir.workDir = dir_.path();
-    const ProgramResult shell = RunProgram("/bin/sh", {"-c", row.command}, inDir);
+    const ProgramResult shell =
+        RunProgram("/bin/sh", {"-c", row.command}, inDir);
     EXPECT_EQ(shell.status, row.status) << row.command;
     EXPECT_EQ(shell.out, row.out) << row.command;
     EXPECT_EQ(shell.err, row.err) << row.command;
@@ -467,7 +485,8 @@ TEST_F(KivsTest, LostStandardOutputIsAFailure) {
   CompileScript(dir_, "hello", kPrintScript);
   RunOptions full;
   full.stdoutPath = "/dev/full";
-  const char kLost[] = "Error writing standard output: No space left on device\n";
+  const char kLost[] =
+      "Error writing standard output: No space left on device\n";
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"hello"}, std::vector<std::string>{"-v"}}) {
     const ProgramResult result = Kivs(args, full);
@@ -548,8 +567,8 @@ class RunningKivs {
     *cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     ProgramResult result;
-    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus)
-                                       : 128 + WTERMSIG(wstatus);
+    result.status =
+        WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     result.out = ReadAll(out_);
     result.err = ReadAll(err_);
     return result;
@@ -591,8 +610,9 @@ TEST_F(KivsTest, SleepWaitsWithoutUsingTheProcessor) {
 }
 
 TEST_F(KivsTest, SleepsThatNeedNoWait) {
-  CompileScript(dir_, "quick",
-                "sleep(0)\nsleep(-5)\nsleep(float(\"nan\"))\nprint(\"done\")\n");
+  CompileScript(
+      dir_, "quick",
+      "sleep(0)\nsleep(-5)\nsleep(float(\"nan\"))\nprint(\"done\")\n");
   const ProgramResult result = Kivs({"quick"});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "done\n");
@@ -601,8 +621,9 @@ TEST_F(KivsTest, SleepsThatNeedNoWait) {
 
 TEST_F(KivsTest, InterruptEndsALongSleep) {
   for (const char* delay : {"3600", "1e9"}) {
-    CompileScript(dir_, "long", std::string("print(\"start\")\nsleep(") +
-                                    delay + ")\nprint(\"never\")\n");
+    CompileScript(dir_, "long",
+                  std::string("print(\"start\")\nsleep(") + delay +
+                      ")\nprint(\"never\")\n");
     RunningKivs kivs(dir_, {"long"}, false);
     kivs.WaitUntilSettled(false);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

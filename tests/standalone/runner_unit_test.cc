@@ -1,12 +1,12 @@
 // Unit tests of the runner's pure pieces: sleep delays and the whole-mode
 // reader with sizes no file on disk needs to have.
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "standalone/app_functions.h"
 #include "standalone/whole_executable.h"

@@ -11,7 +11,8 @@
 class EncodedSpecBuilder {
  public:
   // Version 1 and later start with a header naming the module count.
-  EncodedSpecBuilder& Header(uint8_t version, uint8_t features, uint32_t modules) {
+  EncodedSpecBuilder& Header(uint8_t version, uint8_t features,
+                             uint32_t modules) {
     bytes_ += "\xFF\xFF";
     bytes_ += static_cast<char>(version);
     if (version >= encoded_spec::kFirstVersionWithFeatures)

@@ -54,14 +54,16 @@ KivRunResult Dispatch(KivEngine* engine, int32_t module, int32_t function,
       call.arguments[symbol] = Text(engine, value);
     }
   } else if (function == kG) {
-    KivParameterResult values = KivGroupParameterValue(engine, ns, kValues, false);
+    KivParameterResult values =
+        KivGroupParameterValue(engine, ns, kValues, false);
     if (values.result != KivRunResult_OK) return values.result;
     call.arguments[kValues] = Text(engine, values.value);
     call.arguments[kSep] = Text(engine, KivParameterValue(engine, ns, kSep));
     // g returns its first value, as a new reference the engine takes over.
     int32_t count = 0;
     KivCount(engine, values.value, &count);
-    if (count > 0) *returnValue = KivToString(engine, KivElement(engine, values.value, 0));
+    if (count > 0)
+      *returnValue = KivToString(engine, KivElement(engine, values.value, 0));
   }
   recorder->calls.push_back(call);
   if (recorder->againsLeft > 0) {
@@ -81,7 +83,8 @@ struct MemoryFile {
 int32_t ReadPage(void* id, uint32_t offset, size_t* size, uint8_t* buffer) {
   auto* file = static_cast<MemoryFile*>(id);
   ++file->reads;
-  size_t available = offset < file->bytes.size() ? file->bytes.size() - offset : 0;
+  size_t available =
+      offset < file->bytes.size() ? file->bytes.size() - offset : 0;
   if (*size > available) *size = available;
   std::memcpy(buffer, file->bytes.data() + offset, *size);
   return 0;
@@ -99,9 +102,9 @@ class StandInEngine : public ::testing::Test {
              Dispatch};
     data_.assign(entries * KivDataEntrySize() / sizeof(uint64_t) + 1, 0);
     code_.assign(codeSize, 0);
-    return KivInitialize(&engine_, codeSize == 0 ? nullptr : code_.data(), codeSize,
-                         data_.data(), entries * KivDataEntrySize(), &spec_,
-                         &recorder_);
+    return KivInitialize(&engine_, codeSize == 0 ? nullptr : code_.data(),
+                         codeSize, data_.data(), entries * KivDataEntrySize(),
+                         &spec_, &recorder_);
   }
 
   KivAddCodeResult Load(LoadMode mode, const std::string& executable,
@@ -109,7 +112,8 @@ class StandInEngine : public ::testing::Test {
     executable_ = executable;
     switch (mode) {
       case LoadMode::Whole:
-        return KivSealCode(&engine_, reinterpret_cast<const uint8_t*>(executable_.data()),
+        return KivSealCode(&engine_,
+                           reinterpret_cast<const uint8_t*>(executable_.data()),
                            executable_.size());
       case LoadMode::Bytes:
         for (char byte : executable_) {
@@ -120,7 +124,8 @@ class StandInEngine : public ::testing::Test {
         return KivSeal(&engine_);
       case LoadMode::Paged:
         file_.bytes = executable_;
-        EXPECT_EQ(KivSetCodePaging(&engine_, pages, pageSize, ReadPage), KivRunResult_OK);
+        EXPECT_EQ(KivSetCodePaging(&engine_, pages, pageSize, ReadPage),
+                  KivRunResult_OK);
         return KivPageCode(&engine_, &file_);
     }
     return -1;
@@ -172,10 +177,12 @@ TEST_F(StandInEngine, RunsTheSameCodeInEveryLoadingMode) {
     EXPECT_EQ(Run(), KivRunResult_Complete);
     ASSERT_EQ(recorder_.calls.size(), 2u);
     EXPECT_EQ(recorder_.calls[0].function, kF);
-    EXPECT_EQ(recorder_.calls[0].arguments, (std::map<int32_t, std::string>{{kA, "5"}, {kB, "1"}}));
+    EXPECT_EQ(recorder_.calls[0].arguments,
+              (std::map<int32_t, std::string>{{kA, "5"}, {kB, "1"}}));
     EXPECT_EQ(recorder_.calls[1].function, kG);
-    EXPECT_EQ(recorder_.calls[1].arguments,
-              (std::map<int32_t, std::string>{{kValues, "('x', 2.5)"}, {kSep, "-"}}));
+    EXPECT_EQ(
+        recorder_.calls[1].arguments,
+        (std::map<int32_t, std::string>{{kValues, "('x', 2.5)"}, {kSep, "-"}}));
     // Every value went back to the data area.
     EXPECT_EQ(KivStep(&engine_), KivRunResult_Complete);
     uint8_t version[4];
@@ -188,7 +195,8 @@ TEST_F(StandInEngine, RunsTheSameCodeInEveryLoadingMode) {
 TEST_F(StandInEngine, RefusesCodeOfAnotherSpecInEveryLoadingMode) {
   for (LoadMode mode : {LoadMode::Whole, LoadMode::Bytes, LoadMode::Paged}) {
     ASSERT_EQ(Initialize(TestSpec(), 256, 4096, kCheck + 1), KivRunResult_OK);
-    EXPECT_EQ(Load(mode, TwoCalls().bytes()), KivAddCodeResult_InvalidCheckValue);
+    EXPECT_EQ(Load(mode, TwoCalls().bytes()),
+              KivAddCodeResult_InvalidCheckValue);
     EXPECT_EQ(KivStep(&engine_), engine_results::kNotLoaded);
   }
 }
@@ -234,17 +242,51 @@ TEST_F(StandInEngine, BindsArgumentsToParameters) {
   } cases[] = {
       {"default", kF, {5}, {}, KivRunResult_Complete, {{kA, "5"}, {kB, "1"}}},
       {"both", kF, {5, 6}, {}, KivRunResult_Complete, {{kA, "5"}, {kB, "6"}}},
-      {"keyword", kF, {5}, {{kB, 7}}, KivRunResult_Complete, {{kA, "5"}, {kB, "7"}}},
-      {"keywords only", kF, {}, {{kB, 7}, {kA, 8}}, KivRunResult_Complete, {{kA, "8"}, {kB, "7"}}},
+      {"keyword",
+       kF,
+       {5},
+       {{kB, 7}},
+       KivRunResult_Complete,
+       {{kA, "5"}, {kB, "7"}}},
+      {"keywords only",
+       kF,
+       {},
+       {{kB, 7}, {kA, 8}},
+       KivRunResult_Complete,
+       {{kA, "8"}, {kB, "7"}}},
       {"missing", kF, {}, {}, engine_results::kMissingArgument, {}},
       {"too many", kF, {1, 2, 3}, {}, engine_results::kTooManyArguments, {}},
       {"twice", kF, {1}, {{kA, 2}}, engine_results::kDuplicateArgument, {}},
-      {"unknown keyword", kF, {1}, {{kUnknown, 2}}, engine_results::kUnexpectedKeyword, {}},
-      {"empty group", kG, {}, {}, KivRunResult_Complete, {{kValues, "()"}, {kSep, " "}}},
-      {"group", kG, {1, 2, 3}, {{kSep, 0}}, KivRunResult_Complete,
+      {"unknown keyword",
+       kF,
+       {1},
+       {{kUnknown, 2}},
+       engine_results::kUnexpectedKeyword,
+       {}},
+      {"empty group",
+       kG,
+       {},
+       {},
+       KivRunResult_Complete,
+       {{kValues, "()"}, {kSep, " "}}},
+      {"group",
+       kG,
+       {1, 2, 3},
+       {{kSep, 0}},
+       KivRunResult_Complete,
        {{kValues, "(1, 2, 3)"}, {kSep, "0"}}},
-      {"one", kG, {1}, {}, KivRunResult_Complete, {{kValues, "(1,)"}, {kSep, " "}}},
-      {"group by keyword", kG, {}, {{kValues, 1}}, engine_results::kUnexpectedKeyword, {}},
+      {"one",
+       kG,
+       {1},
+       {},
+       KivRunResult_Complete,
+       {{kValues, "(1,)"}, {kSep, " "}}},
+      {"group by keyword",
+       kG,
+       {},
+       {{kValues, 1}},
+       engine_results::kUnexpectedKeyword,
+       {}},
   };
   for (const Case& c : cases) {
     recorder_ = Recorder();
@@ -256,7 +298,8 @@ TEST_F(StandInEngine, BindsArgumentsToParameters) {
       code.PushInteger(value);
       keywordSymbols.push_back(symbol);
     }
-    code.Call(0, c.function, static_cast<uint8_t>(c.positional.size()), keywordSymbols);
+    code.Call(0, c.function, static_cast<uint8_t>(c.positional.size()),
+              keywordSymbols);
     code.Discard();
     code.End();
     EXPECT_EQ(RunScript(code), c.expected) << c.name;
@@ -272,14 +315,22 @@ TEST_F(StandInEngine, BindsArgumentsToParameters) {
 TEST_F(StandInEngine, AppliesDefaultsOfEveryLiteralType) {
   constexpr int32_t kH = 64, kP = 65, kQ = 66, kR = 67, kS = 68;
   EncodedSpecBuilder spec;
-  spec.Function(4).Defaulted(kP).Float(0.5).Defaulted(kQ).Boolean(true)
-      .Defaulted(kR).None().Defaulted(kS).String("a\"b");
+  spec.Function(4)
+      .Defaulted(kP)
+      .Float(0.5)
+      .Defaulted(kQ)
+      .Boolean(true)
+      .Defaulted(kR)
+      .None()
+      .Defaulted(kS)
+      .String("a\"b");
   struct Capture {
-    static KivRunResult Dispatch(KivEngine* engine, int32_t, int32_t, KivDataEntry* ns,
-                                 KivDataEntry**) {
+    static KivRunResult Dispatch(KivEngine* engine, int32_t, int32_t,
+                                 KivDataEntry* ns, KivDataEntry**) {
       Call call{};
       for (int32_t symbol : {kP, kQ, kR, kS})
-        call.arguments[symbol] = Text(engine, KivParameterValue(engine, ns, symbol));
+        call.arguments[symbol] =
+            Text(engine, KivParameterValue(engine, ns, symbol));
       recorder->calls.push_back(call);
       return KivRunResult_OK;
     }
@@ -292,7 +343,8 @@ TEST_F(StandInEngine, AppliesDefaultsOfEveryLiteralType) {
   ASSERT_EQ(RunScript(code), KivRunResult_Complete);
   ASSERT_EQ(recorder_.calls.size(), 1u);
   EXPECT_EQ(recorder_.calls[0].arguments,
-            (std::map<int32_t, std::string>{{kP, "0.5"}, {kQ, "True"}, {kR, "None"}, {kS, "a\"b"}}));
+            (std::map<int32_t, std::string>{
+                {kP, "0.5"}, {kQ, "True"}, {kR, "None"}, {kS, "a\"b"}}));
 }
 
 TEST_F(StandInEngine, PushesSpecConstantsAndScriptArguments) {
@@ -318,9 +370,10 @@ TEST_F(StandInEngine, ReportsUndefinedFunctionsAndNames) {
     int32_t symbol;
     KivRunResult expected;
   } cases[] = {
-      {0, 0, kK, KivRunResult_UndefinedAppFunction},  // a constant is no function
+      {0, 0, kK,
+       KivRunResult_UndefinedAppFunction},  // a constant is no function
       {0, 1, kF, KivRunResult_UndefinedAppFunction},  // no imports in this spec
-      {1, 0, kF, engine_results::kUndefinedName},     // a function is no constant
+      {1, 0, kF, engine_results::kUndefinedName},  // a function is no constant
       {1, 0, kUnknown, engine_results::kUndefinedName},
   };
   for (const Case& c : cases) {
@@ -341,7 +394,8 @@ TEST_F(StandInEngine, CallsFunctionsOfImportedModules) {
   EncodedSpecBuilder spec;
   spec.Header(1, 0, 2).Import(-1);
   spec.Function(1).Word(kF).Parameter(kA);
-  spec.ModuleBegin().Function(2).Word(kF).Parameter(kA).Defaulted(kB).Integer(7);
+  spec.ModuleBegin().Function(2).Word(kF).Parameter(kA).Defaulted(kB).Integer(
+      7);
   ASSERT_EQ(Initialize(spec.bytes()), KivRunResult_OK);
   standin::ExecutableWriter code(kCheck);
   code.PushInteger(1);
@@ -352,7 +406,8 @@ TEST_F(StandInEngine, CallsFunctionsOfImportedModules) {
   ASSERT_EQ(RunScript(code), KivRunResult_Complete);
   ASSERT_EQ(recorder_.calls.size(), 2u);
   EXPECT_EQ(recorder_.calls[0].module, -1);
-  EXPECT_EQ(recorder_.calls[0].arguments, (std::map<int32_t, std::string>{{kA, "1"}, {kB, "7"}}));
+  EXPECT_EQ(recorder_.calls[0].arguments,
+            (std::map<int32_t, std::string>{{kA, "1"}, {kB, "7"}}));
   EXPECT_EQ(recorder_.calls[1].module, 0);
   EXPECT_EQ(recorder_.calls[1].arguments[kA], "2");
 }
@@ -429,7 +484,8 @@ TEST_F(StandInEngine, ProgramCounterStaysOnAFailedCall) {
   recorder_.result = KivRunResult_UnexpectedType;
   EXPECT_EQ(Run(), KivRunResult_UnexpectedType);
   EXPECT_EQ(recorder_.calls.size(), 1u);
-  EXPECT_EQ(KivProgramCounter(&engine_), 21u);  // the first call, after its push
+  EXPECT_EQ(KivProgramCounter(&engine_),
+            21u);  // the first call, after its push
   recorder_.result = KivRunResult_OK;
   EXPECT_EQ(Run(), KivRunResult_Complete);
   EXPECT_EQ(recorder_.calls[2].programCounter, failing);
@@ -450,18 +506,22 @@ TEST_F(StandInEngine, ReadsPagesOnDemandAndCountsTheReads) {
   for (const Case& c : cases) {
     recorder_ = Recorder();
     file_ = MemoryFile();
-    ASSERT_EQ(Initialize(TestSpec(), 64, c.pages * c.pageSize), KivRunResult_OK);
-    ASSERT_EQ(Load(LoadMode::Paged, code.bytes(), c.pages, c.pageSize), KivAddCodeResult_OK);
+    ASSERT_EQ(Initialize(TestSpec(), 64, c.pages * c.pageSize),
+              KivRunResult_OK);
+    ASSERT_EQ(Load(LoadMode::Paged, code.bytes(), c.pages, c.pageSize),
+              KivAddCodeResult_OK);
     EXPECT_EQ(Run(), KivRunResult_Complete) << c.pageSize;
     EXPECT_EQ(recorder_.calls.size(), 10u);
     EXPECT_EQ(KivCodePageReadCount(&engine_, false), size_t(file_.reads));
-    EXPECT_GE(size_t(file_.reads), (code.bytes().size() + c.pageSize - 1) / c.pageSize);
+    EXPECT_GE(size_t(file_.reads),
+              (code.bytes().size() + c.pageSize - 1) / c.pageSize);
     EXPECT_EQ(KivCodePageReadCount(&engine_, true), size_t(file_.reads));
     EXPECT_EQ(KivCodePageReadCount(&engine_, false), 0u);
   }
   // Pages that do not fit the code area are refused.
   ASSERT_EQ(Initialize(TestSpec(), 64, 100), KivRunResult_OK);
-  EXPECT_EQ(KivSetCodePaging(&engine_, 2, 51, ReadPage), engine_results::kInvalidArgument);
+  EXPECT_EQ(KivSetCodePaging(&engine_, 2, 51, ReadPage),
+            engine_results::kInvalidArgument);
   EXPECT_EQ(KivPageCode(&engine_, &file_), engine_results::kWrongLoadState);
 }
 
@@ -495,7 +555,10 @@ TEST_F(StandInEngine, CallsClassMembersByQualifiedSymbol) {
   EncodedSpecBuilder spec;
   spec.Header(2, 1, 1);
   spec.ClassBegin(70);
-  spec.Function(1).Word(71 | encoded_spec::kMemberFunctionFlag).Word(80).Parameter(kA);
+  spec.Function(1)
+      .Word(71 | encoded_spec::kMemberFunctionFlag)
+      .Word(80)
+      .Parameter(kA);
   spec.ClassEnd();
   spec.Function(0).Word(71);
   ASSERT_EQ(Initialize(spec.bytes()), KivRunResult_OK);
@@ -513,11 +576,13 @@ TEST_F(StandInEngine, CallsClassMembersByQualifiedSymbol) {
 
 TEST_F(StandInEngine, RefusesUnalignedDataAndMissingSpecs) {
   std::vector<uint64_t> data(64);
-  EXPECT_EQ(KivInitialize(&engine_, nullptr, 0, reinterpret_cast<char*>(data.data()) + 1,
-                          256, &spec_, nullptr),
+  EXPECT_EQ(KivInitialize(&engine_, nullptr, 0,
+                          reinterpret_cast<char*>(data.data()) + 1, 256, &spec_,
+                          nullptr),
             engine_results::kInvalidArgument);
-  EXPECT_EQ(KivInitialize(&engine_, nullptr, 0, data.data(), 256, nullptr, nullptr),
-            engine_results::kInvalidArgument);
+  EXPECT_EQ(
+      KivInitialize(&engine_, nullptr, 0, data.data(), 256, nullptr, nullptr),
+      engine_results::kInvalidArgument);
 }
 
 }  // namespace

@@ -39,11 +39,14 @@ std::string ApplicationSource(const std::vector<std::string>& functions) {
       "    return KivRunResult_OK;\n"
       "}\n";
   for (const std::string& function : functions) {
-    text += "\nKivRunResult " + function +
-            "(KivEngine *engine, KivDataEntry *value, KivDataEntry **returnValue)\n"
-            "{\n"
-            "    return Show(engine, \"" + function + "\", value);\n"
-            "}\n";
+    text +=
+        "\nKivRunResult " + function +
+        "(KivEngine *engine, KivDataEntry *value, KivDataEntry **returnValue)\n"
+        "{\n"
+        "    return Show(engine, \"" +
+        function +
+        "\", value);\n"
+        "}\n";
   }
   text +=
       "\n"
@@ -60,10 +63,12 @@ std::string ApplicationSource(const std::vector<std::string>& functions) {
       "        return 3;\n"
       "    codeSize = fread(code, 1, sizeof code, file);\n"
       "    fclose(file);\n"
-      "    result = KivInitialize(&engine, NULL, 0, data, dataSize, &KivAppSpec_app, NULL);\n"
+      "    result = KivInitialize(&engine, NULL, 0, data, dataSize, "
+      "&KivAppSpec_app, NULL);\n"
       "    if (result != KivRunResult_OK)\n"
       "        printf(\"initialize %d\\n\", (int)result);\n"
-      "    else if (KivSealCode(&engine, (const uint8_t *)code, codeSize) != KivAddCodeResult_OK)\n"
+      "    else if (KivSealCode(&engine, (const uint8_t *)code, codeSize) != "
+      "KivAddCodeResult_OK)\n"
       "        printf(\"code refused\\n\");\n"
       "    else\n"
       "    {\n"
@@ -79,7 +84,8 @@ std::string ApplicationSource(const std::vector<std::string>& functions) {
 }
 
 std::string Shown(const ProgramResult& result) {
-  return "status " + std::to_string(result.status) + "\n" + result.out + result.err;
+  return "status " + std::to_string(result.status) + "\n" + result.out +
+         result.err;
 }
 
 struct AppCase {
@@ -100,7 +106,8 @@ std::string BuildAndRun(const AppCase& c) {
   options.workDir = dir.path();
   options.env.push_back({"KIV_SPEC_INCLUDE", std::string("")});
 
-  const ProgramResult generated = RunProgram(BinPath("kivg"), {"-q", "app.kivs"}, options);
+  const ProgramResult generated =
+      RunProgram(BinPath("kivg"), {"-q", "app.kivs"}, options);
   EXPECT_EQ(generated.status, 0) << Shown(generated);
   EXPECT_EQ(generated.err, "");
   const ProgramResult compiled =
@@ -111,23 +118,24 @@ std::string BuildAndRun(const AppCase& c) {
   const std::string include = "-I" + SourcePath("include");
   const std::string flags = KIV_APP_FLAGS;
   for (const char* source : {"app.c", "main.c"}) {
-    std::vector<std::string> args = {"-std=c99", "-Wall", "-Wextra",
-                                     "-Wno-unused-parameter", "-Werror", include, "-c",
-                                     source};
+    std::vector<std::string> args = {
+        "-std=c99", "-Wall", "-Wextra", "-Wno-unused-parameter",
+        "-Werror",  include, "-c",      source};
     if (!flags.empty()) args.push_back(flags);
     const ProgramResult object = RunProgram(KIV_C_COMPILER, args, options);
     EXPECT_EQ(object.status, 0) << source << "\n" << Shown(object);
     if (object.status != 0) return "";
   }
   // The stand-in engine is C++, so the C++ compiler links.
-  std::vector<std::string> link = {"app.o", "main.o", KIV_STANDIN_ENGINE_LIBRARY, "-o",
-                                   "application"};
+  std::vector<std::string> link = {
+      "app.o", "main.o", KIV_STANDIN_ENGINE_LIBRARY, "-o", "application"};
   if (!flags.empty()) link.push_back(flags);
   const ProgramResult linked = RunProgram(KIV_CXX_COMPILER, link, options);
   EXPECT_EQ(linked.status, 0) << Shown(linked);
   if (linked.status != 0) return "";
 
-  const ProgramResult ran = RunProgram(dir.Path("application"), {"run.kive"}, options);
+  const ProgramResult ran =
+      RunProgram(dir.Path("application"), {"run.kive"}, options);
   EXPECT_EQ(ran.status, 0) << Shown(ran);
   EXPECT_EQ(ran.err, "");
   return ran.out;

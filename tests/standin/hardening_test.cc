@@ -26,9 +26,9 @@ class CutFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_.Write("script.kiv", kScript);
-    const ProgramResult compiled =
-        RunProgram(BinPath("kivc"), {std::string(KIV_STANDARD_SPEC_FILE),
-                                     dir_.Path("script.kiv")});
+    const ProgramResult compiled = RunProgram(
+        BinPath("kivc"),
+        {std::string(KIV_STANDARD_SPEC_FILE), dir_.Path("script.kiv")});
     ASSERT_EQ(compiled.status, 0) << compiled.err;
     executable_ = dir_.Read("script.kive");
     sourceInfo_ = dir_.Read("script.kivd");
@@ -99,7 +99,8 @@ TEST_F(CutFiles, ExecutableCutAtEveryByteFailsInEveryLoadingMode) {
 TEST_F(CutFiles, SourceInfoCutAtEveryByteIsRefusedWhole) {
   for (size_t size = 0; size < sourceInfo_.size(); ++size) {
     SCOPED_TRACE("cut at " + std::to_string(size));
-    const std::string path = dir_.Write("cut.kivd", sourceInfo_.substr(0, size));
+    const std::string path =
+        dir_.Write("cut.kivd", sourceInfo_.substr(0, size));
     errno = ENOENT;
     KivSourceInfo* info = KivLoadSourceInfoFromFile(path.c_str());
     EXPECT_EQ(info, nullptr);

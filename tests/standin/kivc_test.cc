@@ -123,12 +123,16 @@ TEST_F(Kivc, ReportsCommandLineAndFileErrors) {
       {{"app.kivec"}, kUsage},
       {{"app.kivec", "s.kiv", "more"}, kUsage},
       {{"app.kivec", "s.kiv", "-o"}, kUsage},
-      {{"-x", "app.kivec", "s.kiv"}, std::string("kivc: invalid option '-x'\n") + kUsage},
-      {{"nope.kivec", "s.kiv"}, "kivc: cannot open 'nope.kivec': No such file or directory\n"},
+      {{"-x", "app.kivec", "s.kiv"},
+       std::string("kivc: invalid option '-x'\n") + kUsage},
+      {{"nope.kivec", "s.kiv"},
+       "kivc: cannot open 'nope.kivec': No such file or directory\n"},
       {{"bad.kivec", "s.kiv"}, "bad.kivec: not an application spec file\n"},
       {{"cut.kivec", "s.kiv"}, "cut.kivec: spec file is cut off\n"},
-      {{"old.kivec", "s.kiv"}, "old.kivec: unsupported spec file format version 7\n"},
-      {{"app.kivec", "nope.kiv"}, "kivc: cannot open 'nope.kiv': No such file or directory\n"},
+      {{"old.kivec", "s.kiv"},
+       "old.kivec: unsupported spec file format version 7\n"},
+      {{"app.kivec", "nope.kiv"},
+       "kivc: cannot open 'nope.kiv': No such file or directory\n"},
       {{"app.kivec", "s.kiv", "-o", "no/dir/x"},
        "kivc: cannot write 'no/dir/x.kive': No such file or directory\n"},
   };
@@ -150,10 +154,10 @@ TEST_F(Kivc, NamesItsOutputsAfterTheScript) {
   ProgramResult result = Compile({"app.kivec", "hello.kiv", "-o", "out/other"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out + result.err, "");
-  EXPECT_EQ(dir_.Files(),
-            (std::vector<std::string>{"app.kivec", "hello.kiv", "hello.kivd", "hello.kive",
-                                      "out/other.kivd", "out/other.kive", "plain",
-                                      "plain.kivd", "plain.kive"}));
+  EXPECT_EQ(dir_.Files(), (std::vector<std::string>{
+                              "app.kivec", "hello.kiv", "hello.kivd",
+                              "hello.kive", "out/other.kivd", "out/other.kive",
+                              "plain", "plain.kivd", "plain.kive"}));
 }
 
 // Records the program counter of every app-function call.
@@ -169,11 +173,13 @@ KivRunResult Record(KivEngine* engine, int32_t module, int32_t function,
                     KivDataEntry* ns, KivDataEntry** returnValue) {
   Seen call{module, function, KivProgramCounter(engine), ""};
   if (function == kG) {
-    call.arguments = Text(engine, KivGroupParameterValue(engine, ns, kValues, false).value) +
-                     " sep=" + Text(engine, KivParameterValue(engine, ns, kSep));
+    call.arguments =
+        Text(engine, KivGroupParameterValue(engine, ns, kValues, false).value) +
+        " sep=" + Text(engine, KivParameterValue(engine, ns, kSep));
   } else {
     call.arguments = Text(engine, KivParameterValue(engine, ns, kA));
-    if (module == 0) call.arguments += " b=" + Text(engine, KivParameterValue(engine, ns, kB));
+    if (module == 0)
+      call.arguments += " b=" + Text(engine, KivParameterValue(engine, ns, kB));
     *returnValue = KivToString(engine, KivParameterValue(engine, ns, kA));
   }
   seen->push_back(call);
@@ -181,24 +187,28 @@ KivRunResult Record(KivEngine* engine, int32_t module, int32_t function,
 }
 
 TEST_F(Kivc, SourceInfoLeadsEachCallBackToItsLine) {
-  dir_.Write("prog.kiv",
-             "# calls on lines 3, 4 and 5\n"
-             "\n"
-             "f(1)\n"
-             "g(\"x\\t\", K, None, True, ..., -2.5, 0x1F, args, sep='-')  # comment\n"
-             "  m.f(f(2, b=3))\n");
+  dir_.Write(
+      "prog.kiv",
+      "# calls on lines 3, 4 and 5\n"
+      "\n"
+      "f(1)\n"
+      "g(\"x\\t\", K, None, True, ..., -2.5, 0x1F, args, sep='-')  # comment\n"
+      "  m.f(f(2, b=3))\n");
   ProgramResult result = Compile({"app.kivec", "prog.kiv"});
   ASSERT_EQ(result.err, "");
   ASSERT_EQ(result.status, 0);
 
   const std::string specBytes = EncodedSpec();
-  KivAppSpec spec = {specBytes.data(), uint32_t(specBytes.size()), kCheck, Record};
+  KivAppSpec spec = {specBytes.data(), uint32_t(specBytes.size()), kCheck,
+                     Record};
   std::vector<uint64_t> data(512 * KivDataEntrySize() / 8);
   KivEngine engine;
-  ASSERT_EQ(KivInitialize(&engine, nullptr, 0, data.data(), data.size() * 8, &spec, nullptr),
+  ASSERT_EQ(KivInitialize(&engine, nullptr, 0, data.data(), data.size() * 8,
+                          &spec, nullptr),
             KivRunResult_OK);
   const std::string code = dir_.Read("prog.kive");
-  ASSERT_EQ(KivSealCode(&engine, reinterpret_cast<const uint8_t*>(code.data()), code.size()),
+  ASSERT_EQ(KivSealCode(&engine, reinterpret_cast<const uint8_t*>(code.data()),
+                        code.size()),
             KivAddCodeResult_OK);
   const char* args[] = {"arg", nullptr};
   ASSERT_EQ(KivSetArguments(&engine, args), KivRunResult_OK);
@@ -209,7 +219,8 @@ TEST_F(Kivc, SourceInfoLeadsEachCallBackToItsLine) {
   seen = nullptr;
   EXPECT_EQ(run, KivRunResult_Complete);
 
-  KivSourceInfo* info = KivLoadSourceInfoFromFile(dir_.Path("prog.kivd").c_str());
+  KivSourceInfo* info =
+      KivLoadSourceInfoFromFile(dir_.Path("prog.kivd").c_str());
   ASSERT_NE(info, nullptr);
   struct Expected {
     int32_t module, function;
@@ -217,7 +228,8 @@ TEST_F(Kivc, SourceInfoLeadsEachCallBackToItsLine) {
     std::string arguments;
   } expected[] = {
       {0, kF, 3, 1, "1 b=1"},
-      {0, kG, 4, 1, "('x\\t', 42, None, True, Ellipsis, -2.5, 31, ('arg',)) sep=-"},
+      {0, kG, 4, 1,
+       "('x\\t', 42, None, True, Ellipsis, -2.5, 31, ('arg',)) sep=-"},
       {0, kF, 5, 7, "2 b=3"},
       {-1, kF, 5, 3, "2"},
   };
@@ -226,8 +238,8 @@ TEST_F(Kivc, SourceInfoLeadsEachCallBackToItsLine) {
     EXPECT_EQ(calls[i].module, expected[i].module) << i;
     EXPECT_EQ(calls[i].function, expected[i].function) << i;
     EXPECT_EQ(calls[i].arguments, expected[i].arguments) << i;
-    KivSourceLocation location =
-        KivGetSourceLocation(info, static_cast<uint32_t>(calls[i].programCounter));
+    KivSourceLocation location = KivGetSourceLocation(
+        info, static_cast<uint32_t>(calls[i].programCounter));
     ASSERT_NE(location.fileName, nullptr) << i;
     EXPECT_STREQ(location.fileName, "prog.kiv");
     EXPECT_EQ(location.line, expected[i].line) << i;

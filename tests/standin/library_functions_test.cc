@@ -1,5 +1,7 @@
 // The stand-in engine's library functions, called as the built-in specs'
 // dispatch functions call them: with values from a script.
+#include "standin/engine/library_functions.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -9,7 +11,6 @@
 #include "include/kiv.h"
 #include "standin/compiler/executable_writer.h"
 #include "standin/engine/engine_results.h"
-#include "standin/engine/library_functions.h"
 #include "standin/engine/value_text.h"
 #include "tests/standin/encoded_spec_builder.h"
 
@@ -19,8 +20,8 @@ constexpr uint32_t kCheck = 7;
 // One app function lib(x, y=None, z=None) that calls the function under test.
 constexpr int32_t kLib = 64, kX = 65, kY = 66, kZ = 67;
 
-using Library = std::function<KivRunResult(KivEngine*, KivDataEntry*, KivDataEntry*,
-                                           KivDataEntry*, KivDataEntry**)>;
+using Library = std::function<KivRunResult(
+    KivEngine*, KivDataEntry*, KivDataEntry*, KivDataEntry*, KivDataEntry**)>;
 Library* library = nullptr;
 std::string* returned = nullptr;
 
@@ -31,16 +32,18 @@ std::string Text(KivEngine* engine, KivDataEntry* value) {
   std::string result(size, '\0');
   // In small pieces, as the runner's print does.
   for (size_t at = 0; at < size; at += 3)
-    KivStringValue(engine, text, nullptr, &result[at], at, size - at < 3 ? size - at : 3);
+    KivStringValue(engine, text, nullptr, &result[at], at,
+                   size - at < 3 ? size - at : 3);
   KivUnref(engine, text);
   return result;
 }
 
 KivRunResult Dispatch(KivEngine* engine, int32_t, int32_t, KivDataEntry* ns,
                       KivDataEntry** returnValue) {
-  KivRunResult result = (*library)(engine, KivParameterValue(engine, ns, kX),
-                                   KivParameterValue(engine, ns, kY),
-                                   KivParameterValue(engine, ns, kZ), returnValue);
+  KivRunResult result =
+      (*library)(engine, KivParameterValue(engine, ns, kX),
+                 KivParameterValue(engine, ns, kY),
+                 KivParameterValue(engine, ns, kZ), returnValue);
   if (result == KivRunResult_OK) *returned = Text(engine, *returnValue);
   return result;
 }
@@ -65,9 +68,15 @@ struct Case {
   std::string text;  // the returned value's text
 };
 
-#define ONE(f) [](KivEngine* e, KivDataEntry* x, KivDataEntry*, KivDataEntry*, KivDataEntry** r) { return KivLib_##f(e, x, r); }
-#define TWO(f) [](KivEngine* e, KivDataEntry* x, KivDataEntry* y, KivDataEntry*, KivDataEntry** r) { return KivLib_##f(e, x, y, r); }
-#define THREE(f) [](KivEngine* e, KivDataEntry* x, KivDataEntry* y, KivDataEntry* z, KivDataEntry** r) { return KivLib_##f(e, x, y, z, r); }
+#define ONE(f)                                                    \
+  [](KivEngine* e, KivDataEntry* x, KivDataEntry*, KivDataEntry*, \
+     KivDataEntry** r) { return KivLib_##f(e, x, r); }
+#define TWO(f)                                                      \
+  [](KivEngine* e, KivDataEntry* x, KivDataEntry* y, KivDataEntry*, \
+     KivDataEntry** r) { return KivLib_##f(e, x, y, r); }
+#define THREE(f)                                                      \
+  [](KivEngine* e, KivDataEntry* x, KivDataEntry* y, KivDataEntry* z, \
+     KivDataEntry** r) { return KivLib_##f(e, x, y, z, r); }
 
 class LibraryFunctions : public ::testing::Test {
  protected:
@@ -75,27 +84,41 @@ class LibraryFunctions : public ::testing::Test {
     EncodedSpecBuilder spec;
     spec.Function(3).Parameter(kX).Defaulted(kY).None().Defaulted(kZ).None();
     specBytes_ = spec.bytes();
-    KivAppSpec appSpec = {specBytes_.data(), uint32_t(specBytes_.size()), kCheck, Dispatch};
+    KivAppSpec appSpec = {specBytes_.data(), uint32_t(specBytes_.size()),
+                          kCheck, Dispatch};
     std::vector<uint64_t> data(256 * KivDataEntrySize() / 8);
     KivEngine engine;
-    EXPECT_EQ(KivInitialize(&engine, nullptr, 0, data.data(), data.size() * 8, &appSpec,
-                            nullptr), KivRunResult_OK);
+    EXPECT_EQ(KivInitialize(&engine, nullptr, 0, data.data(), data.size() * 8,
+                            &appSpec, nullptr),
+              KivRunResult_OK);
     standin::ExecutableWriter code(kCheck);
     for (const Value& v : c.arguments) {
       switch (v.kind) {
-        case Value::Integer: code.PushInteger(v.integer); break;
-        case Value::Float: code.PushFloat(v.real); break;
-        case Value::String: code.PushString(v.text); break;
-        case Value::Boolean: code.PushBoolean(v.integer != 0); break;
-        case Value::None: code.PushNone(); break;
+        case Value::Integer:
+          code.PushInteger(v.integer);
+          break;
+        case Value::Float:
+          code.PushFloat(v.real);
+          break;
+        case Value::String:
+          code.PushString(v.text);
+          break;
+        case Value::Boolean:
+          code.PushBoolean(v.integer != 0);
+          break;
+        case Value::None:
+          code.PushNone();
+          break;
       }
     }
     code.Call(0, kLib, uint8_t(c.arguments.size()), {});
     code.Discard();
     code.End();
     std::string bytes = code.bytes();
-    EXPECT_EQ(KivSealCode(&engine, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
-              KivAddCodeResult_OK);
+    EXPECT_EQ(
+        KivSealCode(&engine, reinterpret_cast<const uint8_t*>(bytes.data()),
+                    bytes.size()),
+        KivAddCodeResult_OK);
     Library function = c.function;
     library = &function;
     returned = text;
@@ -180,11 +203,12 @@ TEST_F(LibraryFunctions, ComputeOnTheEngineValues) {
 
 TEST(ValueText, FloatsUseTheShortestExactDigits) {
   const std::pair<double, const char*> cases[] = {
-      {0.0, "0.0"},       {-0.0, "-0.0"},    {1.0, "1.0"},
-      {0.1, "0.1"},       {-2.5, "-2.5"},    {123456.0, "123456.0"},
-      {1e16, "1e+16"},    {1e15, "1000000000000000.0"},
-      {0.0001, "0.0001"}, {0.00001, "1e-05"}, {1.5e-300, "1.5e-300"},
-      {1.0 / 3, "0.3333333333333333"},
+      {0.0, "0.0"},           {-0.0, "-0.0"},
+      {1.0, "1.0"},           {0.1, "0.1"},
+      {-2.5, "-2.5"},         {123456.0, "123456.0"},
+      {1e16, "1e+16"},        {1e15, "1000000000000000.0"},
+      {0.0001, "0.0001"},     {0.00001, "1e-05"},
+      {1.5e-300, "1.5e-300"}, {1.0 / 3, "0.3333333333333333"},
   };
   for (auto [value, text] : cases) EXPECT_EQ(standin::FloatText(value), text);
 }

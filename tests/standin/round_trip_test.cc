@@ -29,9 +29,7 @@ struct Generated {
   standin::SpecNames names;
 };
 
-int HexDigit(char c) {
-  return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-}
+int HexDigit(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
 
 // Reads the record's escaped entry lines and its size and check value line.
 bool ReadRecord(const std::string& source, Generated* out) {
@@ -45,10 +43,12 @@ bool ReadRecord(const std::string& source, Generated* out) {
     std::string line = source.substr(at, end - at);
     at = end + 1;
     if (line.rfind("    \"", 0) != 0) {
-      out->recordSize = static_cast<uint32_t>(std::strtoul(line.c_str(), nullptr, 10));
+      out->recordSize =
+          static_cast<uint32_t>(std::strtoul(line.c_str(), nullptr, 10));
       size_t hex = line.find("0x");
       if (hex == std::string::npos) return false;
-      out->checkValue = static_cast<uint32_t>(std::strtoul(line.c_str() + hex, nullptr, 16));
+      out->checkValue =
+          static_cast<uint32_t>(std::strtoul(line.c_str() + hex, nullptr, 16));
       return true;
     }
     for (size_t i = 5; i + 1 < line.size() && line[i] == '\\';) {
@@ -56,7 +56,8 @@ bool ReadRecord(const std::string& source, Generated* out) {
         out->record += '\0';
         i += 2;
       } else {
-        out->record += static_cast<char>(HexDigit(line[i + 2]) * 16 + HexDigit(line[i + 3]));
+        out->record += static_cast<char>(HexDigit(line[i + 2]) * 16 +
+                                         HexDigit(line[i + 3]));
         i += 4;
       }
     }
@@ -72,13 +73,15 @@ class RoundTrip : public ::testing::Test {
     RunOptions options;
     options.workDir = dir_.path();
     options.env.push_back({"KIV_SPEC_INCLUDE", std::string("")});
-    ProgramResult result = RunProgram(BinPath("kivg"), {"-q", name + ".kivs"}, options);
+    ProgramResult result =
+        RunProgram(BinPath("kivg"), {"-q", name + ".kivs"}, options);
     Generated generated;
     EXPECT_EQ(result.status, 0) << result.err;
     if (result.status != 0) return generated;
     EXPECT_TRUE(ReadRecord(dir_.Read(name + ".c"), &generated));
     std::string error;
-    EXPECT_TRUE(generated.names.Parse(dir_.Read(name + ".kivec"), &error)) << error;
+    EXPECT_TRUE(generated.names.Parse(dir_.Read(name + ".kivec"), &error))
+        << error;
     return generated;
   }
 
@@ -95,21 +98,30 @@ std::string ValueOf(const standin::EncodedSpec& spec, size_t offset) {
   standin::SpecValue value;
   if (!spec.ReadValue(offset, &value, nullptr)) return "<bad value>";
   switch (value.type) {
-    case encoded_spec::kValueNone: return "None";
-    case encoded_spec::kValueEllipsis: return "...";
-    case encoded_spec::kValueBoolean: return value.boolean ? "True" : "False";
-    case encoded_spec::kValueInteger: return std::to_string(value.integer);
-    case encoded_spec::kValueFloat: return standin::FloatText(value.real);
+    case encoded_spec::kValueNone:
+      return "None";
+    case encoded_spec::kValueEllipsis:
+      return "...";
+    case encoded_spec::kValueBoolean:
+      return value.boolean ? "True" : "False";
+    case encoded_spec::kValueInteger:
+      return std::to_string(value.integer);
+    case encoded_spec::kValueFloat:
+      return standin::FloatText(value.real);
     default:
-      return "'" + std::string(reinterpret_cast<const char*>(spec.bytes()) + value.textOffset,
-                               value.textLength) + "'";
+      return "'" +
+             std::string(
+                 reinterpret_cast<const char*>(spec.bytes()) + value.textOffset,
+                 value.textLength) +
+             "'";
   }
 }
 
 // One line per definition the decoder sees, with names from the spec file.
 std::vector<std::string> Decode(const Generated& generated) {
-  standin::EncodedSpec spec(reinterpret_cast<const uint8_t*>(generated.record.data()),
-                            generated.record.size());
+  standin::EncodedSpec spec(
+      reinterpret_cast<const uint8_t*>(generated.record.data()),
+      generated.record.size());
   EXPECT_TRUE(spec.Validate());
   std::vector<std::string> lines;
   lines.push_back("version " + std::to_string(spec.version()) + ", features " +
@@ -118,12 +130,14 @@ std::vector<std::string> Decode(const Generated& generated) {
   for (uint32_t alias = 1; alias <= spec.importCount(); ++alias) {
     int32_t module = 0;
     spec.ImportedModule(alias, &module);
-    lines.push_back("import " + std::to_string(alias) + " -> " + std::to_string(module));
+    lines.push_back("import " + std::to_string(alias) + " -> " +
+                    std::to_string(module));
   }
   standin::EncodedSpec::Cursor cursor(spec);
   standin::SpecDefinition definition;
   while (cursor.Next(&definition)) {
-    std::string line = definition.module == 0 ? "" : std::to_string(definition.module) + " ";
+    std::string line =
+        definition.module == 0 ? "" : std::to_string(definition.module) + " ";
     const std::string name = NameOf(generated, definition.symbol);
     switch (definition.kind) {
       case standin::DefinitionKind::Constant:
@@ -146,17 +160,21 @@ std::vector<std::string> Decode(const Generated& generated) {
         while (parameters.Next(&parameter)) {
           line += first ? "" : ", ";
           first = false;
-          if (parameter.kind == standin::ParameterKindCode::TupleGroup) line += "*";
-          if (parameter.kind == standin::ParameterKindCode::DictionaryGroup) line += "**";
+          if (parameter.kind == standin::ParameterKindCode::TupleGroup)
+            line += "*";
+          if (parameter.kind == standin::ParameterKindCode::DictionaryGroup)
+            line += "**";
           line += NameOf(generated, parameter.symbol);
-          if (parameter.hasDefault) line += "=" + ValueOf(spec, parameter.value);
+          if (parameter.hasDefault)
+            line += "=" + ValueOf(spec, parameter.value);
         }
         line += ")";
         // A member is dispatched by its qualified name, numbered after every
         // name of the spec file.
         if (definition.member) {
           for (const auto& named : generated.names.symbols())
-            if (named.second >= definition.dispatchSymbol) line += " <dispatch symbol collides>";
+            if (named.second >= definition.dispatchSymbol)
+              line += " <dispatch symbol collides>";
         }
         break;
       }
@@ -168,22 +186,24 @@ std::vector<std::string> Decode(const Generated& generated) {
 }
 
 TEST_F(RoundTrip, SingleModuleSpecDecodesByPosition) {
-  Generated spec = Generate("app",
-                            "def f(a, b=1) = F\n"
-                            "K = -7\n"
-                            "bare\n"
-                            "def g(x=None, y=..., z=True, w=False, v=0x10, u=1.5, t='a\\tb') = G\n"
-                            "def h(*values, sep=' ', **options) = H\n");
+  Generated spec = Generate(
+      "app",
+      "def f(a, b=1) = F\n"
+      "K = -7\n"
+      "bare\n"
+      "def g(x=None, y=..., z=True, w=False, v=0x10, u=1.5, t='a\\tb') = G\n"
+      "def h(*values, sep=' ', **options) = H\n");
   EXPECT_EQ(spec.record.size(), spec.recordSize);
   EXPECT_EQ(spec.checkValue, spec.names.checkValue());
-  EXPECT_EQ(Decode(spec), (std::vector<std::string>{
-                              "version 0, features 0, modules 1",
-                              "K = -7",
-                              "bare",
-                              "def f(a, b=1)",
-                              "def g(x=None, y=..., z=True, w=False, v=16, u=1.5, t='a\tb')",
-                              "def h(*values, sep=' ', **options)",
-                          }));
+  EXPECT_EQ(Decode(spec),
+            (std::vector<std::string>{
+                "version 0, features 0, modules 1",
+                "K = -7",
+                "bare",
+                "def f(a, b=1)",
+                "def g(x=None, y=..., z=True, w=False, v=16, u=1.5, t='a\tb')",
+                "def h(*values, sep=' ', **options)",
+            }));
 }
 
 TEST_F(RoundTrip, ImportedModulesKeepTheirOwnDefinitions) {
@@ -243,17 +263,21 @@ TEST_F(RoundTrip, ClassesAndMembersDecodeWithTheClassFeature) {
 std::vector<std::string>* calls = nullptr;
 const Generated* running = nullptr;
 
-KivRunResult Record(KivEngine* engine, int32_t module, int32_t function, KivDataEntry* ns,
-                    KivDataEntry**) {
-  std::string line = std::to_string(module) + " " + NameOf(*running, function) + ":";
+KivRunResult Record(KivEngine* engine, int32_t module, int32_t function,
+                    KivDataEntry* ns, KivDataEntry**) {
+  std::string line =
+      std::to_string(module) + " " + NameOf(*running, function) + ":";
   for (const char* name : {"a", "b", "c", "d", "e"}) {
     int32_t symbol;
     if (running->names.Lookup(name, &symbol))
-      line += std::string(" ") + name + "=" + Text(engine, KivParameterValue(engine, ns, symbol));
+      line += std::string(" ") + name + "=" +
+              Text(engine, KivParameterValue(engine, ns, symbol));
   }
   int32_t values;
   if (running->names.Lookup("values", &values))
-    line += " values=" + Text(engine, KivGroupParameterValue(engine, ns, values, false).value);
+    line +=
+        " values=" +
+        Text(engine, KivGroupParameterValue(engine, ns, values, false).value);
   calls->push_back(line);
   return KivRunResult_OK;
 }
@@ -271,17 +295,20 @@ TEST_F(RoundTrip, CompiledScriptsRunWithTheGeneratedDefaults) {
              "h.g(f(5, d=6))\n");
   RunOptions options;
   options.workDir = dir_.path();
-  ProgramResult compiled = RunProgram(BinPath("kivc"), {"app.kivec", "run.kiv"}, options);
+  ProgramResult compiled =
+      RunProgram(BinPath("kivc"), {"app.kivec", "run.kiv"}, options);
   ASSERT_EQ(compiled.status, 0) << compiled.err;
 
-  KivAppSpec appSpec = {spec.record.data(), uint32_t(spec.record.size()), spec.checkValue,
-                        Record};
+  KivAppSpec appSpec = {spec.record.data(), uint32_t(spec.record.size()),
+                        spec.checkValue, Record};
   std::vector<uint64_t> data(256 * KivDataEntrySize() / 8);
   KivEngine engine;
-  ASSERT_EQ(KivInitialize(&engine, nullptr, 0, data.data(), data.size() * 8, &appSpec, nullptr),
+  ASSERT_EQ(KivInitialize(&engine, nullptr, 0, data.data(), data.size() * 8,
+                          &appSpec, nullptr),
             KivRunResult_OK);
   const std::string code = dir_.Read("run.kive");
-  ASSERT_EQ(KivSealCode(&engine, reinterpret_cast<const uint8_t*>(code.data()), code.size()),
+  ASSERT_EQ(KivSealCode(&engine, reinterpret_cast<const uint8_t*>(code.data()),
+                        code.size()),
             KivAddCodeResult_OK);
   std::vector<std::string> seen;
   calls = &seen;

@@ -45,8 +45,9 @@ TEST_F(SourceInfoFile, TranslatesProgramCounters) {
     const char* file;  // null: no source
     uint32_t line, column;
   } cases[] = {
-      {12, "main.kiv", 1, 1}, {21, "main.kiv", 1, 5}, {40, "lib/helpers.kiv", 7, 3},
-      {0, nullptr, 0, 0},     {13, nullptr, 0, 0},    {41, nullptr, 0, 0},
+      {12, "main.kiv", 1, 1},        {21, "main.kiv", 1, 5},
+      {40, "lib/helpers.kiv", 7, 3}, {0, nullptr, 0, 0},
+      {13, nullptr, 0, 0},           {41, nullptr, 0, 0},
       {0xFFFFFFFF, nullptr, 0, 0},
   };
   for (const Case& c : cases) {
@@ -117,8 +118,10 @@ TEST_F(SourceInfoFile, RefusesCorruptFiles) {
       {"name longer than file", with(10, std::string("\x00\x10\x00\x00", 4))},
       {"zero byte in name", with(14, std::string(1, '\0'))},
       {"huge position count", with(positions, "\xFF\xFF\xFF\xFF")},
-      {"file index out of range", with(secondFile, std::string("\x00\x00\x00\x02", 4))},
-      {"counters not ascending", with(positions + 4, std::string("\x00\x00\x00\x30", 4))},
+      {"file index out of range",
+       with(secondFile, std::string("\x00\x00\x00\x02", 4))},
+      {"counters not ascending",
+       with(positions + 4, std::string("\x00\x00\x00\x30", 4))},
       {"trailing byte", whole + "x"},
       {"empty", ""},
   };
@@ -130,7 +133,8 @@ TEST_F(SourceInfoFile, RefusesCorruptFiles) {
 
 TEST_F(SourceInfoFile, ReportsSystemErrors) {
   errno = 0;
-  EXPECT_EQ(KivLoadSourceInfoFromFile(dir_.Path("missing.kivd").c_str()), nullptr);
+  EXPECT_EQ(KivLoadSourceInfoFromFile(dir_.Path("missing.kivd").c_str()),
+            nullptr);
   EXPECT_EQ(errno, ENOENT);
   errno = 0;
   EXPECT_EQ(KivLoadSourceInfoFromFile(dir_.path().c_str()), nullptr);
@@ -138,8 +142,10 @@ TEST_F(SourceInfoFile, ReportsSystemErrors) {
 }
 
 TEST(ResultTexts, NameEveryKnownCodeAndOthersGenerically) {
-  EXPECT_STREQ(KivRunResultToString(KivRunResult_OutOfDataMemory), "Out of data memory");
-  EXPECT_STREQ(KivRunResultToString(KivRunResult_UnexpectedType), "Unexpected type");
+  EXPECT_STREQ(KivRunResultToString(KivRunResult_OutOfDataMemory),
+               "Out of data memory");
+  EXPECT_STREQ(KivRunResultToString(KivRunResult_UnexpectedType),
+               "Unexpected type");
   EXPECT_STREQ(KivRunResultToString(engine_results::kNotSupported),
                "Not supported by the stand-in engine");
   EXPECT_STREQ(KivRunResultToString(-5), "Unknown run result");
@@ -147,20 +153,23 @@ TEST(ResultTexts, NameEveryKnownCodeAndOthersGenerically) {
                "Invalid check value");
   EXPECT_STREQ(KivAddCodeResultToString(77), "Unknown add code result");
   // Every code the stand-in engine returns has a text of its own.
-  for (int32_t code : {engine_results::kNotLoaded, engine_results::kInvalidInstruction,
-                       engine_results::kCodeReadError, engine_results::kInvalidAppSpec,
-                       engine_results::kInvalidArgument, engine_results::kTooManyArguments,
-                       engine_results::kMissingArgument, engine_results::kUnexpectedKeyword,
-                       engine_results::kDuplicateArgument, engine_results::kValueError,
-                       engine_results::kScriptExit, engine_results::kUndefinedName,
-                       engine_results::kStackError, int32_t{KivRunResult_Complete},
-                       int32_t{KivRunResult_UndefinedAppFunction},
-                       int32_t{KivRunResult_Again}})
+  for (int32_t code :
+       {engine_results::kNotLoaded, engine_results::kInvalidInstruction,
+        engine_results::kCodeReadError, engine_results::kInvalidAppSpec,
+        engine_results::kInvalidArgument, engine_results::kTooManyArguments,
+        engine_results::kMissingArgument, engine_results::kUnexpectedKeyword,
+        engine_results::kDuplicateArgument, engine_results::kValueError,
+        engine_results::kScriptExit, engine_results::kUndefinedName,
+        engine_results::kStackError, int32_t{KivRunResult_Complete},
+        int32_t{KivRunResult_UndefinedAppFunction},
+        int32_t{KivRunResult_Again}})
     EXPECT_STRNE(KivRunResultToString(code), "Unknown run result") << code;
-  for (int32_t code : {engine_results::kInvalidExecutable, engine_results::kCodeAreaFull,
-                       engine_results::kUnsupportedCodeVersion,
-                       engine_results::kWrongLoadState, engine_results::kPageReadError})
-    EXPECT_STRNE(KivAddCodeResultToString(code), "Unknown add code result") << code;
+  for (int32_t code :
+       {engine_results::kInvalidExecutable, engine_results::kCodeAreaFull,
+        engine_results::kUnsupportedCodeVersion,
+        engine_results::kWrongLoadState, engine_results::kPageReadError})
+    EXPECT_STRNE(KivAddCodeResultToString(code), "Unknown add code result")
+        << code;
 }
 
 }  // namespace

@@ -86,8 +86,8 @@ ProgramResult RunProgram(const std::string& program,
   while (waitpid(pid, &wstatus, 0) < 0) {
   }
   ProgramResult result;
-  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus)
-                                     : 128 + WTERMSIG(wstatus);
+  result.status =
+      WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   if (options.stdoutPath.empty()) result.out = ReadAll(outPath);
   result.err = ReadAll(errPath);
   std::remove(errPath.c_str());

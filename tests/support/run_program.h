@@ -17,8 +17,8 @@ struct RunOptions {
   std::string workDir;  // empty: the test's current directory
   // Environment changes: a value sets the variable, nullopt unsets it.
   std::vector<std::pair<std::string, std::optional<std::string>>> env;
-  std::string stdinPath;  // empty: /dev/null
-  std::string stdoutPath; // empty: captured into ProgramResult::out
+  std::string stdinPath;   // empty: /dev/null
+  std::string stdoutPath;  // empty: captured into ProgramResult::out
   // Run as the unprivileged user "nobody" when the tests run as root, so
   // that file permissions bind the program. The working directory must then
   // be searchable by everyone.

@@ -16,7 +16,8 @@ class TempDir {
   std::string Path(const std::string& relative) const;
 
   // Writes a file (creating parent directories) and returns its full path.
-  std::string Write(const std::string& relative, const std::string& content) const;
+  std::string Write(const std::string& relative,
+                    const std::string& content) const;
   std::string Read(const std::string& relative) const;
   bool Exists(const std::string& relative) const;
   void MakeDir(const std::string& relative) const;
