@@ -2,10 +2,11 @@
 # Installs what building and testing the toolchain needs, on a Debian
 # machine, when it is missing: CMake, Ninja, C and C++ compilers (gcc and
 # clang: the tests compile generated C with both), the lemon parser
-# generator, GoogleTest and Google Benchmark; for the tests that build
-# outside projects and packages: make, pkg-config, dpkg-shlibdeps and file
-# (both used by cpack -G DEB); for the editor-support tests Node.js with npm
-# (the TextMate tokenizer), Vim, man and groff.
+# generator, GoogleTest and Google Benchmark, clang-format (the format
+# check); for the tests that build outside projects and packages: make,
+# pkg-config, dpkg-shlibdeps and file (both used by cpack -G DEB); for the
+# editor-support tests Node.js with npm (the TextMate tokenizer), Vim, man
+# and groff.
 set -euo pipefail
 
 missing=()
@@ -15,6 +16,7 @@ command -v cc >/dev/null || missing+=(gcc)
 command -v c++ >/dev/null || missing+=(g++)
 command -v gcc >/dev/null || missing+=(gcc)
 command -v clang >/dev/null || missing+=(clang)
+command -v clang-format >/dev/null || missing+=(clang-format)
 command -v lemon >/dev/null || missing+=(lemon)
 [ -f /usr/share/lemon/lempar.c ] || missing+=(lemon)
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest/GTestConfig.cmake ] ||
