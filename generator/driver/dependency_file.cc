@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "generator/driver/file_error.h"
-#include "generator/driver/file_output.h"
+#include "generator/driver/replaced_file.h"
 
 namespace kivg {
 
@@ -66,7 +66,7 @@ std::string EscapeMakePath(const std::string& path) {
 
 bool WriteDependencyFile(const DependencyFile& file, const std::string& path,
                          std::ostream& err) {
-  FileOutput output;
+  ReplacedFile output;
   int error = output.Open(path);
   if (error == 0) {
     output.stream() << file.Text();

@@ -9,7 +9,7 @@
 #include "cli/descriptor_buffer.h"
 #include "generator/driver/dependency_file.h"
 #include "generator/driver/file_error.h"
-#include "generator/driver/output_files.h"
+#include "generator/driver/output_set.h"
 #include "generator/driver/run_sequence.h"
 
 namespace kivg {
@@ -66,7 +66,7 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
     return 1;
   }
 
-  OutputFiles outputs;
+  OutputSet outputs;
   if (!outputs.Create(names, options.source, depfile, err)) return 1;
   RunOutcome outcome;
   std::vector<std::string> filesRead;
@@ -89,7 +89,7 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
   switch (outcome) {
     case RunOutcome::kWritten:
       // Nothing is put into place unless all three were written whole.
-      if (outputs.Close(true, err)) {
+      if (!outputs.Close(err)) {
         outputs.Remove();
         return 2;
       }

@@ -1,11 +1,11 @@
 #include "generator/driver/run_sequence.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include "generator/driver/file_error.h"
+#include "generator/driver/shown_text.h"
 #include "generator/model/name_numbering.h"
 #include "generator/output/header_writer.h"
 #include "generator/output/source_writer.h"
@@ -30,28 +30,7 @@ const char* LexicalErrorMessage(TokenType type) {
   }
 }
 
-// Longest part of a bad token's text that a message shows.
-constexpr size_t kShownTokenBytes = 64;
-
 }  // namespace
-
-std::string ShownTokenText(const std::string& text) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string shown;
-  const size_t count = std::min(text.size(), kShownTokenBytes);
-  for (size_t i = 0; i < count; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x20 || c > 0x7e) {
-      shown += "\\x";
-      shown += kHex[c >> 4];
-      shown += kHex[c & 0xf];
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
-  if (count < text.size()) shown += "...";
-  return shown;
-}
 
 RunSequence::RunSequence(const GeneratorOptions& options,
                          const OutputNames& names, SourceFileSystem& files,
@@ -66,18 +45,25 @@ RunSequence::RunSequence(const GeneratorOptions& options,
       generator_(err, names.specName) {}
 
 RunOutcome RunSequence::Run(OutputStreams outputs) {
+  if (!ReadSpec()) return failure_;
+  WriteOutputs(outputs);
+  return RunOutcome::kWritten;
+}
+
+bool RunSequence::ReadSpec() {
   generator_.QueueModule(names_.specName);
   for (;;) {
     std::vector<ModuleReference> references;
     const std::string module = generator_.StartNextModule(&references);
     if (module.empty()) break;
-    if (!OpenModule(module, references)) return openFailure_;
-    const RunOutcome outcome = ReadModule();
-    if (outcome != RunOutcome::kWritten) return outcome;
+    if (!OpenModule(module, references) || !ReadModule()) return false;
   }
   generator_.headerFileName = FileNamePart(names_.headerPath);
-  if (!generator_.Finalize()) return RunOutcome::kSpecError;
+  if (!generator_.Finalize()) return Fail(RunOutcome::kSpecError);
+  return true;
+}
 
+void RunSequence::WriteOutputs(OutputStreams outputs) {
   // The names are numbered before the three writers, which only read the
   // numbers; a numbering failure still follows the spec file's line.
   // Diagnostics are buffered; what was reported so far goes out before the
@@ -92,79 +78,112 @@ RunOutcome RunSequence::Run(OutputStreams outputs) {
          << names_.sourcePath << "\n"
          << std::flush;
   WriteHeader(generator_, outputs.header);
-  WriteSource(generator_, outputs.source, FileNamePart(names_.headerPath));
-  return RunOutcome::kWritten;
+  WriteSource(generator_, outputs.source, generator_.headerFileName);
 }
 
 bool RunSequence::OpenModule(const std::string& module,
                              const std::vector<ModuleReference>& references) {
-  const std::string fileName = module + ".kivs";
-  if (filesRead_.size() >= kMaxFilesRead) {
-    for (const ModuleReference& reference : references)
-      err_ << FormatLocation(reference.location)
-           << ": Too many source files read (limit " << kMaxFilesRead
-           << "): " << fileName << "\n";
-    return false;
-  }
   // The main spec is SOURCE exactly as typed, read once by the check before
   // the run; other modules are searched.
+  const std::string fileName = module + ".kivs";
   const bool isMain = module == names_.specName;
-  SourceText text;
-  if (isMain && mainSourceSet_) {
-    text = std::move(mainSource_);
-    mainSourceSet_ = false;
-  } else {
-    text = isMain ? files_.Read(options_.source)
-                  : FindSourceFile(files_, searchPath_, fileName);
+  return OpenSource(
+      fileName,
+      [&] {
+        if (isMain && mainSourceSet_) {
+          mainSourceSet_ = false;
+          return std::move(mainSource_);
+        }
+        return isMain ? files_.Read(options_.source)
+                      : FindSourceFile(files_, searchPath_, fileName);
+      },
+      references, module, false);
+}
+
+bool RunSequence::PushInclude() {
+  // IncludeSource left the include statement's location here; the token
+  // just fed may already be on a later line.
+  const std::string requested = generator_.currentSourceName;
+  return OpenSource(
+      requested, [&] { return FindSourceFile(files_, searchPath_, requested); },
+      {ModuleReference{std::string(), generator_.currentLocation}},
+      std::string(), true);
+}
+
+bool RunSequence::OpenSource(const std::string& name,
+                             const std::function<SourceText()>& read,
+                             const std::vector<ModuleReference>& requests,
+                             const std::string& module, bool isInclude) {
+  // A module's stack is empty when it is opened, so only includes can pass
+  // the depth.
+  const char* limit = nullptr;
+  size_t bound = 0;
+  if (sources_.size() >= kMaxIncludeDepth) {
+    limit = "Includes nested too deeply";
+    bound = kMaxIncludeDepth;
+  } else if (filesRead_.size() >= kMaxFilesRead) {
+    limit = "Too many source files read";
+    bound = kMaxFilesRead;
   }
+  if (limit != nullptr) {
+    for (const ModuleReference& request : requests)
+      err_ << FormatLocation(request.location) << ": " << limit << " (limit "
+           << bound << "): " << name << "\n";
+    return Fail(RunOutcome::kOpenError);
+  }
+
+  SourceText text = read();
   if (text.status == SourceText::kReadFailed) {
     err_ << FileErrorLine(FileAccess::kReading, text.path,
                           std::strerror(text.error));
-    return false;
+    return Fail(RunOutcome::kOpenError);
   }
   if (text.status == SourceText::kOpenFailed) {
-    if (references.empty())
+    if (requests.empty())
       err_ << FileErrorLine(FileAccess::kOpening, options_.source,
                             std::strerror(text.error));
-    for (const ModuleReference& reference : references) {
+    for (const ModuleReference& request : requests) {
       err_ << FileErrorLine(
-          reference.location, FileAccess::kOpening, fileName,
+          request.location, FileAccess::kOpening, name,
           std::strerror(text.error),
-          reference.alias != module ? reference.alias : std::string());
+          request.alias != module ? request.alias : std::string());
     }
-    return false;
+    return Fail(RunOutcome::kOpenError);
+  }
+  if (sources_.Holds(text.path)) {
+    for (const ModuleReference& request : requests)
+      err_ << FormatLocation(request.location)
+           << ": Include cycle detected: " << text.path << "\n";
+    return Fail(RunOutcome::kOpenError);
   }
   if (const FileKey* output = OutputRead(text)) {
-    for (const ModuleReference& reference : references)
-      err_ << FileErrorLine(reference.location, FileAccess::kOpening, text.path,
+    for (const ModuleReference& request : requests)
+      err_ << FileErrorLine(request.location, FileAccess::kOpening, text.path,
                             "Same file as " + output->path);
-    openFailure_ = RunOutcome::kOutputAsSource;
-    return false;
+    return Fail(RunOutcome::kOutputAsSource);
   }
+
+  // A module's first file is named after the module, an included file
+  // after the path it was found under.
+  SourceEntry entry;
+  entry.name = isInclude ? text.path : name;
+  if (isInclude) entry.includeLocation = requests.front().location;
   filesRead_.push_back(text.path);
-  generator_.SetSource(fileName, true, false, SourceLocation());
-  PushSource(std::move(text), fileName, SourceLocation());
+  generator_.SetSource(entry.name, true, false, SourceLocation());
+  entry.lexer = std::make_unique<Lexer>(std::move(text.contents), entry.name);
+  entry.parser = std::make_unique<Parser>(generator_);
+  sources_.Push(std::move(entry));
   return true;
 }
 
-void RunSequence::PushSource(SourceText text, const std::string& name,
-                             const SourceLocation& includeLocation) {
-  SourceEntry entry;
-  entry.name = name;
-  entry.includeLocation = includeLocation;
-  entry.lexer = std::make_unique<Lexer>(std::move(text.contents), name);
-  entry.parser = std::make_unique<Parser>(generator_);
-  sourceStack_.push_back(std::move(entry));
-}
-
-RunOutcome RunSequence::ReadModule() {
-  while (!sourceStack_.empty()) {
-    SourceEntry& top = sourceStack_.back();
+bool RunSequence::ReadModule() {
+  while (!sources_.empty()) {
+    SourceEntry& top = sources_.top();
     std::unique_ptr<Token> token(top.lexer->NextToken());
     generator_.currentLocation = token->location;
     if (IsErrorToken(token->type)) {
       ReportLexicalError(*token);
-      return RunOutcome::kSpecError;
+      return Fail(RunOutcome::kSpecError);
     }
     const TokenType type = token->type;
     if (type == TokenType::END) {
@@ -173,7 +192,7 @@ RunOutcome RunSequence::ReadModule() {
     } else {
       top.parser->Parse(type, token.release());
     }
-    if (generator_.errorCount != 0) return RunOutcome::kSpecError;
+    if (generator_.errorCount != 0) return Fail(RunOutcome::kSpecError);
 
     if (generator_.isLibrary) top.savedLibrary = true;
     // An include statement on a file's last line is only reduced when END
@@ -182,59 +201,11 @@ RunOutcome RunSequence::ReadModule() {
     const bool includeRequested = generator_.currentSourceName != top.name;
     if (type == TokenType::END) top.finished = true;
     if (includeRequested) {
-      if (!PushInclude()) return openFailure_;
+      if (!PushInclude()) return false;
     } else if (type == TokenType::END) {
-      PopFinishedFiles();
+      sources_.PopFinished(generator_);
     }
   }
-  return RunOutcome::kWritten;
-}
-
-bool RunSequence::PushInclude() {
-  const std::string requested = generator_.currentSourceName;
-  // IncludeSource left the include statement's location here; the token
-  // just fed may already be on a later line.
-  const SourceLocation includeLocation = generator_.currentLocation;
-  if (sourceStack_.size() >= kMaxIncludeDepth) {
-    err_ << FormatLocation(includeLocation)
-         << ": Includes nested too deeply (limit " << kMaxIncludeDepth
-         << "): " << requested << "\n";
-    return false;
-  }
-  if (filesRead_.size() >= kMaxFilesRead) {
-    err_ << FormatLocation(includeLocation)
-         << ": Too many source files read (limit " << kMaxFilesRead
-         << "): " << requested << "\n";
-    return false;
-  }
-  SourceText text = FindSourceFile(files_, searchPath_, requested);
-  if (text.status == SourceText::kReadFailed) {
-    err_ << FileErrorLine(FileAccess::kReading, text.path,
-                          std::strerror(text.error));
-    return false;
-  }
-  if (text.status == SourceText::kOpenFailed) {
-    err_ << FileErrorLine(includeLocation, FileAccess::kOpening, requested,
-                          std::strerror(text.error));
-    return false;
-  }
-  for (const SourceEntry& entry : sourceStack_) {
-    if (entry.name == text.path) {
-      err_ << FormatLocation(includeLocation)
-           << ": Include cycle detected: " << text.path << "\n";
-      return false;
-    }
-  }
-  if (const FileKey* output = OutputRead(text)) {
-    err_ << FileErrorLine(includeLocation, FileAccess::kOpening, text.path,
-                          "Same file as " + output->path);
-    openFailure_ = RunOutcome::kOutputAsSource;
-    return false;
-  }
-  const std::string path = text.path;
-  filesRead_.push_back(path);
-  generator_.SetSource(path, true, false, SourceLocation());
-  PushSource(std::move(text), path, includeLocation);
   return true;
 }
 
@@ -250,18 +221,6 @@ const FileKey* RunSequence::OutputRead(const SourceText& text) const {
     if (SameFile(key, output)) return &output;
   }
   return nullptr;
-}
-
-void RunSequence::PopFinishedFiles() {
-  SourceLocation includeLocation;
-  while (!sourceStack_.empty() && sourceStack_.back().finished) {
-    includeLocation = sourceStack_.back().includeLocation;
-    sourceStack_.pop_back();
-  }
-  if (sourceStack_.empty()) return;  // the module is finished
-  const SourceEntry& resumed = sourceStack_.back();
-  generator_.SetSource(resumed.name, false, resumed.savedLibrary,
-                       includeLocation);
 }
 
 void RunSequence::ReportLexicalError(const Token& token) {

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "generator/driver/command_line.h"
-#include "generator/driver/file_output.h"
+#include "generator/driver/replaced_file.h"
 #include "generator/driver/same_file.h"
 
 namespace kivg {
 
-class OutputFiles {
+class OutputSet {
  public:
   // Refuses, before anything is created, an output that is the same file as
   // SOURCE, as the dependency file (empty: none) or as another output. Then
@@ -33,9 +33,9 @@ class OutputFiles {
   // read during the run is one of them.
   const std::vector<FileKey>& keys() const { return keys_; }
 
-  // Closes all three in order. With report on, each one that failed is
-  // reported with the first error of its stream. Returns whether any failed.
-  bool Close(bool report, std::ostream& err);
+  // Closes all three in order; each one that failed is reported with the
+  // first error of its stream. True when all three closed cleanly.
+  bool Close(std::ostream& err);
   // After a clean Close: puts the three into place together (an interrupt
   // cannot fall between them). False after reporting a failed rename.
   bool Commit(std::ostream& err);
@@ -47,7 +47,7 @@ class OutputFiles {
 
  private:
   enum { kSpec, kHeader, kSource, kCount };
-  FileOutput files_[kCount];
+  ReplacedFile files_[kCount];
   std::vector<FileKey> keys_;
 };
 

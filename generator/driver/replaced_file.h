@@ -15,12 +15,12 @@
 
 namespace kivg {
 
-class FileOutput {
+class ReplacedFile {
  public:
-  FileOutput() : stream_(&buffer_) {}
-  FileOutput(const FileOutput&) = delete;
-  FileOutput& operator=(const FileOutput&) = delete;
-  ~FileOutput();
+  ReplacedFile() : stream_(&buffer_) {}
+  ReplacedFile(const ReplacedFile&) = delete;
+  ReplacedFile& operator=(const ReplacedFile&) = delete;
+  ~ReplacedFile();
 
   // Creates the temporary (or opens the device). Returns 0 or the errno of
   // the failure; a directory at the path is EISDIR.

@@ -1,4 +1,4 @@
-#include "generator/driver/output_files.h"
+#include "generator/driver/output_set.h"
 
 #include <cstring>
 
@@ -26,8 +26,8 @@ bool CheckDistinctFiles(const std::string& source,
   return true;
 }
 
-bool OutputFiles::Create(const OutputNames& names, const std::string& source,
-                         const std::string& depfile, std::ostream& err) {
+bool OutputSet::Create(const OutputNames& names, const std::string& source,
+                       const std::string& depfile, std::ostream& err) {
   std::vector<std::string> paths = {names.specPath, names.headerPath,
                                     names.sourcePath};
   if (!depfile.empty()) paths.push_back(depfile);
@@ -45,22 +45,21 @@ bool OutputFiles::Create(const OutputNames& names, const std::string& source,
   return true;
 }
 
-bool OutputFiles::Close(bool report, std::ostream& err) {
-  bool anyFailed = false;
-  for (FileOutput& output : files_) {
+bool OutputSet::Close(std::ostream& err) {
+  bool closed = true;
+  for (ReplacedFile& output : files_) {
     const int error = output.Close();
     if (error == 0) continue;
-    anyFailed = true;
-    if (report)
-      err << FileErrorLine(FileAccess::kWriting, output.path(),
-                           std::strerror(error));
+    closed = false;
+    err << FileErrorLine(FileAccess::kWriting, output.path(),
+                         std::strerror(error));
   }
-  return anyFailed;
+  return closed;
 }
 
-bool OutputFiles::Commit(std::ostream& err) {
+bool OutputSet::Commit(std::ostream& err) {
   InterruptBlock block;
-  for (FileOutput& output : files_) {
+  for (ReplacedFile& output : files_) {
     const int error = output.Commit();
     if (error == 0) continue;
     err << FileErrorLine(FileAccess::kWriting, output.path(),
@@ -71,12 +70,12 @@ bool OutputFiles::Commit(std::ostream& err) {
   return true;
 }
 
-void OutputFiles::Discard() {
-  for (FileOutput& output : files_) output.Discard();
+void OutputSet::Discard() {
+  for (ReplacedFile& output : files_) output.Discard();
 }
 
-void OutputFiles::Remove() {
-  for (FileOutput& output : files_) {
+void OutputSet::Remove() {
+  for (ReplacedFile& output : files_) {
     output.Discard();
     output.RemoveTarget();
   }

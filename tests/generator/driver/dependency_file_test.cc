@@ -1,11 +1,13 @@
 // The dependency file kivg writes when KIV_SPEC_DEPFILE names one: which
 // files it lists, how it escapes their names, and that a failed run leaves
 // none behind.
+#include "generator/driver/dependency_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "generator/driver/dependency_file.h"
+#include "tests/generator/device_node.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -192,6 +194,38 @@ TEST(DependencyFile, UnsetOrEmptyVariableWritesNone) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out,
               "Writing spec to app.kivec\nWriting code to app.h and app.c\n");
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"app.c", "app.h",
+                                                     "app.kivec", "app.kivs"}));
+  }
+}
+
+// A dependency file that is a device is written into, reported when that
+// fails, and never replaced or removed.
+TEST(KivgDevices, DependencyFileOnACharacterDevice) {
+  const struct {
+    const char* title;
+    dev_t device;
+    int status;
+    std::string err;
+  } cases[] = {
+      {"null device", NullDevice(), 0, ""},
+      {"full device", FullDevice(), 2,
+       "Error writing deps.d: No space left on device\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    TempDir dir;
+    dir.Write("app.kivs", "x = 1\n");
+    if (!MakeDeviceNode(dir.Path("deps.d"), c.device))
+      GTEST_SKIP() << "making a device node needs root";
+    RunOptions options;
+    options.workDir = dir.path();
+    options.env = {{"KIV_SPEC_DEPFILE", std::string("deps.d")}};
+    const ProgramResult result =
+        RunProgram(BinPath("kivg"), {"-q", "app.kivs"}, options);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_TRUE(IsCharacterDevice(dir.Path("deps.d")));
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"app.c", "app.h",
                                                      "app.kivec", "app.kivs"}));
   }

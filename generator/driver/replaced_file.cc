@@ -1,4 +1,4 @@
-#include "generator/driver/file_output.h"
+#include "generator/driver/replaced_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,9 +41,9 @@ bool ReadChunk(int fd, char* data, size_t size, size_t* got) {
 
 }  // namespace
 
-FileOutput::~FileOutput() { Discard(); }
+ReplacedFile::~ReplacedFile() { Discard(); }
 
-int FileOutput::Open(const std::string& path) {
+int ReplacedFile::Open(const std::string& path) {
   path_ = path;
   struct stat status;
   if (stat(path.c_str(), &status) == 0) {
@@ -82,14 +82,14 @@ int FileOutput::Open(const std::string& path) {
   return EEXIST;
 }
 
-int FileOutput::Close() {
+int ReplacedFile::Close() {
   if (!opened_ || closed_) return buffer_.error();
   closed_ = true;
   stream_.flush();
   return buffer_.Close();
 }
 
-bool FileOutput::SameContentAsTarget() const {
+bool ReplacedFile::SameContentAsTarget() const {
   struct stat target, written;
   if (lstat(path_.c_str(), &target) != 0 || !S_ISREG(target.st_mode))
     return false;
@@ -116,7 +116,7 @@ bool FileOutput::SameContentAsTarget() const {
   return same;
 }
 
-int FileOutput::Commit() {
+int ReplacedFile::Commit() {
   if (temporary_.empty()) return 0;
   if (SameContentAsTarget()) {
     unlink(temporary_.c_str());
@@ -129,7 +129,7 @@ int FileOutput::Commit() {
   return 0;
 }
 
-void FileOutput::Discard() {
+void ReplacedFile::Discard() {
   if (opened_ && !closed_) {
     closed_ = true;
     buffer_.Close();
@@ -141,7 +141,7 @@ void FileOutput::Discard() {
   temporary_.clear();
 }
 
-void FileOutput::RemoveTarget() {
+void ReplacedFile::RemoveTarget() {
   struct stat status;
   if (lstat(path_.c_str(), &status) == 0 && S_ISREG(status.st_mode))
     unlink(path_.c_str());

@@ -1,0 +1,304 @@
+// The three outputs as a build tool sees them: interrupts while they are
+// written, regeneration that changes nothing, symbolic links at their paths,
+// and outputs that alias the sources or each other.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/generator/kivg_run.h"
+#include "tests/support/run_program.h"
+
+namespace {
+
+const std::vector<std::string> kOutputs = {"app.kivec", "app.h", "app.c"};
+
+// A spec whose outputs take a while to write: tens of megabytes of C.
+std::string LargeSpec(int functions, const std::string& tail = "") {
+  std::string text;
+  for (int i = 0; i < functions; ++i) {
+    const std::string n = std::to_string(i);
+    text += "def f" + n + "(a, b=1, c=\"x\", *d, **e) = F" + n + "\n";
+  }
+  return text + tail;
+}
+
+struct timespec ModifiedTime(const std::string& path) {
+  struct stat status {};
+  stat(path.c_str(), &status);
+  return status.st_mtim;
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Moves the file's time stamps into the past, so that a rewrite shows even
+// within the file system's time resolution.
+void MakeOld(const std::string& path) {
+  struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  utimensat(AT_FDCWD, path.c_str(), old, 0);
+}
+
+// Starts kivg without waiting for it; interrupts reach it with their default
+// actions whatever the test runner ignores.
+pid_t StartKivg(const TempDir& dir, const std::vector<std::string>& args) {
+  const std::string program = BinPath("kivg");
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  if (chdir(dir.path().c_str()) != 0) _exit(126);
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) signal(number, SIG_DFL);
+  const int null = open("/dev/null", O_RDWR);
+  dup2(null, 0);
+  dup2(null, 1);
+  dup2(null, 2);
+  ExecProgram(program, args);
+}
+
+// True once a temporary of `pid` holds content, that is, once the writers
+// have begun (the temporaries are created empty before any source is read).
+bool WritingHasBegun(const TempDir& dir, pid_t pid) {
+  for (const std::string& output : kOutputs) {
+    struct stat status;
+    const std::string temporary =
+        dir.Path(output + ".kivg-tmp-" + std::to_string(pid));
+    if (stat(temporary.c_str(), &status) == 0 && status.st_size > 0)
+      return true;
+  }
+  return false;
+}
+
+TEST(KivgInterrupted, PreviousOutputsSurviveAnInterruptWhileWriting) {
+  const struct {
+    int number;
+    bool temporariesRemoved;
+  } cases[] = {{SIGINT, true}, {SIGTERM, true}, {SIGKILL, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(strsignal(c.number));
+    TempDir dir;
+    dir.Write("app.kivs", LargeSpec(15000));
+    ASSERT_EQ(RunKivg(dir, {"-q", "app.kivs"}).status, 0);
+    std::vector<std::string> before;
+    for (const std::string& output : kOutputs) {
+      MakeOld(dir.Path(output));
+      before.push_back(dir.Read(output));
+    }
+    // The new spec's outputs would differ from the old ones in every file.
+    dir.Write("app.kivs", LargeSpec(15000, "def g(a) = G\n"));
+
+    const pid_t pid = StartKivg(dir, {"-q", "app.kivs"});
+    int status = 0;
+    bool exited = false;
+    while (!WritingHasBegun(dir, pid)) {
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        exited = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    ASSERT_FALSE(exited) << "kivg ended before it could be interrupted";
+    kill(pid, c.number);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), c.number);
+
+    for (size_t i = 0; i < kOutputs.size(); ++i) {
+      EXPECT_EQ(dir.Read(kOutputs[i]), before[i]) << kOutputs[i];
+      EXPECT_TRUE(
+          SameTime(ModifiedTime(dir.Path(kOutputs[i])), {1000000000, 0}))
+          << kOutputs[i];
+    }
+    std::vector<std::string> expected = {"app.c", "app.h", "app.kivec",
+                                         "app.kivs"};
+    std::vector<std::string> files = dir.Files();
+    if (!c.temporariesRemoved) {
+      // A stray temporary says what it is and whose it was.
+      std::vector<std::string> kept;
+      for (const std::string& file : files) {
+        if (file.find(".kivg-tmp-" + std::to_string(pid)) == std::string::npos)
+          kept.push_back(file);
+      }
+      files = kept;
+    }
+    EXPECT_EQ(files, expected);
+  }
+}
+
+TEST(KivgOutputs, UnchangedRegenerationKeepsTimeStamps) {
+  TempDir dir;
+  RunOptions options;
+  options.workDir = dir.path();
+  options.env = {{"KIV_SPEC_DEPFILE", std::string("app.d")}};
+  const std::vector<std::string> written = {"app.kivec", "app.h", "app.c",
+                                            "app.d"};
+  dir.Write("app.kivs", "def f(a, b=1) = F\n");
+  ASSERT_EQ(RunProgram(BinPath("kivg"), {"-q", "app.kivs"}, options).status, 0);
+  std::vector<std::string> before;
+  for (const std::string& file : written) {
+    MakeOld(dir.Path(file));
+    before.push_back(dir.Read(file));
+  }
+
+  // A comment changes none of the outputs.
+  dir.Write("app.kivs", "# the lamp\ndef f(a, b=1) = F\n");
+  const ProgramResult again =
+      RunProgram(BinPath("kivg"), {"-q", "app.kivs"}, options);
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.err, "");
+  for (size_t i = 0; i < written.size(); ++i) {
+    EXPECT_EQ(dir.Read(written[i]), before[i]) << written[i];
+    EXPECT_TRUE(SameTime(ModifiedTime(dir.Path(written[i])), {1000000000, 0}))
+        << written[i];
+  }
+
+  // A new default changes the spec file and the C source, not the header.
+  dir.Write("app.kivs", "def f(a, b=2) = F\n");
+  ASSERT_EQ(RunProgram(BinPath("kivg"), {"-q", "app.kivs"}, options).status, 0);
+  EXPECT_NE(dir.Read("app.kivec"), before[0]);
+  EXPECT_TRUE(SameTime(ModifiedTime(dir.Path("app.h")), {1000000000, 0}));
+  EXPECT_FALSE(SameTime(ModifiedTime(dir.Path("app.c")), {1000000000, 0}));
+  EXPECT_FALSE(SameTime(ModifiedTime(dir.Path("app.kivec")), {1000000000, 0}));
+}
+
+// Renaming into place replaces a symbolic link at an output path; the file
+// it pointed to is not written.
+TEST(KivgOutputs, SymbolicLinkAtAnOutputIsReplacedNotWrittenThrough) {
+  TempDir dir;
+  dir.Write("app.kivs", "def f(a) = F\n");
+  dir.Write("elsewhere.h", "keep\n");
+  ASSERT_EQ(symlink("elsewhere.h", dir.Path("app.h").c_str()), 0);
+  const ProgramResult result = RunKivg(dir, {"-q", "app.kivs"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(dir.Read("elsewhere.h"), "keep\n");
+  struct stat status;
+  ASSERT_EQ(lstat(dir.Path("app.h").c_str(), &status), 0);
+  EXPECT_TRUE(S_ISREG(status.st_mode));
+  EXPECT_NE(dir.Read("app.h").find("KivAppSpec_app"), std::string::npos);
+}
+
+// What the directory holds: each regular file's content, and each link.
+std::vector<std::string> Snapshot(const TempDir& dir) {
+  std::vector<std::string> shown;
+  for (const std::string& file : dir.Files()) {
+    char target[256];
+    const ssize_t size =
+        readlink(dir.Path(file).c_str(), target, sizeof target - 1);
+    shown.push_back(file + (size >= 0 ? " -> " + std::string(target, size)
+                                      : ": " + dir.Read(file)));
+  }
+  return shown;
+}
+
+// An output that is SOURCE, an input or another output is refused before
+// anything is written, and the disk stays as it was.
+TEST(KivgOutputs, AliasedFilesAreRefusedAndNothingChanges) {
+  const struct {
+    const char* title;
+    std::function<void(const TempDir&)> prepare;
+    std::vector<std::string> args;
+    const char* depfile;
+    std::string err;
+  } cases[] = {
+      {"spec file linked to the source",
+       [](const TempDir& d) {
+         symlink("app.kivs", d.Path("app.kivec").c_str());
+       },
+       {"-q", "app.kivs"},
+       nullptr,
+       "Error creating app.kivec: Same file as app.kivs\n"},
+      {"header hard-linked to the source",
+       [](const TempDir& d) {
+         link(d.Path("app.kivs").c_str(), d.Path("app.h").c_str());
+       },
+       {"-q", "app.kivs"},
+       nullptr,
+       "Error creating app.h: Same file as app.kivs\n"},
+      {"header hard-linked to the C source",
+       [](const TempDir& d) {
+         d.Write("app.c", "old\n");
+         link(d.Path("app.c").c_str(), d.Path("app.h").c_str());
+       },
+       {"-q", "app.kivs"},
+       nullptr,
+       "Error creating app.c: Same file as app.h\n"},
+      {"source named through the code option",
+       [](const TempDir& d) { symlink("app.kivs", d.Path("src.c").c_str()); },
+       {"-q", "-c", "src", "app.kivs"},
+       nullptr,
+       "Error creating src.c: Same file as app.kivs\n"},
+      {"dependency file on the source",
+       [](const TempDir&) {},
+       {"-q", "app.kivs"},
+       "./app.kivs",
+       "Error creating ./app.kivs: Same file as app.kivs\n"},
+      {"dependency file on an output",
+       [](const TempDir&) {},
+       {"-q", "app.kivs"},
+       "app.c",
+       "Error creating app.c: Same file as app.c\n"},
+      {"dependency file linked to the spec file",
+       [](const TempDir& d) {
+         d.Write("app.kivec", "old\n");
+         symlink("app.kivec", d.Path("app.d").c_str());
+       },
+       {"-q", "app.kivs"},
+       "app.d",
+       "Error creating app.d: Same file as app.kivec\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    TempDir dir;
+    dir.Write("app.kivs", "x = 1\n");
+    c.prepare(dir);
+    const std::vector<std::string> before = Snapshot(dir);
+    RunOptions options;
+    options.workDir = dir.path();
+    options.env = {
+        {"KIV_SPEC_DEPFILE",
+         c.depfile ? std::optional<std::string>(c.depfile) : std::nullopt}};
+    const ProgramResult result = RunProgram(BinPath("kivg"), c.args, options);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(Snapshot(dir), before);
+  }
+}
+
+// A source that turns out to be an output is reported where it is opened;
+// the outputs there are kept, since they are the user's inputs as well.
+TEST(KivgOutputs, SourceThatIsAnOutputIsRefusedWhenOpened) {
+  const struct {
+    const char* title;
+    std::string spec;
+    std::string err;
+  } cases[] = {
+      {"include", "x = 1\ninclude \"./gen\"\n",
+       "app.kivs:2:9: Error opening ./gen.kivs: Same file as app.h\n"},
+      {"import", "import gen as g\n",
+       "app.kivs:1:15: Error opening gen.kivs: Same file as app.h\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    TempDir dir;
+    dir.Write("app.kivs", c.spec);
+    dir.Write("app.h", "y = 2\n");
+    ASSERT_EQ(symlink("app.h", dir.Path("gen.kivs").c_str()), 0);
+    const std::vector<std::string> before = Snapshot(dir);
+    const ProgramResult result = RunKivg(dir, {"-q", "app.kivs"}, "");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(Snapshot(dir), before);
+  }
+}
+
+}  // namespace
