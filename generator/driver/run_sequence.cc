@@ -168,7 +168,7 @@ bool RunSequence::OpenSource(const std::string& name,
   SourceEntry entry;
   entry.name = isInclude ? text.path : name;
   if (isInclude) entry.includeLocation = requests.front().location;
-  filesRead_.push_back(text.path);
+  filesRead_.push_back({text.path, text.resolvedPath});
   generator_.SetSource(entry.name, true, false, SourceLocation());
   entry.lexer = std::make_unique<Lexer>(std::move(text.contents), entry.name);
   entry.parser = std::make_unique<Parser>(generator_);

@@ -34,6 +34,12 @@ enum class RunOutcome {
   kOutputAsSource,
 };
 
+// One source file the run read.
+struct FileRead {
+  std::string path;          // as it was found: in diagnostics
+  std::string resolvedPath;  // the file opened, when known (SourceText)
+};
+
 struct OutputStreams {
   std::ostream& spec;
   std::ostream& header;
@@ -70,7 +76,7 @@ class RunSequence {
 
   // Every source file opened and read so far, in order, a file included
   // twice once per read.
-  const std::vector<std::string>& filesRead() const { return filesRead_; }
+  const std::vector<FileRead>& filesRead() const { return filesRead_; }
 
  private:
   // Opens the named module's first file and pushes it.
@@ -105,7 +111,7 @@ class RunSequence {
   std::ostream& err_;
   Generator generator_;
   SourceStack sources_;
-  std::vector<std::string> filesRead_;
+  std::vector<FileRead> filesRead_;
   SourceText mainSource_;
   bool mainSourceSet_ = false;
   std::vector<FileKey> outputs_;

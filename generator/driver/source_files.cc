@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 #include "cli/regular_file.h"
 
@@ -49,6 +51,30 @@ void ReadRegularFile(int fd, const struct stat& status, SourceText* text) {
   text->status = SourceText::kRead;
 }
 
+bool SameInode(const std::string& path, const struct stat& opened) {
+  struct stat named;
+  return stat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev &&
+         named.st_ino == opened.st_ino;
+}
+
+// The opened file's own path: what the kernel says the descriptor is,
+// else the name resolved through every link (not lexically: ".." after a
+// link goes where the link leads), as long as it is still the same file.
+std::string ResolvedPathOf(int fd, const std::string& path,
+                           const struct stat& opened) {
+  char buffer[PATH_MAX];
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t size = readlink(self.c_str(), buffer, sizeof buffer);
+  if (size > 0 && size < static_cast<ssize_t>(sizeof buffer) &&
+      buffer[0] == '/') {
+    std::string resolved(buffer, static_cast<size_t>(size));
+    if (SameInode(resolved, opened)) return resolved;
+  }
+  if (realpath(path.c_str(), buffer) != nullptr && SameInode(buffer, opened))
+    return buffer;
+  return std::string();
+}
+
 }  // namespace
 
 SearchPath ParseSearchPath(const char* value) {
@@ -78,6 +104,7 @@ SourceText DiskFileSystem::Read(const std::string& path) {
     text.identified = true;
     text.device = status.st_dev;
     text.inode = status.st_ino;
+    text.resolvedPath = ResolvedPathOf(fd, path, status);
     ReadRegularFile(fd, status, &text);
   }
   close(fd);

@@ -28,6 +28,9 @@ struct SourceText {
   Status status = kOpenFailed;
   int error = 0;  // errno of the failure
   std::string path;
+  // The file opened, as an absolute path with every link resolved, when
+  // known: what a build tool must watch.
+  std::string resolvedPath;
   std::string contents;
   // The file's device and inode as its descriptor gave them, when known.
   bool identified = false;

@@ -67,12 +67,20 @@ pid_t StartKivg(const TempDir& dir, const std::vector<std::string>& args) {
 
 // True once a temporary of `pid` holds content, that is, once the writers
 // have begun (the temporaries are created empty before any source is read).
-bool WritingHasBegun(const TempDir& dir, pid_t pid) {
-  for (const std::string& output : kOutputs) {
+// A temporary without a name is seen through the process's descriptors.
+bool WritingHasBegun(pid_t pid) {
+  const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  for (int fd = 3; fd < 64; ++fd) {
+    const std::string link = fds + "/" + std::to_string(fd);
+    char target[4096];
+    const ssize_t size = readlink(link.c_str(), target, sizeof target - 1);
+    if (size <= 0) continue;
+    const std::string name(target, static_cast<size_t>(size));
     struct stat status;
-    const std::string temporary =
-        dir.Path(output + ".kivg-tmp-" + std::to_string(pid));
-    if (stat(temporary.c_str(), &status) == 0 && status.st_size > 0)
+    if ((name.find("(deleted)") != std::string::npos ||
+         name.find(".kivg-tmp-") != std::string::npos) &&
+        stat(link.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_size > 0)
       return true;
   }
   return false;
@@ -99,7 +107,7 @@ TEST(KivgInterrupted, PreviousOutputsSurviveAnInterruptWhileWriting) {
     const pid_t pid = StartKivg(dir, {"-q", "app.kivs"});
     int status = 0;
     bool exited = false;
-    while (!WritingHasBegun(dir, pid)) {
+    while (!WritingHasBegun(pid)) {
       if (waitpid(pid, &status, WNOHANG) == pid) {
         exited = true;
         break;

@@ -372,7 +372,9 @@ class InMemoryRun : public ::testing::Test {
                           err_);
     if (mainSource_) run.SetMainSource(*mainSource_);
     const kivg::RunOutcome outcome = run.Run({spec_, header_, source_});
-    filesRead_ = run.filesRead();
+    filesRead_.clear();
+    for (const kivg::FileRead& file : run.filesRead())
+      filesRead_.push_back(file.path);
     return outcome;
   }
 
