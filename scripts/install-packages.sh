@@ -6,7 +6,7 @@
 # check); for the tests that build outside projects and packages: make,
 # pkg-config, dpkg-shlibdeps and file (both used by cpack -G DEB); for the
 # editor-support tests Node.js with npm (the TextMate tokenizer), Vim, man
-# and groff.
+# and groff; strace for kivg's tests that stop it at each commit step.
 set -euo pipefail
 
 missing=()
@@ -33,6 +33,7 @@ command -v npm >/dev/null || missing+=(npm)
 command -v vim >/dev/null || missing+=(vim)
 command -v man >/dev/null || missing+=(man-db)
 command -v groff >/dev/null || missing+=(groff-base)
+command -v strace >/dev/null || missing+=(strace)
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"

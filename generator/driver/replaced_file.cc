@@ -332,7 +332,8 @@ int ReplacedFile::Stage() {
   struct stat opened;
   if (fstat(old, &opened) == 0 && S_ISREG(opened.st_mode) &&
       flock(old, LOCK_SH) == 0) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    // From attempt 1: attempt 0 is the new content's name.
+    for (int attempt = 1; attempt < 100; ++attempt) {
       const std::string name = TemporaryName(base_, attempt, nameMax_);
       if (linkat(directory_, base_.c_str(), directory_, name.c_str(), 0) != 0) {
         if (errno == EEXIST) continue;

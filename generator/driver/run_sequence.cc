@@ -110,6 +110,8 @@ bool RunSequence::PushInclude() {
       std::string(), true);
 }
 
+// The names in these lines come from the spec and are shown escaped, as a
+// bad token's text is.
 bool RunSequence::OpenSource(const std::string& name,
                              const std::function<SourceText()>& read,
                              const std::vector<ModuleReference>& requests,
@@ -128,13 +130,13 @@ bool RunSequence::OpenSource(const std::string& name,
   if (limit != nullptr) {
     for (const ModuleReference& request : requests)
       err_ << FormatLocation(request.location) << ": " << limit << " (limit "
-           << bound << "): " << name << "\n";
+           << bound << "): " << ShownText(name) << "\n";
     return Fail(RunOutcome::kOpenError);
   }
 
   SourceText text = read();
   if (text.status == SourceText::kReadFailed) {
-    err_ << FileErrorLine(FileAccess::kReading, text.path,
+    err_ << FileErrorLine(FileAccess::kReading, ShownText(text.path),
                           std::strerror(text.error));
     return Fail(RunOutcome::kOpenError);
   }
@@ -144,7 +146,7 @@ bool RunSequence::OpenSource(const std::string& name,
                             std::strerror(text.error));
     for (const ModuleReference& request : requests) {
       err_ << FileErrorLine(
-          request.location, FileAccess::kOpening, name,
+          request.location, FileAccess::kOpening, ShownText(name),
           std::strerror(text.error),
           request.alias != module ? request.alias : std::string());
     }
@@ -153,12 +155,13 @@ bool RunSequence::OpenSource(const std::string& name,
   if (sources_.Holds(text.path)) {
     for (const ModuleReference& request : requests)
       err_ << FormatLocation(request.location)
-           << ": Include cycle detected: " << text.path << "\n";
+           << ": Include cycle detected: " << ShownText(text.path) << "\n";
     return Fail(RunOutcome::kOpenError);
   }
   if (const FileKey* output = OutputRead(text)) {
     for (const ModuleReference& request : requests)
-      err_ << FileErrorLine(request.location, FileAccess::kOpening, text.path,
+      err_ << FileErrorLine(request.location, FileAccess::kOpening,
+                            ShownText(text.path),
                             "Same file as " + output->path);
     return Fail(RunOutcome::kOutputAsSource);
   }

@@ -88,6 +88,18 @@ TEST(KivgRun, FailedRunsLeaveNoOutputs) {
        {{"app.kivs", "x = 1\ninclude \"y\"\n\n\nz = 2\n"}},
        "",
        "app.kivs:2:9: Error opening y.kivs: No such file or directory\n"},
+      // Names from the spec are shown escaped, as a bad token's text is: an
+      // escape sequence in one never reaches the terminal.
+      {"control bytes in an include name",
+       {{"app.kivs", "include \"./\\x1b]0;pwned\\x07\\\\x\"\n"}},
+       nullptr,
+       "app.kivs:1:9: Error opening ./\\x1b]0;pwned\\x07\\\\x.kivs: No such "
+       "file or directory\n"},
+      {"control bytes in a module name",
+       {{"app.kivs", "import \"m\\r\" as m\n"}},
+       "",
+       "app.kivs:1:17: Error opening m\\x0d.kivs imported as 'm': No such file "
+       "or directory\n"},
       {"include cycle",
        {{"app.kivs", "include \"./a\"\n"},
         {"a.kivs", "include \"./b\"\n"},
