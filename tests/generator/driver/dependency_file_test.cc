@@ -3,8 +3,12 @@
 // none behind.
 #include "generator/driver/dependency_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -258,6 +262,154 @@ TEST(KivgDevices, DependencyFileOnACharacterDevice) {
     EXPECT_TRUE(IsCharacterDevice(dir.Path("deps.d")));
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"app.c", "app.h",
                                                      "app.kivec", "app.kivs"}));
+  }
+}
+
+// The docs' rule for make or for Ninja around the built kivg, in `dir`.
+void WriteRule(const TempDir& dir, bool ninja) {
+  const std::string kivg = BinPath("kivg");
+  if (!ninja) {
+    dir.Write("Makefile",
+              "%.kivec %.h %.c: %.kivs\n\tKIV_SPEC_DEPFILE=$*.kivs.d "
+              "KIV_SPEC_INCLUDE= " +
+                  kivg + " -q $<\n-include app.kivs.d\n");
+  } else {
+    dir.Write("build.ninja",
+              "rule kivg\n  command = KIV_SPEC_DEPFILE=$out.d "
+              "KIV_SPEC_INCLUDE= " +
+                  kivg +
+                  " -q $in\n  depfile = $out.d\n  deps = gcc\n  restat = 1\n"
+                  "\nbuild app.kivec | app.h app.c: kivg app.kivs\n");
+  }
+}
+
+ProgramResult Build(const std::string& where, bool ninja, bool dryRun) {
+  RunOptions options;
+  options.workDir = where;
+  if (ninja)
+    return RunProgram(
+        "/usr/bin/ninja",
+        dryRun ? std::vector<std::string>{"-n"} : std::vector<std::string>{},
+        options);
+  return RunProgram("/usr/bin/make",
+                    {dryRun ? "-q" : "-s", "app.kivec", "app.h", "app.c"},
+                    options);
+}
+
+bool UpToDate(const std::string& where, bool ninja) {
+  const ProgramResult result = Build(where, ninja, true);
+  return ninja ? result.out.find("no work to do") != std::string::npos
+               : result.status == 0;
+}
+
+void MakeNewer(const std::string& path) {
+  const struct timespec later[2] = {{time(nullptr) + 10, 0},
+                                    {time(nullptr) + 10, 0}};
+  utimensat(AT_FDCWD, path.c_str(), later, 0);
+}
+
+bool HaveBuildTools() {
+  return access("/usr/bin/make", X_OK) == 0 &&
+         access("/usr/bin/ninja", X_OK) == 0;
+}
+
+// "./sub/../b" where sub is a link elsewhere: the kernel reads the b.kivs
+// beside the link's target, not the one a lexical ".." would name. The
+// dependency file lists the file read, so an edit of it rebuilds, and a
+// decoy where the text seems to point changes nothing.
+TEST(DependencyFile, ListsTheFileOpenedThroughLinks) {
+  if (!HaveBuildTools()) GTEST_SKIP() << "make and ninja are needed";
+  for (bool ninja : {false, true}) {
+    SCOPED_TRACE(ninja ? "ninja" : "make");
+    TempDir dir;
+    dir.Write("deep/b.kivs", "def read() = Read\n");
+    dir.MakeDir("deep/inner");
+    dir.Write("build/b.kivs", "def decoy() = Decoy\n");
+    dir.Write("build/app.kivs", "include \"./sub/../b\"\n");
+    ASSERT_EQ(symlink("../deep/inner", dir.Path("build/sub").c_str()), 0);
+    WriteRule(dir, ninja);
+    std::rename(
+        dir.Path(ninja ? "build.ninja" : "Makefile").c_str(),
+        dir.Path(ninja ? "build/build.ninja" : "build/Makefile").c_str());
+    const std::string build = dir.Path("build");
+    const ProgramResult first = Build(build, ninja, false);
+    ASSERT_EQ(first.status, 0) << first.out << first.err;
+    EXPECT_NE(dir.Read("build/app.h").find("Read"), std::string::npos);
+    if (!ninja) {
+      const std::string real =
+          std::filesystem::canonical(dir.Path("deep/b.kivs")).string();
+      EXPECT_NE(dir.Read("build/app.kivs.d").find(" " + real + "\n"),
+                std::string::npos)
+          << dir.Read("build/app.kivs.d");
+    }
+    EXPECT_TRUE(UpToDate(build, ninja));
+    MakeNewer(dir.Path("build/b.kivs"));
+    EXPECT_TRUE(UpToDate(build, ninja));
+    MakeNewer(dir.Path("deep/b.kivs"));
+    EXPECT_FALSE(UpToDate(build, ninja));
+  }
+}
+
+// An included file in a directory whose name holds each kind of character,
+// built with real make and Ninja. A path both can read is written so that
+// they do: the build stays up to date until the file is edited. A path that
+// cannot be written makes every build run kivg again, said once on
+// standard error; no build ever fails or misses the edit.
+TEST(DependencyFile, EveryCharacterClassThroughMakeAndNinja) {
+  if (!HaveBuildTools()) GTEST_SKIP() << "make and ninja are needed";
+  const struct {
+    const char* title;
+    std::string name;     // in the directory's name
+    std::string escaped;  // the same in a spec's string
+    bool spellable;
+  } cases[] = {
+      {"letters, digits and marks", "a-Z_9.+,@!{}%()", "a-Z_9.+,@!{}%()", true},
+      {"space", " ", " ", true},
+      {"hash", "#", "#", true},
+      {"dollar", "$", "$", true},
+      {"colon", ":", ":", true},
+      {"backslash", "\\b", "\\\\b", true},
+      {"backslash before a space", "\\ ", "\\\\ ", true},
+      {"bytes above 0x7f", "\xc3\xa9", "\\xc3\\xa9", true},
+      {"lone bracket", "[", "[", true},
+      {"bracket pair", "[1]", "[1]", false},
+      {"tab", "\t", "\\t", false},
+      {"newline", "\n", "\\n", false},
+      {"carriage return", "\r", "\\r", false},
+      {"control byte", "\x01", "\\x01", false},
+      {"semicolon", ";", ";", false},
+      {"bar", "|", "|", false},
+      {"equals", "=", "=", false},
+      {"asterisk", "*", "*", false},
+      {"question mark", "?", "?", false},
+      {"double quote", "\"", "\\\"", false},
+      {"single quote", "'", "\\'", false},
+      {"caret and ampersand", "^&", "^&", false},
+      {"angle brackets", "<>", "<>", false},
+      {"backquote", "`", "`", false},
+      {"backslash before a hash", "\\#", "\\\\#", false},
+      {"backslash before a colon", "\\:", "\\\\:", false},
+  };
+  for (const auto& c : cases) {
+    for (bool ninja : {false, true}) {
+      SCOPED_TRACE(std::string(c.title) + (ninja ? " / ninja" : " / make"));
+      TempDir dir;
+      const std::string part = "in" + c.name + "x/part.kivs";
+      dir.Write(part, "def p() = P\n");
+      dir.Write("app.kivs", "include \"./in" + c.escaped + "x/part\"\n");
+      WriteRule(dir, ninja);
+      const ProgramResult first = Build(dir.path(), ninja, false);
+      ASSERT_EQ(first.status, 0) << first.out << first.err;
+      EXPECT_NE(dir.Read("app.h").find("KivRunResult P"), std::string::npos);
+      const std::string warning = "cannot name ";
+      const size_t warned = (ninja ? first.out : first.err).find(warning);
+      EXPECT_EQ(warned != std::string::npos, !c.spellable)
+          << first.out << first.err;
+      EXPECT_EQ(UpToDate(dir.path(), ninja), c.spellable);
+      EXPECT_EQ(Build(dir.path(), ninja, false).status, 0);
+      MakeNewer(dir.Path(part));
+      EXPECT_FALSE(UpToDate(dir.path(), ninja));
+    }
   }
 }
 

@@ -4,12 +4,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -280,6 +282,247 @@ TEST(KivgOutputs, SourceThatIsAnOutputIsRefusedWhenOpened) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(Snapshot(dir), before);
+  }
+}
+
+int TemporariesLeft(const TempDir& dir) {
+  int count = 0;
+  for (const std::string& file : dir.Files())
+    count += file.find(".kivg-tmp-") != std::string::npos;
+  return count;
+}
+
+// Runs kivg with its standard output on a pipe; returns the status and what
+// came through the pipe.
+std::pair<int, std::string> RunKivgIntoPipe(
+    const TempDir& dir, const std::vector<std::string>& args,
+    const std::string& depfile) {
+  int ends[2];
+  if (pipe(ends) != 0) return {-1, ""};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.path().c_str()) != 0) _exit(126);
+    setenv("KIV_SPEC_DEPFILE", depfile.c_str(), 1);
+    dup2(ends[1], 1);
+    close(ends[0]);
+    ExecProgram(BinPath("kivg"), args);
+  }
+  close(ends[1]);
+  std::string piped;
+  char buffer[4096];
+  for (ssize_t got; (got = read(ends[0], buffer, sizeof buffer)) > 0;)
+    piped.append(buffer, static_cast<size_t>(got));
+  close(ends[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+          piped};
+}
+
+std::string LinkTarget(const std::string& path) {
+  char target[4096];
+  const ssize_t size = readlink(path.c_str(), target, sizeof target);
+  return size < 0 ? std::string() : std::string(target, size);
+}
+
+// A dependency file (or output) whose path leads, through links, to a
+// stream or to one of kivg's own descriptors is written into it and never
+// replaced; a link to anything else is replaced and never written through.
+TEST(KivgOutputs, PathsThatLeadToStreamsAreWrittenDirectly) {
+  const struct {
+    const char* title;
+    std::string depfile;
+    std::function<void(const TempDir&)> prepare;
+  } streams[] = {
+      {"/dev/fd/1", "/dev/fd/1", [](const TempDir&) {}},
+      {"/dev/stdout", "/dev/stdout", [](const TempDir&) {}},
+      {"a link of one's own to /proc/self/fd/1", "out.d",
+       [](const TempDir& d) {
+         symlink("/proc/self/fd/1", d.Path("out.d").c_str());
+       }},
+  };
+  for (const auto& c : streams) {
+    SCOPED_TRACE(c.title);
+    TempDir dir;
+    dir.Write("app.kivs", "x = 1\n");
+    c.prepare(dir);
+    const auto [status, piped] =
+        RunKivgIntoPipe(dir, {"-q", "app.kivs"}, c.depfile);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(piped.compare(0, 23, "app.kivec app.h app.c: "), 0) << piped;
+    EXPECT_EQ(LinkTarget("/dev/stdout"), "/proc/self/fd/1");
+    if (c.depfile == "out.d") {
+      EXPECT_EQ(LinkTarget(dir.Path("out.d")), "/proc/self/fd/1");
+    }
+  }
+
+  // Standard output on a regular file: written at its place, the link kept.
+  {
+    TempDir dir;
+    dir.Write("app.kivs", "x = 1\n");
+    symlink("/proc/self/fd/1", dir.Path("out.d").c_str());
+    RunOptions options;
+    options.workDir = dir.path();
+    options.env = {{"KIV_SPEC_DEPFILE", std::string("out.d")}};
+    const ProgramResult result =
+        RunProgram(BinPath("kivg"), {"app.kivs"}, options);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.compare(0, 58,
+                                 "Writing spec to app.kivec\nWriting code to "
+                                 "app.h and app.c\n"),
+              0)
+        << result.out;
+    EXPECT_NE(result.out.find("app.kivec app.h app.c: "), std::string::npos);
+    EXPECT_EQ(LinkTarget(dir.Path("out.d")), "/proc/self/fd/1");
+  }
+
+  // A FIFO behind a link, as the dependency file and as an output.
+  for (const char* linked : {"deps.d", "app.kivec"}) {
+    SCOPED_TRACE(linked);
+    TempDir dir;
+    dir.Write("app.kivs", "x = 1\n");
+    ASSERT_EQ(mkfifo(dir.Path("fifo").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("fifo", dir.Path(linked).c_str()), 0);
+    const int reader =
+        open(dir.Path("fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    RunOptions options;
+    options.workDir = dir.path();
+    options.env = {{"KIV_SPEC_DEPFILE", std::string("deps.d")}};
+    const ProgramResult result =
+        RunProgram(BinPath("kivg"), {"-q", "app.kivs"}, options);
+    char buffer[4096];
+    const ssize_t got = read(reader, buffer, sizeof buffer);
+    close(reader);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_GT(got, 0);
+    EXPECT_EQ(LinkTarget(dir.Path(linked)), "fifo");
+  }
+
+  // Links to what is no stream are replaced; what they point to stays.
+  const struct {
+    const char* title;
+    std::function<void(const TempDir&)> prepare;
+  } replaced[] = {
+      {"regular file", [](const TempDir& d) { d.Write("target", "keep\n"); }},
+      {"directory", [](const TempDir& d) { d.MakeDir("target"); }},
+      {"nothing", [](const TempDir&) {}},
+  };
+  for (const auto& c : replaced) {
+    SCOPED_TRACE(c.title);
+    TempDir dir;
+    dir.Write("app.kivs", "x = 1\n");
+    c.prepare(dir);
+    symlink("target", dir.Path("deps.d").c_str());
+    const std::vector<std::string> before = Snapshot(dir);
+    RunOptions options;
+    options.workDir = dir.path();
+    options.env = {{"KIV_SPEC_DEPFILE", std::string("deps.d")}};
+    const ProgramResult result =
+        RunProgram(BinPath("kivg"), {"-q", "app.kivs"}, options);
+    EXPECT_EQ(result.status, 0) << result.err;
+    struct stat status;
+    ASSERT_EQ(lstat(dir.Path("deps.d").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode));
+    if (std::string(c.title) == "regular file") {
+      EXPECT_EQ(dir.Read("target"), "keep\n");
+    }
+    if (std::string(c.title) == "directory") {
+      EXPECT_TRUE(std::filesystem::is_directory(dir.Path("target")));
+    }
+  }
+}
+
+// A file size limit is a write error like a full disk: no signal kills the
+// run, nothing is put into place and no temporary is left.
+TEST(KivgOutputs, FileSizeLimitIsAWriteError) {
+  TempDir dir;
+  dir.Write("app.kivs", "def f(a) = F\n");
+  RunOptions options;
+  options.workDir = dir.path();
+  // 512-byte blocks: the header (347 bytes) fits, the C source does not.
+  const ProgramResult result = RunProgram(
+      "/bin/sh",
+      {"-c", "ulimit -f 1; exec " + BinPath("kivg") + " -q app.kivs"}, options);
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "Error writing app.c: File too large\n");
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"app.kivs"});
+}
+
+// Names that fit the file system are written whatever a temporary's name
+// would add: a file name near NAME_MAX, a path near PATH_MAX.
+TEST(KivgOutputs, NamesThatFitAreWritten) {
+  {
+    TempDir dir;
+    const std::string name(245, 'n');  // name.kivec is 251 bytes
+    dir.Write(name + ".kivs", "x = 1\n");
+    const ProgramResult result = RunKivg(dir, {"-q", name + ".kivs"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(dir.Files(),
+              (std::vector<std::string>{name + ".c", name + ".h",
+                                        name + ".kivec", name + ".kivs"}));
+  }
+  {
+    TempDir dir;
+    dir.Write("app.kivs", "x = 1\n");
+    dir.MakeDir("out");
+    std::string near = "out/";
+    while (near.size() + 2 + std::string("app.kivec").size() < 4090)
+      near = "./" + near;
+    const ProgramResult result =
+        RunKivg(dir, {"-q", "-s", near, "-c", near, "app.kivs"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(dir.Exists("out/app.kivec"));
+    EXPECT_TRUE(dir.Exists("out/app.c"));
+  }
+}
+
+// Where no temporary can be put beside an output, or the output cannot be
+// renamed over, it is written in place; the outputs already in place stay.
+TEST(KivgOutputs, OutputsThatCannotBeReplacedAreWrittenInPlace) {
+  {
+    // A directory the user cannot write, holding outputs the user can.
+    TempDir dir;
+    chmod(dir.path().c_str(), 0755);
+    dir.Write("app.kivs", "def f(a) = F\n");
+    for (const std::string& output : kOutputs) {
+      dir.Write("out/" + output, "old\n");
+      chmod(dir.Path("out/" + output).c_str(), 0666);
+    }
+    chmod(dir.Path("out").c_str(), 0555);
+    RunOptions options;
+    options.workDir = dir.path();
+    options.unprivileged = true;
+    const ProgramResult result =
+        RunProgram(BinPath("kivg"),
+                   {"-q", "-s", "out/", "-c", "out/", "app.kivs"}, options);
+    if (geteuid() == 0 || result.status != 126) {
+      EXPECT_EQ(result.status, 0) << result.err;
+      EXPECT_NE(dir.Read("out/app.h").find("KivRunResult F"),
+                std::string::npos);
+      EXPECT_EQ(dir.Files(),
+                (std::vector<std::string>{"app.kivs", "out/app.c", "out/app.h",
+                                          "out/app.kivec"}));
+    }
+  }
+  {
+    // A bind mount at an output: rename gives EBUSY.
+    TempDir dir;
+    dir.Write("app.kivs", "def f(a) = F\n");
+    dir.Write("app.c", "old\n");
+    dir.Write("elsewhere.c", "");
+    if (mount(dir.Path("elsewhere.c").c_str(), dir.Path("app.c").c_str(),
+              nullptr, MS_BIND, nullptr) != 0)
+      GTEST_SKIP() << "a bind mount needs privileges";
+    const ProgramResult result = RunKivg(dir, {"-q", "app.kivs"});
+    const std::string written = dir.Read("app.c");
+    umount(dir.Path("app.c").c_str());
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(written.find("return F(engine, _a, returnValue);"),
+              std::string::npos);
+    EXPECT_EQ(dir.Read("elsewhere.c"), written);
+    EXPECT_NE(dir.Read("app.h").find("KivRunResult F"), std::string::npos);
+    EXPECT_EQ(TemporariesLeft(dir), 0);
   }
 }
 
