@@ -202,10 +202,11 @@ int ReplacedFile::Open(const std::string& path) {
     mode_ = Mode::kReplaced;
     return 0;
   }
-  // No temporary beside it (a directory the user cannot write, say): a
+  // No temporary beside it because the directory may not be written: a
   // writable regular file there is written in place, as the plain
-  // create-and-truncate would.
-  if (!regular) return error;
+  // create-and-truncate would. A full disk is no reason to give up the old
+  // content.
+  if (!regular || (error != EACCES && error != EPERM)) return error;
   const int fd = openat(directory_, base_.c_str(),
                         O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return errno;
