@@ -70,11 +70,22 @@ bool WriteAll(int fd, const char* data, size_t size) {
 // The descriptor number when `path` is one of this process's descriptor
 // links, else -1.
 int DescriptorOfLink(const std::string& path) {
-  const std::string self = "/proc/" + std::to_string(getpid()) + "/";
+  // The spellings that name this process without its number are taken by
+  // their text too, so that they are never replaced even where /proc is
+  // missing and the links lead nowhere.
   std::string rest;
-  if (path.compare(0, self.size(), self) != 0) return -1;
-  rest = path.substr(self.size());
-  if (rest.compare(0, 5, "task/") == 0) {
+  bool proc = true;
+  const std::string own = "/proc/" + std::to_string(getpid()) + "/";
+  for (const std::string& self :
+       {std::string("/proc/self/"), std::string("/proc/thread-self/"), own,
+        std::string("/dev/")}) {
+    if (path.compare(0, self.size(), self) == 0) {
+      rest = path.substr(self.size());
+      proc = self != "/dev/";
+      break;
+    }
+  }
+  if (proc && rest.compare(0, 5, "task/") == 0) {
     const size_t slash = rest.find('/', 5);
     if (slash == std::string::npos) return -1;
     rest = rest.substr(slash + 1);
@@ -127,8 +138,10 @@ int OwnDescriptorNamedBy(const std::string& path) {
     const std::string candidate = done + "/" + part;
     // A descriptor's link is taken before it is followed: what it leads to
     // (a pipe, a deleted file) has no path of its own.
-    const int number = DescriptorOfLink(candidate);
-    if (number >= 0 && pending.empty()) return number;
+    std::string whole = candidate;
+    for (const std::string& next : pending) whole += "/" + next;
+    const int number = DescriptorOfLink(whole);
+    if (number >= 0) return number;
     struct stat status;
     if (lstat(candidate.c_str(), &status) != 0) return -1;
     if (!S_ISLNK(status.st_mode)) {

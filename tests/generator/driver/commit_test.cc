@@ -233,19 +233,24 @@ std::string LargeSpec(int functions, const std::string& tail) {
   return text + tail;
 }
 
-int SignalRuns() {
-  const char* runs = std::getenv("KIV_SIGNAL_RUNS");
-  return runs != nullptr ? std::atoi(runs) : 6;
+// The campaign's size, from the environment: kept small for every suite
+// run, raised by hand for a longer one.
+int FromEnvironment(const char* name, int otherwise) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::atoi(value) : otherwise;
 }
+int SignalRuns() { return FromEnvironment("KIV_SIGNAL_RUNS", 6); }
 
 // Each signal at uniformly random times over a run that replaces a
 // previous set. A handled signal keeps the previous set and leaves nothing
 // behind; SIGKILL may fall into the commit, where the set can be mixed
 // only while the dependency file is marked, and a later run removes the
-// temporaries it left. KIV_SIGNAL_RUNS sets the runs per signal.
+// temporaries it left. KIV_SIGNAL_RUNS sets the runs per signal,
+// KIV_SIGNAL_DEFINITIONS the spec's size.
 TEST(KivgCommit, RandomSignalsNeverLeaveAMixedSetUnmarked) {
-  const std::string oldSpec = LargeSpec(12000, "");
-  const std::string newSpec = LargeSpec(12000, "def g(a) = G\n");
+  const int definitions = FromEnvironment("KIV_SIGNAL_DEFINITIONS", 12000);
+  const std::string oldSpec = LargeSpec(definitions, "");
+  const std::string newSpec = LargeSpec(definitions, "def g(a) = G\n");
   const Environment env = {{"KIV_SPEC_DEPFILE", std::string("app.d")},
                            {"KIV_SPEC_INCLUDE", std::string("")}};
   auto prepare = [&](const TempDir& dir, const std::string& spec) {

@@ -341,8 +341,13 @@ TEST(KivgOutputs, PathsThatLeadToStreamsAreWrittenDirectly) {
          symlink("/proc/self/fd/1", d.Path("out.d").c_str());
        }},
   };
+  // Where the system's own links are not as usual, their rows are left
+  // out: kivg must never be made to replace them.
+  const bool systemLinks = LinkTarget("/dev/stdout") == "/proc/self/fd/1" &&
+                           LinkTarget("/dev/fd") == "/proc/self/fd";
   for (const auto& c : streams) {
     SCOPED_TRACE(c.title);
+    if (c.depfile[0] == '/' && !systemLinks) continue;
     TempDir dir;
     dir.Write("app.kivs", "x = 1\n");
     c.prepare(dir);
@@ -350,7 +355,9 @@ TEST(KivgOutputs, PathsThatLeadToStreamsAreWrittenDirectly) {
         RunKivgIntoPipe(dir, {"-q", "app.kivs"}, c.depfile);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(piped.compare(0, 23, "app.kivec app.h app.c: "), 0) << piped;
-    EXPECT_EQ(LinkTarget("/dev/stdout"), "/proc/self/fd/1");
+    if (systemLinks) {
+      EXPECT_EQ(LinkTarget("/dev/stdout"), "/proc/self/fd/1");
+    }
     if (c.depfile == "out.d") {
       EXPECT_EQ(LinkTarget(dir.Path("out.d")), "/proc/self/fd/1");
     }
@@ -496,14 +503,11 @@ TEST(KivgOutputs, OutputsThatCannotBeReplacedAreWrittenInPlace) {
     const ProgramResult result =
         RunProgram(BinPath("kivg"),
                    {"-q", "-s", "out/", "-c", "out/", "app.kivs"}, options);
-    if (geteuid() == 0 || result.status != 126) {
-      EXPECT_EQ(result.status, 0) << result.err;
-      EXPECT_NE(dir.Read("out/app.h").find("KivRunResult F"),
-                std::string::npos);
-      EXPECT_EQ(dir.Files(),
-                (std::vector<std::string>{"app.kivs", "out/app.c", "out/app.h",
-                                          "out/app.kivec"}));
-    }
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(dir.Read("out/app.h").find("KivRunResult F"), std::string::npos);
+    EXPECT_EQ(dir.Files(),
+              (std::vector<std::string>{"app.kivs", "out/app.c", "out/app.h",
+                                        "out/app.kivec"}));
   }
   {
     // A bind mount at an output: rename gives EBUSY.
