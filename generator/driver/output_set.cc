@@ -143,15 +143,17 @@ bool OutputSet::Commit(const DependencyFile& dependencies, std::ostream& err) {
   lock.Add(depfileDirectory_);
   lock.Acquire();
 
+  // Comparing with the files in place reads them whole: done before the
+  // interrupts are held off, under the lock, which keeps them as they are.
+  bool changes = false;
+  for (ReplacedFile& file : files_) {
+    if (file.mode() == ReplacedFile::Mode::kInPlace ||
+        (file.mode() == ReplacedFile::Mode::kReplaced && file.Changed()))
+      changes = true;
+  }
   bool committed = true;
   {
     InterruptBlock block;
-    bool changes = false;
-    for (ReplacedFile& file : files_) {
-      if (file.mode() == ReplacedFile::Mode::kInPlace ||
-          (file.mode() == ReplacedFile::Mode::kReplaced && file.Changed()))
-        changes = true;
-    }
     if (hasDepfile && changes && !marked_ &&
         !WriteDependencyText(DependencyFile(targets_).RerunText(), true, err)) {
       Discard();
