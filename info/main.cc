@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   std::ostream out(&outputBuffer);
   // As with cout, answers come out before a message that follows them.
   std::cerr.tie(&out);
-  int status = RunInfoUtility(argc, argv, out, std::cerr);
+  int status = kivinfo::RunInfoUtility(argc, argv, out, std::cerr);
   std::cerr.tie(nullptr);  // out ends with main, cerr lives on
   if (!outputBuffer.Flush()) {
     std::cerr << "Error writing standard output: "

@@ -7,15 +7,12 @@
 
 #include "standalone/result_code_text.h"
 
+namespace kivs {
+
 namespace {
 
 // The page count travels in one byte.
 constexpr std::size_t kMaxCodePages = 255;
-
-// Reader codes: the seek failed without an I/O error (an offset past what
-// the file can address), or the file reports an I/O error.
-constexpr int32_t kPageSeekFailed = 6;
-constexpr int32_t kPageReadFailed = 256;
 
 std::string AddCodeErrorText(const char* what, KivAddCodeResult result) {
   return std::string(what) + " " + ResultCodeText(result) + ": " +
@@ -32,12 +29,12 @@ int32_t ReadCodePage(void* id, uint32_t offset, std::size_t* size,
                      uint8_t* buffer) {
   std::FILE* file = static_cast<std::FILE*>(id);
   if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0)
-    return std::ferror(file) ? kPageReadFailed : kPageSeekFailed;
+    return std::ferror(file) ? kCodeReaderFileError : kCodeReaderSeekFailed;
   const std::size_t count = std::fread(buffer, 1, *size, file);
-  if (std::ferror(file)) return kPageReadFailed;
+  if (std::ferror(file)) return kCodeReaderFileError;
   // A short read at the end of the file is no error: the count tells.
   *size = count;
-  return 0;
+  return kCodeReaderOk;
 }
 
 CodeLoader::CodeLoader(KivEngine& engine, const EngineAreas& areas,
@@ -171,3 +168,5 @@ CodeLoader::Attempt CodeLoader::LoadPaged(std::FILE* file,
   }
   return attempt;
 }
+
+}  // namespace kivs

@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
   if (!cli::OpenStandardDescriptors()) return 1;
-  int status = RunStandalone(argc, argv);
+  int status = kivs::RunStandalone(argc, argv);
   // Output lost on a full disk must not pass for a successful run.
   errno = 0;
   const bool flushFailed = std::fflush(stdout) != 0;

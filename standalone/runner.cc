@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/regular_file.h"
+#include "cli/version.h"
 #include "standalone/built_in_specs.h"
 #include "standalone/code_loader.h"
 #include "standalone/interrupt.h"
@@ -23,6 +24,8 @@
 #include "standalone/result_code_text.h"
 #include "standalone/runner_command_line.h"
 #include "standalone/runner_context.h"
+
+namespace kivs {
 
 namespace {
 
@@ -223,10 +226,12 @@ int RunStandalone(int argc, char** argv) {
   if (line.exit) return line.exitStatus;
   const RunnerSettings& settings = line.settings;
   if (settings.verbose) {
-    std::printf("Kiv standalone application version %d.%d.%d.%d\n", 1, 3, 1, 0);
-    uint8_t version[4] = {};
-    KivEngineVersion(version);
-    PrintVersion("Engine version: ", version);
+    const int* own = cli::kToolchainVersion;
+    std::printf("Kiv standalone application version %d.%d.%d.%d\n", own[0],
+                own[1], own[2], own[3]);
+    uint8_t engine[4] = {};
+    KivEngineVersion(engine);
+    PrintVersion("Engine version: ", engine);
   }
   if (line.scriptIndex >= argc) {
     if (settings.verbose) return 0;
@@ -249,3 +254,5 @@ int RunStandalone(int argc, char** argv) {
   runner.openFiles().CloseAll();
   return status;
 }
+
+}  // namespace kivs
