@@ -11,6 +11,7 @@
 
 int main(int argc, char** argv) {
   if (!cli::OpenStandardDescriptors()) return 1;
+  cli::IgnoreBrokenPipeSignal();
   // Answers lost on a full disk or a closed pipe must not pass for success,
   // and the report names the first write that failed, midway or at the end.
   cli::DescriptorBuffer outputBuffer(STDOUT_FILENO);

@@ -8,6 +8,7 @@
 
 #include "standalone/process_clock.h"
 #include "standalone/runner_context.h"
+#include "standalone/standard_output.h"
 
 namespace kivs {
 
@@ -28,7 +29,7 @@ KivRunResult WriteValueText(KivEngine* engine, KivDataEntry* value) {
     KivStringValue(engine, text, nullptr, buffer, index, kTextPiece);
     const std::size_t count = std::min(kTextPiece, size - index);
     // One character at a time: a zero byte is text like any other.
-    for (std::size_t i = 0; i < count; ++i) std::putchar(buffer[i]);
+    for (std::size_t i = 0; i < count; ++i) PutOutput(buffer[i]);
   }
   KivUnref(engine, text);
   return KivRunResult_OK;

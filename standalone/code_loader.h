@@ -66,8 +66,13 @@ class CodeLoader {
     std::string errorText;  // printed later, unless the next spec accepts
   };
 
-  Attempt LoadWhole(std::FILE* file, const std::string& name,
-                    RunnerSettings& settings);
+  Attempt LoadWhole(const KivAppSpec* spec, std::FILE* file,
+                    const std::string& name, RunnerSettings& settings);
+  // Whole mode: lets the engine see the executable's first bytes before the
+  // file is read whole (see code_loader.cc). Sets attempt when the engine
+  // already refuses them or they cannot be read.
+  bool ShowsForeignHead(const KivAppSpec* spec, std::FILE* file,
+                        const std::string& name, Attempt* attempt);
   Attempt LoadBytes(std::FILE* file, const std::string& name);
   Attempt LoadPaged(std::FILE* file, const RunnerSettings& settings);
 

@@ -24,6 +24,7 @@
 #include "standalone/result_code_text.h"
 #include "standalone/runner_command_line.h"
 #include "standalone/runner_context.h"
+#include "standalone/standard_output.h"
 
 namespace kivs {
 
@@ -185,9 +186,15 @@ int Runner::Run(std::FILE* file, const std::string& name,
 
 KivRunResult Runner::StepUntilDone() {
   KivRunResult result = KivRunResult_OK;
-  while (!interrupted && result == KivRunResult_OK) {
+  // Output that can no longer be written (a closed pipe, a full disk) ends
+  // the run as an interrupt does: a script that prints without end would
+  // otherwise run on for ever into a reader that is gone.
+  while (!interrupted && result == KivRunResult_OK && OutputError() == 0) {
     result = KivStep(&engine_);
     if (context_.waiting) {
+      // What the script printed before the wait is seen before it, not
+      // when the buffer fills or the run ends.
+      FlushOutput();
       WaitUntil(context_.wakeTime);
       context_.waiting = false;
     }
@@ -197,6 +204,9 @@ KivRunResult Runner::StepUntilDone() {
 
 void Runner::ReportFailure(KivRunResult result, const std::string& name) {
   if (interrupted) std::fputs("Run was INTERRUPTED!\n", stdout);
+  // The script's output comes before the report that follows it, also when
+  // both streams go to one log.
+  FlushOutput();
   if (result != KivRunResult_OK)
     std::fprintf(stderr, "Run error 0x%02X: %s\n",
                  static_cast<uint32_t>(result), KivRunResultToString(result));
