@@ -3,6 +3,7 @@
 // in several targets, and rebuilds after edits, with Ninja and make.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -21,6 +22,28 @@ void WriteSpecFiles(const TempDir& dir) {
   dir.Write("project/uses_spec.c",
             "#include \"app.h\"\n"
             "int AppSymbol(void) { return KIV_APP_app_SYM_limit; }\n");
+}
+
+// A static library compiling the spec's code, as most tests here use.
+void WriteLibraryProject(const TempDir& dir) {
+  WriteSpecFiles(dir);
+  dir.Write("project/CMakeLists.txt",
+            "cmake_minimum_required(VERSION 3.20)\n"
+            "project(Library LANGUAGES C)\n"
+            "find_package(Kiv REQUIRED)\n"
+            "add_library(appspec STATIC uses_spec.c)\n"
+            "kiv_add_app_spec(appspec app.kivs INCLUDE_DIRS specs)\n");
+}
+
+// After a build with nothing to do: Ninja says so; make runs no rule.
+void ExpectNothingDone(const Generator& generator, const ProgramResult& built) {
+  if (generator.IsNinja()) {
+    EXPECT_EQ(built.out, "ninja: no work to do.\n");
+  } else {
+    EXPECT_EQ(Count(built.out, kGenerating), 0u) << built.out;
+    EXPECT_EQ(Count(built.out, "Building"), 0u) << built.out;
+    EXPECT_EQ(Count(built.out, "Linking"), 0u) << built.out;
+  }
 }
 
 // The indented block of README.md that starts with the line given.
@@ -66,7 +89,8 @@ TEST(AppSpecFunction, ReadmeProjectBuildsAsWritten) {
     ASSERT_EQ(configured.status, 0) << Shown(configured);
     const ProgramResult built = Build(dir.Path("build"));
     ASSERT_EQ(built.status, 0) << Shown(built);
-    const ProgramResult run = RunProgram(dir.Path("build/myapp"), {});
+    const ProgramResult run =
+        RunProgram(generator.Built(dir.Path("build"), "myapp"), {});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "1 1\n");
   }
@@ -186,13 +210,7 @@ TEST(AppSpecFunction, CommentOnlyEditRecompilesNothing) {
   for (const Generator& generator : Generators()) {
     SCOPED_TRACE(generator.name);
     TempDir dir;
-    WriteSpecFiles(dir);
-    dir.Write("project/CMakeLists.txt",
-              "cmake_minimum_required(VERSION 3.20)\n"
-              "project(CommentEdit LANGUAGES C)\n"
-              "find_package(Kiv REQUIRED)\n"
-              "add_library(appspec STATIC uses_spec.c)\n"
-              "kiv_add_app_spec(appspec app.kivs INCLUDE_DIRS specs)\n");
+    WriteLibraryProject(dir);
     const ProgramResult configured =
         Configure(dir.Path("project"), dir.Path("build"), generator);
     ASSERT_EQ(configured.status, 0) << Shown(configured);
@@ -212,15 +230,91 @@ TEST(AppSpecFunction, CommentOnlyEditRecompilesNothing) {
 
       built = Build(dir.Path("build"));
       ASSERT_EQ(built.status, 0) << Shown(built);
-      if (generator.name == "Ninja") {
-        EXPECT_EQ(built.out, "ninja: no work to do.\n");
-      } else {
-        EXPECT_EQ(Count(built.out, kGenerating), 0u) << built.out;
-        EXPECT_EQ(Count(built.out, "Building"), 0u) << built.out;
-        EXPECT_EQ(Count(built.out, "Linking"), 0u) << built.out;
-      }
+      ExpectNothingDone(generator, built);
     }
   }
+}
+
+// A generated file or the dependency file deleted by hand makes the next
+// build run kivg once and brings the file back; the build after that has
+// nothing to do. (The Makefile generators never remake a mere byproduct.)
+TEST(AppSpecFunction, DeletedGeneratedFileIsMadeAgain) {
+  for (const Generator& generator : Generators()) {
+    SCOPED_TRACE(generator.name);
+    TempDir dir;
+    WriteLibraryProject(dir);
+    const ProgramResult configured =
+        Configure(dir.Path("project"), dir.Path("build"), generator);
+    ASSERT_EQ(configured.status, 0) << Shown(configured);
+    ProgramResult built = Build(dir.Path("build"));
+    ASSERT_EQ(built.status, 0) << Shown(built);
+    for (const std::string deleted :
+         {"app.kivec", "app.h", "app.c", "app.kivs.d"}) {
+      SCOPED_TRACE(deleted);
+      std::remove(dir.Path("build/" + deleted).c_str());
+      built = Build(dir.Path("build"));
+      ASSERT_EQ(built.status, 0) << Shown(built);
+      EXPECT_EQ(Count(built.out, kGenerating), 1u) << built.out;
+      EXPECT_TRUE(dir.Exists("build/" + deleted));
+      built = Build(dir.Path("build"));
+      ASSERT_EQ(built.status, 0) << Shown(built);
+      ExpectNothingDone(generator, built);
+    }
+  }
+}
+
+// One spec generated into two output directories runs kivg once for each;
+// the progress lines tell the two runs apart.
+TEST(AppSpecFunction, ProgressLineNamesTheOutputDirectory) {
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  TempDir dir;
+  WriteSpecFiles(dir);
+  dir.Write("project/CMakeLists.txt",
+            "cmake_minimum_required(VERSION 3.20)\n"
+            "project(TwoDirectories LANGUAGES C)\n"
+            "find_package(Kiv REQUIRED)\n"
+            "add_library(one STATIC uses_spec.c)\n"
+            "add_library(two STATIC uses_spec.c)\n"
+            "kiv_add_app_spec(one app.kivs INCLUDE_DIRS specs)\n"
+            "kiv_add_app_spec(two app.kivs INCLUDE_DIRS specs\n"
+            "                 OUTPUT_DIR generated/two)\n");
+  const ProgramResult configured =
+      Configure(dir.Path("project"), dir.Path("build"), generators.front());
+  ASSERT_EQ(configured.status, 0) << Shown(configured);
+  const ProgramResult built = Build(dir.Path("build"));
+  ASSERT_EQ(built.status, 0) << Shown(built);
+  EXPECT_EQ(Count(built.out, "Generating Kiv app spec app in .\n"), 1u)
+      << built.out;
+  EXPECT_EQ(Count(built.out, "Generating Kiv app spec app in generated/two\n"),
+            1u)
+      << built.out;
+}
+
+// The stand-in engine is C++: a C-only project that links it is told so
+// when it is configured, not with the C++ runtime's undefined references
+// when it links.
+TEST(AppSpecFunction, CxxEngineInACOnlyProjectIsToldAtConfigureTime) {
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  TempDir dir;
+  WriteSpecFiles(dir);
+  dir.Write("project/CMakeLists.txt",
+            "cmake_minimum_required(VERSION 3.20)\n"
+            "project(COnly LANGUAGES C)\n"
+            "find_package(Kiv REQUIRED COMPONENTS standins)\n"
+            "add_executable(app uses_spec.c)\n"
+            "kiv_add_app_spec(app app.kivs INCLUDE_DIRS specs\n"
+            "                 ENGINE Kiv::standin_engine)\n");
+  const ProgramResult configured =
+      Configure(dir.Path("project"), dir.Path("build"), generators.front());
+  EXPECT_NE(configured.status, 0);
+  EXPECT_NE(OneLine(configured.err)
+                .find("kiv_add_app_spec: the engine Kiv::standin_engine is "
+                      "written in C++, but C++ is not enabled in this "
+                      "project."),
+            std::string::npos)
+      << configured.err;
 }
 
 // After each kivg run the dependency file is made to name itself as the

@@ -9,9 +9,11 @@ namespace fs = std::filesystem;
 std::vector<Generator> Generators() {
   std::vector<Generator> generators;
   if (Exists(KIV_NINJA_PROGRAM))
-    generators.push_back({"Ninja", KIV_NINJA_PROGRAM});
+    generators.push_back({"Ninja", KIV_NINJA_PROGRAM, ""});
   if (Exists(KIV_MAKE_PROGRAM))
-    generators.push_back({"Unix Makefiles", KIV_MAKE_PROGRAM});
+    generators.push_back({"Unix Makefiles", KIV_MAKE_PROGRAM, ""});
+  if (Exists(KIV_NINJA_PROGRAM))
+    generators.push_back({"Ninja Multi-Config", KIV_NINJA_PROGRAM, "Debug/"});
   return generators;
 }
 

@@ -1,7 +1,7 @@
 // Outside projects built against this build's toolchain as a user would:
 // the toolchain is installed once per test program into a scratch prefix,
-// then projects are configured with find_package(Kiv) and built with the
-// Ninja and make generators.
+// then projects are configured with find_package(Kiv) and built with every
+// generator CMake offers on Linux that this machine can run.
 #pragma once
 
 #include <string>
@@ -13,9 +13,20 @@
 struct Generator {
   std::string name;     // as cmake -G takes it
   std::string program;  // the build tool
+  // Where a multi-config generator puts the programs and libraries of the
+  // configuration it builds by default ("Debug/"); empty for the others.
+  std::string configDir;
+
+  bool IsNinja() const { return name.compare(0, 5, "Ninja") == 0; }
+
+  // The path of a program or library the build made.
+  std::string Built(const std::string& build, const std::string& name) const {
+    return build + "/" + configDir + name;
+  }
 };
 
-// The generators this machine can build with: Ninja and make.
+// The generators this machine can build with: Ninja (first), Unix Makefiles
+// and Ninja Multi-Config.
 std::vector<Generator> Generators();
 
 // The prefix holding the plain install and the "standins" component.

@@ -303,7 +303,7 @@ TEST(Package, SpecIsRegeneratedOnlyWhenASourceChanges) {
       ASSERT_EQ(built.status, 0) << Shown(built);
       EXPECT_EQ(built.out.find(kGenerating), std::string::npos) << built.out;
       EXPECT_EQ(fs::last_write_time(dir.Path("build/app.c")), generated);
-      if (generator.name == "Ninja") {
+      if (generator.IsNinja()) {
         EXPECT_EQ(built.out, "ninja: no work to do.\n");
       }
     }
