@@ -47,11 +47,24 @@ ProgramResult Configure(const std::string& source, const std::string& build,
 ProgramResult Build(const std::string& build);
 
 bool Exists(const std::string& path);
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
 size_t Count(const std::string& text, const std::string& part);
 std::string Shown(const ProgramResult& result);
 // The text with line breaks taken out and runs of blanks made one, as cmake's
 // messages are compared: it wraps them to its own width.
 std::string OneLine(const std::string& text);
+
+// The indented block of README.md that starts with the line given, with
+// the blank lines inside it; empty when there is none.
+std::string ReadmeBlock(const std::string& firstLine);
+
+// Writes the files of README's first application (app.kivs,
+// app_functions.c, main.c, hello.kiv, CMakeLists.txt) into dir, under
+// subdirectory (which ends in "/" or is empty), and returns the names of
+// those found in README.
+std::vector<std::string> WriteReadmeApplication(
+    const TempDir& dir, const std::string& subdirectory = "");
 
 // Makes the file newer than newestOutput. The file system's clock may not
 // have moved since that output was written, so this waits for a fresh
