@@ -1,11 +1,10 @@
 // kiv_add_app_spec as outside projects use it through find_package(Kiv):
-// the README's project as written, targets in other directories, one spec
-// in several targets, and rebuilds after edits, with Ninja and make.
+// the README's first application as written, targets in other directories,
+// one spec in several targets, and rebuilds after edits and deletions, with
+// every generator.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "tests/ecosystem/outside_build.h"
 
@@ -46,53 +45,25 @@ void ExpectNothingDone(const Generator& generator, const ProgramResult& built) {
   }
 }
 
-// The indented block of README.md that starts with the line given.
-std::string ReadmeBlock(const std::string& firstLine) {
-  std::ifstream in(SourcePath("README.md"));
-  std::string line, block;
-  bool inBlock = false;
-  while (std::getline(in, line)) {
-    if (!inBlock && line == "    " + firstLine) inBlock = true;
-    if (!inBlock) continue;
-    if (line.compare(0, 4, "    ") != 0) break;
-    block += line.substr(4) + "\n";
-  }
-  return block;
-}
-
-TEST(AppSpecFunction, ReadmeProjectBuildsAsWritten) {
-  const std::string lists = ReadmeBlock("cmake_minimum_required(VERSION 3.20)");
-  ASSERT_NE(lists.find("kiv_add_app_spec(myapp app.kivs"), std::string::npos)
-      << lists;
+// README's first application, built as written with every generator: its
+// spec, app functions, main.c, script and CMakeLists.txt, the script
+// compiled against the spec file of the build.
+TEST(AppSpecFunction, ReadmeFirstApplicationBuildsAndRunsAsWritten) {
   for (const Generator& generator : Generators()) {
     SCOPED_TRACE(generator.name);
     TempDir dir;
-    WriteSpecFiles(dir);
-    dir.Write("project/CMakeLists.txt", lists);
-    dir.Write("project/main.c",
-              "#include <stdio.h>\n"
-              "#include \"app.h\"\n"
-              "int main(void) {\n"
-              "  printf(\"%d %d\\n\", KIV_APP_app_SYM_limit >= 64,\n"
-              "         KivAppSpec_app.dispatch != 0);\n"
-              "  return 0;\n"
-              "}\n");
-    dir.Write("project/app_functions.c",
-              "#include \"app.h\"\n"
-              "KivRunResult AppRun(KivEngine *engine, KivDataEntry *mode,\n"
-              "                    KivDataEntry **returnValue) {\n"
-              "  (void)engine; (void)mode; (void)returnValue;\n"
-              "  return KivRunResult_OK;\n"
-              "}\n");
+    ASSERT_EQ(WriteReadmeApplication(dir, "myapp/").size(), 5u);
     const ProgramResult configured =
-        Configure(dir.Path("project"), dir.Path("build"), generator);
+        Configure(dir.Path("myapp"), dir.Path("build"), generator);
     ASSERT_EQ(configured.status, 0) << Shown(configured);
     const ProgramResult built = Build(dir.Path("build"));
     ASSERT_EQ(built.status, 0) << Shown(built);
     const ProgramResult run =
-        RunProgram(generator.Built(dir.Path("build"), "myapp"), {});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "1 1\n");
+        RunProgram(generator.Built(dir.Path("build"), "myapp"),
+                   {dir.Path("build/hello.kive")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "Hello, world!\nWelcome, Kiv!\n5.5\n42\n");
   }
 }
 
