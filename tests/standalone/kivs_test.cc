@@ -773,4 +773,44 @@ TEST_F(KivsTest, OutputComesBeforeWhatFollowsIt) {
                          "; " + dir_.Path("fail.kiv") + ":2:1\n");
 }
 
+// The examples of the manual page, run as they stand there, each in a
+// shell, with the scripts they name compiled beside them.
+TEST_F(KivsTest, ManualPageExamplesRunAsWritten) {
+  std::ifstream in(SourcePath("doc/kivs.1"));
+  std::stringstream page;
+  page << in.rdbuf();
+  const std::string text = page.str();
+  const std::size_t start = text.find(".SH EXAMPLES\n.nf\n");
+  ASSERT_NE(start, std::string::npos);
+  const std::size_t end = text.find(".fi\n", start);
+  std::stringstream examples(text.substr(start + 17, end - start - 17));
+  CompileScript(dir_, "hello", "print(\"hello\")\n");
+  CompileScript(dir_, "blink", "print(\"blink\", args)\n");
+  std::string line;
+  int count = 0;
+  while (std::getline(examples, line)) {
+    std::string command;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line.compare(i, 2, "\\-") == 0) ++i;  // roff's minus sign
+      command += line[i];
+    }
+    const std::size_t program = command.find("kivs ");
+    ASSERT_NE(program, std::string::npos) << command;
+    command.replace(program, 4, BinPath("kivs"));
+    RunOptions inDir;
+    inDir.workDir = dir_.path();
+    const ProgramResult run = RunProgram("/bin/sh", {"-c", command}, inDir);
+    EXPECT_EQ(run.status, 0) << line << "\n" << run.err;
+    EXPECT_EQ(run.err, "") << line;
+    EXPECT_EQ(
+        run.out.rfind(
+            line.find("blink") != std::string::npos ? "blink (" : "hello\n", 0),
+        0u)
+        << line << "\n"
+        << run.out;
+    ++count;
+  }
+  EXPECT_EQ(count, 3);
+}
+
 }  // namespace
