@@ -42,19 +42,24 @@ install(FILES ${KIV_INTERFACE_INCLUDE_DIR}/kiv.h ${KIV_INTERFACE_INCLUDE_DIR}/ki
 # them (gzip -9n: the best compression, no name or time in the file, so that
 # two builds give the same bytes).
 find_program(KIV_GZIP gzip)
+# Sets <out> to file compressed into file.gz, or to file itself when there
+# is no gzip.
+function(kiv_compressed out file)
+  if(KIV_GZIP)
+    execute_process(COMMAND "${KIV_GZIP}" -9n -c "${file}"
+                    OUTPUT_FILE "${file}.gz" RESULT_VARIABLE gzipped)
+    if(NOT gzipped EQUAL 0)
+      message(FATAL_ERROR "gzip could not compress ${file}")
+    endif()
+    set(file "${file}.gz")
+  endif()
+  set(${out} "${file}" PARENT_SCOPE)
+endfunction()
 foreach(page IN ITEMS kivg.1 kivs.1 kivinfo.1 kivspec.5)
   string(REGEX MATCH "[0-9]$" section "${page}")
-  set(configured "${PROJECT_BINARY_DIR}/doc/${page}")
-  configure_file(doc/${page} "${configured}" @ONLY)
-  if(KIV_GZIP)
-    execute_process(COMMAND "${KIV_GZIP}" -9n -c "${configured}"
-                    OUTPUT_FILE "${configured}.gz" RESULT_VARIABLE gzipped)
-    if(NOT gzipped EQUAL 0)
-      message(FATAL_ERROR "gzip could not compress ${configured}")
-    endif()
-    set(configured "${configured}.gz")
-  endif()
-  install(FILES "${configured}"
+  configure_file(doc/${page} "${PROJECT_BINARY_DIR}/doc/${page}" @ONLY)
+  kiv_compressed(installed "${PROJECT_BINARY_DIR}/doc/${page}")
+  install(FILES "${installed}"
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endforeach()
 install(FILES doc/spec-language.md doc/generated-files.md doc/copyright

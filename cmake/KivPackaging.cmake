@@ -65,15 +65,9 @@ file(WRITE "${kiv_changelog}"
 
  -- ${CPACK_PACKAGE_CONTACT}  ${KIV_CHANGELOG_DATE}
 ")
-if(KIV_GZIP)
-  execute_process(COMMAND "${KIV_GZIP}" -9n -c "${kiv_changelog}"
-                  OUTPUT_FILE "${kiv_changelog}.gz" RESULT_VARIABLE gzipped)
-  if(NOT gzipped EQUAL 0)
-    message(FATAL_ERROR "gzip could not compress ${kiv_changelog}")
-  endif()
-  install(FILES "${kiv_changelog}.gz" DESTINATION ${CMAKE_INSTALL_DOCDIR}
-          COMPONENT debian EXCLUDE_FROM_ALL)
-endif()
+kiv_compressed(kiv_changelog "${kiv_changelog}")
+install(FILES "${kiv_changelog}" DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        COMPONENT debian EXCLUDE_FROM_ALL)
 # The plain install (every component not left out of it), then the
 # changelog.
 set(CPACK_INSTALL_CMAKE_PROJECTS

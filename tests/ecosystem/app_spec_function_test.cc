@@ -53,10 +53,7 @@ TEST(AppSpecFunction, ReadmeFirstApplicationBuildsAndRunsAsWritten) {
     SCOPED_TRACE(generator.name);
     TempDir dir;
     ASSERT_EQ(WriteReadmeApplication(dir, "myapp/").size(), 5u);
-    const ProgramResult configured =
-        Configure(dir.Path("myapp"), dir.Path("build"), generator);
-    ASSERT_EQ(configured.status, 0) << Shown(configured);
-    const ProgramResult built = Build(dir.Path("build"));
+    const ProgramResult built = ConfigureAndBuild(dir, generator, "myapp");
     ASSERT_EQ(built.status, 0) << Shown(built);
     const ProgramResult run =
         RunProgram(generator.Built(dir.Path("build"), "myapp"),
@@ -67,26 +64,45 @@ TEST(AppSpecFunction, ReadmeFirstApplicationBuildsAndRunsAsWritten) {
   }
 }
 
-TEST(AppSpecFunction, ProjectWithoutCIsToldAtConfigureTime) {
+// A language the generated code or the engine needs and the project lacks
+// is told when the project is configured, not as a file left out of the
+// target or with the C++ runtime's undefined references when it links.
+TEST(AppSpecFunction, MissingLanguageIsToldAtConfigureTime) {
   const std::vector<Generator> generators = Generators();
   ASSERT_FALSE(generators.empty());
-  TempDir dir;
-  WriteSpecFiles(dir);
-  dir.Write("project/CMakeLists.txt",
-            "cmake_minimum_required(VERSION 3.20)\n"
-            "project(CxxOnly LANGUAGES CXX)\n"
-            "find_package(Kiv REQUIRED)\n"
-            "add_library(appspec STATIC uses.cc)\n"
-            "kiv_add_app_spec(appspec app.kivs INCLUDE_DIRS specs)\n");
-  dir.Write("project/uses.cc", "int Unused() { return 0; }\n");
-  const ProgramResult configured =
-      Configure(dir.Path("project"), dir.Path("build"), generators.front());
-  EXPECT_NE(configured.status, 0);
-  EXPECT_NE(OneLine(configured.err)
-                .find("kiv_add_app_spec: kivg generates C code, but C is "
-                      "not enabled in this project."),
-            std::string::npos)
-      << configured.err;
+  const struct {
+    const char* lists;
+    const char* message;
+  } rows[] = {
+      {"project(CxxOnly LANGUAGES CXX)\n"
+       "find_package(Kiv REQUIRED)\n"
+       "add_library(appspec STATIC uses.cc)\n"
+       "kiv_add_app_spec(appspec app.kivs INCLUDE_DIRS specs)\n",
+       "kiv_add_app_spec: kivg generates C code, but C is not enabled in this "
+       "project."},
+      // The stand-in engine is written in C++.
+      {"project(COnly LANGUAGES C)\n"
+       "find_package(Kiv REQUIRED COMPONENTS standins)\n"
+       "add_executable(app uses_spec.c)\n"
+       "kiv_add_app_spec(app app.kivs INCLUDE_DIRS specs\n"
+       "                 ENGINE Kiv::standin_engine)\n",
+       "kiv_add_app_spec: the engine Kiv::standin_engine is written in C++, "
+       "but C++ is not enabled in this project."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.message);
+    TempDir dir;
+    WriteSpecFiles(dir);
+    dir.Write("project/uses.cc", "int Unused() { return 0; }\n");
+    dir.Write(
+        "project/CMakeLists.txt",
+        std::string("cmake_minimum_required(VERSION 3.20)\n") + row.lists);
+    const ProgramResult configured =
+        Configure(dir.Path("project"), dir.Path("build"), generators.front());
+    EXPECT_NE(configured.status, 0);
+    EXPECT_NE(OneLine(configured.err).find(row.message), std::string::npos)
+        << configured.err;
+  }
 }
 
 // The target is made at the top, the spec is added to it in a
@@ -104,10 +120,7 @@ TEST(AppSpecFunction, CallFromAnotherDirectoryThanTheTarget) {
               "add_subdirectory(generated)\n");
     dir.Write("project/generated/CMakeLists.txt",
               "kiv_add_app_spec(appspec ../app.kivs INCLUDE_DIRS ../specs)\n");
-    const ProgramResult configured =
-        Configure(dir.Path("project"), dir.Path("build"), generator);
-    ASSERT_EQ(configured.status, 0) << Shown(configured);
-    const ProgramResult built = Build(dir.Path("build"));
+    const ProgramResult built = ConfigureAndBuild(dir, generator);
     ASSERT_EQ(built.status, 0) << Shown(built);
     EXPECT_EQ(Count(built.out, kGenerating), 1u) << built.out;
     EXPECT_TRUE(dir.Exists("build/generated/app.c"));
@@ -182,10 +195,7 @@ TEST(AppSpecFunction, CommentOnlyEditRecompilesNothing) {
     SCOPED_TRACE(generator.name);
     TempDir dir;
     WriteLibraryProject(dir);
-    const ProgramResult configured =
-        Configure(dir.Path("project"), dir.Path("build"), generator);
-    ASSERT_EQ(configured.status, 0) << Shown(configured);
-    ProgramResult built = Build(dir.Path("build"));
+    ProgramResult built = ConfigureAndBuild(dir, generator);
     ASSERT_EQ(built.status, 0) << Shown(built);
 
     for (const char* edited :
@@ -214,10 +224,7 @@ TEST(AppSpecFunction, DeletedGeneratedFileIsMadeAgain) {
     SCOPED_TRACE(generator.name);
     TempDir dir;
     WriteLibraryProject(dir);
-    const ProgramResult configured =
-        Configure(dir.Path("project"), dir.Path("build"), generator);
-    ASSERT_EQ(configured.status, 0) << Shown(configured);
-    ProgramResult built = Build(dir.Path("build"));
+    ProgramResult built = ConfigureAndBuild(dir, generator);
     ASSERT_EQ(built.status, 0) << Shown(built);
     for (const std::string deleted :
          {"app.kivec", "app.h", "app.c", "app.kivs.d"}) {
@@ -260,32 +267,6 @@ TEST(AppSpecFunction, ProgressLineNamesTheOutputDirectory) {
   EXPECT_EQ(Count(built.out, "Generating Kiv app spec app in generated/two\n"),
             1u)
       << built.out;
-}
-
-// The stand-in engine is C++: a C-only project that links it is told so
-// when it is configured, not with the C++ runtime's undefined references
-// when it links.
-TEST(AppSpecFunction, CxxEngineInACOnlyProjectIsToldAtConfigureTime) {
-  const std::vector<Generator> generators = Generators();
-  ASSERT_FALSE(generators.empty());
-  TempDir dir;
-  WriteSpecFiles(dir);
-  dir.Write("project/CMakeLists.txt",
-            "cmake_minimum_required(VERSION 3.20)\n"
-            "project(COnly LANGUAGES C)\n"
-            "find_package(Kiv REQUIRED COMPONENTS standins)\n"
-            "add_executable(app uses_spec.c)\n"
-            "kiv_add_app_spec(app app.kivs INCLUDE_DIRS specs\n"
-            "                 ENGINE Kiv::standin_engine)\n");
-  const ProgramResult configured =
-      Configure(dir.Path("project"), dir.Path("build"), generators.front());
-  EXPECT_NE(configured.status, 0);
-  EXPECT_NE(OneLine(configured.err)
-                .find("kiv_add_app_spec: the engine Kiv::standin_engine is "
-                      "written in C++, but C++ is not enabled in this "
-                      "project."),
-            std::string::npos)
-      << configured.err;
 }
 
 // After each kivg run the dependency file is made to name itself as the

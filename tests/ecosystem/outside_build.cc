@@ -71,6 +71,14 @@ ProgramResult Build(const std::string& build) {
   return RunProgram(KIV_CMAKE_COMMAND, {"--build", build, "-j", "2"});
 }
 
+ProgramResult ConfigureAndBuild(const TempDir& dir, const Generator& generator,
+                                const std::string& project) {
+  const ProgramResult configured =
+      Configure(dir.Path(project), dir.Path("build"), generator);
+  if (configured.status != 0) return configured;
+  return Build(dir.Path("build"));
+}
+
 bool Exists(const std::string& path) {
   std::error_code ignored;
   return !path.empty() && fs::exists(path, ignored);

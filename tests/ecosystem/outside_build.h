@@ -46,6 +46,11 @@ ProgramResult Configure(const std::string& source, const std::string& build,
 // cmake --build build -j 2.
 ProgramResult Build(const std::string& build);
 
+// Configures dir/<project> into dir/build with the generator, then builds
+// it: the result of the configuration when that failed, else the build's.
+ProgramResult ConfigureAndBuild(const TempDir& dir, const Generator& generator,
+                                const std::string& project = "project");
+
 bool Exists(const std::string& path);
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);

@@ -243,10 +243,7 @@ TEST(Package, InstalledRunnerRunsANewScript) {
             "          ${CMAKE_CURRENT_SOURCE_DIR}/hello.kiv -o hello\n"
             "  DEPENDS hello.kiv ${Kiv_STANDALONE_SPEC_FILE} VERBATIM)\n"
             "add_custom_target(scripts ALL DEPENDS hello.kive)\n");
-  const ProgramResult configured =
-      Configure(dir.Path("project"), dir.Path("build"), generators.front());
-  ASSERT_EQ(configured.status, 0) << Shown(configured);
-  const ProgramResult built = Build(dir.Path("build"));
+  const ProgramResult built = ConfigureAndBuild(dir, generators.front());
   ASSERT_EQ(built.status, 0) << Shown(built);
   inDir.workDir = dir.Path("build");
   const ProgramResult run = RunProgram(prefix + "/bin/kivs", {"hello"}, inDir);
@@ -504,11 +501,7 @@ TEST(Package, SpecIsRegeneratedOnlyWhenASourceChanges) {
     SCOPED_TRACE(generator.name);
     TempDir dir;
     WriteOutsideProject(dir);
-    const ProgramResult configured =
-        Configure(dir.Path("project"), dir.Path("build"), generator);
-    ASSERT_EQ(configured.status, 0) << Shown(configured);
-
-    ProgramResult built = Build(dir.Path("build"));
+    ProgramResult built = ConfigureAndBuild(dir, generator);
     ASSERT_EQ(built.status, 0) << Shown(built);
     EXPECT_NE(built.out.find(kGenerating), std::string::npos) << built.out;
     // Outputs go to the build tree only.
