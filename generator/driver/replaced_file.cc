@@ -229,6 +229,7 @@ int ReplacedFile::Open(const std::string& path) {
     return error;
   }
   buffer_.Attach(fd);
+  inPlace_ = fd;
   mode_ = Mode::kInPlace;
   return 0;
 }
@@ -271,7 +272,7 @@ int ReplacedFile::OpenTemporary() {
 
 int ReplacedFile::StartInPlace() {
   if (mode_ != Mode::kInPlace) return 0;
-  return ftruncate(buffer_.fd(), 0) == 0 ? 0 : errno;
+  return ftruncate(inPlace_, 0) == 0 ? 0 : errno;
 }
 
 int ReplacedFile::Close() {

@@ -94,6 +94,7 @@ class ReplacedFile {
   bool closed_ = false;
   bool unnamed_ = false;   // an O_TMPFILE not yet linked
   int fd_ = -1;            // of the temporary while the commit needs it
+  int inPlace_ = -1;       // the stream's own descriptor in place, not owned
   std::string temporary_;  // its name, once it has one
   int temporarySlot_ = -1;
   std::string kept_;  // the old file's second name during the commit
