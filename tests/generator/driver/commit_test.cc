@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/generator/build_tool.h"
 #include "tests/generator/kivg_run.h"
 #include "tests/support/run_program.h"
 
@@ -46,52 +47,18 @@ int TemporariesIn(const TempDir& dir) {
   return count;
 }
 
-// The rule of the docs for make or for Ninja, with the built kivg.
+// One of the two build tools, with the documented rule.
 struct BuildTool {
   const char* name;
-  std::string depfile;  // the one the rule names
+  bool ninja;
 
-  void WriteRule(const TempDir& dir) const {
-    const std::string kivg = BinPath("kivg");
-    if (std::string(name) == "make") {
-      dir.Write("Makefile",
-                "%.kivec %.h %.c: %.kivs\n\tKIV_SPEC_DEPFILE=$*.kivs.d "
-                "KIV_SPEC_INCLUDE= " +
-                    kivg + " -q $<\n-include app.kivs.d\n");
-    } else {
-      dir.Write("build.ninja",
-                "rule kivg\n  command = KIV_SPEC_DEPFILE=$out.d "
-                "KIV_SPEC_INCLUDE= " +
-                    kivg +
-                    " -q $in\n  depfile = $out.d\n  deps = gcc\n"
-                    "  restat = 1\n\nbuild app.kivec | app.h app.c: kivg "
-                    "app.kivs\n");
-    }
-  }
-  ProgramResult Run(const TempDir& dir, bool dryRun) const {
-    RunOptions options;
-    options.workDir = dir.path();
-    if (std::string(name) == "make") {
-      std::vector<std::string> args = {dryRun ? "-q" : "-s"};
-      args.insert(args.end(), kOutputs.begin(), kOutputs.end());
-      return RunProgram("/usr/bin/make", args, options);
-    }
-    return RunProgram(
-        "/usr/bin/ninja",
-        dryRun ? std::vector<std::string>{"-n"} : std::vector<std::string>{},
-        options);
-  }
-  bool UpToDate(const TempDir& dir) const {
-    const ProgramResult result = Run(dir, true);
-    if (std::string(name) == "make") return result.status == 0;
-    return result.out.find("no work to do") != std::string::npos;
-  }
+  std::string depfile() const { return DocumentedDepfile(ninja); }
   Environment Env() const {
-    return {{"KIV_SPEC_DEPFILE", depfile}, {"KIV_SPEC_INCLUDE", ""}};
+    return {{"KIV_SPEC_DEPFILE", depfile()}, {"KIV_SPEC_INCLUDE", ""}};
   }
 };
 
-const BuildTool kTools[] = {{"make", "app.kivs.d"}, {"ninja", "app.kivec.d"}};
+const BuildTool kTools[] = {{"make", false}, {"ninja", true}};
 
 bool Usable(const char* program) { return access(program, X_OK) == 0; }
 
@@ -173,8 +140,8 @@ TEST(KivgCommit, StopAtEachStepLeavesASetTheBuildTrusts) {
           dir.Write(name, text);
           SetTime(dir.Path(name), past);
         }
-        tool.WriteRule(dir);
-        ASSERT_EQ(tool.Run(dir, false).status, 0);
+        WriteDocumentedRule(dir.path(), tool.ninja);
+        ASSERT_EQ(RunBuild(dir.path(), tool.ninja, false).status, 0);
         // Time stamps tick by a clock tick: the edit must come later.
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         dir.Write("app.kivs", "include b\n");
@@ -196,24 +163,24 @@ TEST(KivgCommit, StopAtEachStepLeavesASetTheBuildTrusts) {
         for (size_t i = 0; i < kOutputs.size(); ++i)
           made.push_back(
               Classify(dir, kOutputs[i], oldOutputs[i], newOutputs[i]));
-        const bool upToDate = tool.UpToDate(dir);
+        const bool upToDate = BuildIsUpToDate(dir.path(), tool.ninja);
         mixed += Mixed(made);
         rerun += !upToDate;
         if (upToDate) {
           EXPECT_FALSE(Mixed(made));
-          if (dir.Exists(tool.depfile)) {
-            const std::string listed = dir.Read(tool.depfile);
+          if (dir.Exists(tool.depfile())) {
+            const std::string listed = dir.Read(tool.depfile());
             EXPECT_EQ(listed.find("/b.kivs") != std::string::npos,
                       made.front() == Made::kNew)
                 << listed;
           }
         }
         // The next real build ends with the new set, and it follows b.kivs.
-        ASSERT_EQ(tool.Run(dir, false).status, 0);
+        ASSERT_EQ(RunBuild(dir.path(), tool.ninja, false).status, 0);
         for (size_t i = 0; i < kOutputs.size(); ++i)
           EXPECT_EQ(dir.Read(kOutputs[i]), newOutputs[i]) << kOutputs[i];
         SetTime(dir.Path("b.kivs"), time(nullptr) + 10);
-        EXPECT_FALSE(tool.UpToDate(dir));
+        EXPECT_FALSE(BuildIsUpToDate(dir.path(), tool.ninja));
       }
     }
   }

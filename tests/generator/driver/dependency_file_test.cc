@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "tests/generator/build_tool.h"
 #include "tests/generator/device_node.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
@@ -265,43 +266,6 @@ TEST(KivgDevices, DependencyFileOnACharacterDevice) {
   }
 }
 
-// The docs' rule for make or for Ninja around the built kivg, in `dir`.
-void WriteRule(const TempDir& dir, bool ninja) {
-  const std::string kivg = BinPath("kivg");
-  if (!ninja) {
-    dir.Write("Makefile",
-              "%.kivec %.h %.c: %.kivs\n\tKIV_SPEC_DEPFILE=$*.kivs.d "
-              "KIV_SPEC_INCLUDE= " +
-                  kivg + " -q $<\n-include app.kivs.d\n");
-  } else {
-    dir.Write("build.ninja",
-              "rule kivg\n  command = KIV_SPEC_DEPFILE=$out.d "
-              "KIV_SPEC_INCLUDE= " +
-                  kivg +
-                  " -q $in\n  depfile = $out.d\n  deps = gcc\n  restat = 1\n"
-                  "\nbuild app.kivec | app.h app.c: kivg app.kivs\n");
-  }
-}
-
-ProgramResult Build(const std::string& where, bool ninja, bool dryRun) {
-  RunOptions options;
-  options.workDir = where;
-  if (ninja)
-    return RunProgram(
-        "/usr/bin/ninja",
-        dryRun ? std::vector<std::string>{"-n"} : std::vector<std::string>{},
-        options);
-  return RunProgram("/usr/bin/make",
-                    {dryRun ? "-q" : "-s", "app.kivec", "app.h", "app.c"},
-                    options);
-}
-
-bool UpToDate(const std::string& where, bool ninja) {
-  const ProgramResult result = Build(where, ninja, true);
-  return ninja ? result.out.find("no work to do") != std::string::npos
-               : result.status == 0;
-}
-
 void MakeNewer(const std::string& path) {
   const struct timespec later[2] = {{time(nullptr) + 10, 0},
                                     {time(nullptr) + 10, 0}};
@@ -327,12 +291,9 @@ TEST(DependencyFile, ListsTheFileOpenedThroughLinks) {
     dir.Write("build/b.kivs", "def decoy() = Decoy\n");
     dir.Write("build/app.kivs", "include \"./sub/../b\"\n");
     ASSERT_EQ(symlink("../deep/inner", dir.Path("build/sub").c_str()), 0);
-    WriteRule(dir, ninja);
-    std::rename(
-        dir.Path(ninja ? "build.ninja" : "Makefile").c_str(),
-        dir.Path(ninja ? "build/build.ninja" : "build/Makefile").c_str());
     const std::string build = dir.Path("build");
-    const ProgramResult first = Build(build, ninja, false);
+    WriteDocumentedRule(build, ninja);
+    const ProgramResult first = RunBuild(build, ninja, false);
     ASSERT_EQ(first.status, 0) << first.out << first.err;
     EXPECT_NE(dir.Read("build/app.h").find("Read"), std::string::npos);
     if (!ninja) {
@@ -342,11 +303,11 @@ TEST(DependencyFile, ListsTheFileOpenedThroughLinks) {
                 std::string::npos)
           << dir.Read("build/app.kivs.d");
     }
-    EXPECT_TRUE(UpToDate(build, ninja));
+    EXPECT_TRUE(BuildIsUpToDate(build, ninja));
     MakeNewer(dir.Path("build/b.kivs"));
-    EXPECT_TRUE(UpToDate(build, ninja));
+    EXPECT_TRUE(BuildIsUpToDate(build, ninja));
     MakeNewer(dir.Path("deep/b.kivs"));
-    EXPECT_FALSE(UpToDate(build, ninja));
+    EXPECT_FALSE(BuildIsUpToDate(build, ninja));
   }
 }
 
@@ -397,18 +358,18 @@ TEST(DependencyFile, EveryCharacterClassThroughMakeAndNinja) {
       const std::string part = "in" + c.name + "x/part.kivs";
       dir.Write(part, "def p() = P\n");
       dir.Write("app.kivs", "include \"./in" + c.escaped + "x/part\"\n");
-      WriteRule(dir, ninja);
-      const ProgramResult first = Build(dir.path(), ninja, false);
+      WriteDocumentedRule(dir.path(), ninja);
+      const ProgramResult first = RunBuild(dir.path(), ninja, false);
       ASSERT_EQ(first.status, 0) << first.out << first.err;
       EXPECT_NE(dir.Read("app.h").find("KivRunResult P"), std::string::npos);
       const std::string warning = "cannot name ";
       const size_t warned = (ninja ? first.out : first.err).find(warning);
       EXPECT_EQ(warned != std::string::npos, !c.spellable)
           << first.out << first.err;
-      EXPECT_EQ(UpToDate(dir.path(), ninja), c.spellable);
-      EXPECT_EQ(Build(dir.path(), ninja, false).status, 0);
+      EXPECT_EQ(BuildIsUpToDate(dir.path(), ninja), c.spellable);
+      EXPECT_EQ(RunBuild(dir.path(), ninja, false).status, 0);
       MakeNewer(dir.Path(part));
-      EXPECT_FALSE(UpToDate(dir.path(), ninja));
+      EXPECT_FALSE(BuildIsUpToDate(dir.path(), ninja));
     }
   }
 }
