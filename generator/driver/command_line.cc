@@ -108,7 +108,7 @@ CommandLineAction ParseCommandLine(const std::vector<std::string>& args,
     }
   }
   if (options->printVersion) {
-    out << "Kiv generator version 1.3.1.0\n";
+    out << "Kiv generator version " << kVersion << "\n";
     return CommandLineAction::ExitSuccess;
   }
   if (args.size() - next != 1) {
