@@ -417,7 +417,14 @@ const TextDocument* LanguageServer::DiskText(const std::string& path) {
 
 void LanguageServer::Publish(const std::set<std::string>& uris,
                              const std::set<std::string>& always) {
-  for (const std::string& uri : uris) {
+  // The checked documents' own lists go last: when a client has one, it has
+  // every list of that check.
+  std::vector<std::string> order;
+  for (const std::string& uri : uris)
+    if (always.count(uri) == 0) order.push_back(uri);
+  for (const std::string& uri : uris)
+    if (always.count(uri) != 0) order.push_back(uri);
+  for (const std::string& uri : order) {
     json list = json::array();
     std::set<std::string> seen;
     for (const auto& entry : documents_) {
