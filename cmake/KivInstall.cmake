@@ -1,5 +1,5 @@
 # What "cmake --install" puts where. The default component holds what a user
-# of the toolchain needs: kivg, kivs, kivinfo, their manual pages and the user
+# of the toolchain needs: kivg, kivs, kivinfo, kivls, their manual pages and the user
 # documentation, kiv.h and kivd.h, the CMake package and a pkg-config file.
 # The component "standins", installed only when asked for, holds the stand-in
 # engine and source-info libraries, the stand-in compiler kivc (kept off the
@@ -16,10 +16,10 @@ set_target_properties(kivs kivinfo PROPERTIES INSTALL_RPATH
 set_target_properties(kiv_interface PROPERTIES EXPORT_NAME interface)
 install(TARGETS kivg kiv_interface EXPORT KivTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS kivs kivinfo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kivs kivinfo kivls RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${KIV_INTERFACE_INCLUDE_DIR}/kiv.h ${KIV_INTERFACE_INCLUDE_DIR}/kivd.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES doc/kivg.1 doc/kivs.1 doc/kivinfo.1
+install(FILES doc/kivg.1 doc/kivs.1 doc/kivinfo.1 doc/kivls.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES doc/spec-language.md doc/generated-files.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -3,11 +3,12 @@
 set(CPACK_PACKAGE_NAME kiv)
 set(CPACK_PACKAGE_VENDOR "Kiv toolchain developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Kiv host toolchain: spec generator, standalone runner, information utility")
+    "Kiv host toolchain: spec generator, standalone runner, information utility, language server")
 set(CPACK_PACKAGE_DESCRIPTION
     "kivg turns Kiv application specs into spec files and C code, kivs runs\
  compiled Kiv scripts and kivinfo translates result codes, program counters\
- and symbol numbers. Includes the engine interface headers, a CMake package\
+ and symbol numbers; kivls gives editors kivg's diagnostics as a language\
+ server. Includes the engine interface headers, a CMake package\
  and a pkg-config file.")
 if(NOT CPACK_PACKAGE_CONTACT)
   set(CPACK_PACKAGE_CONTACT "Kiv toolchain developers <kiv-toolchain@example.invalid>")

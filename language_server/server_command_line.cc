@@ -55,7 +55,8 @@ CommandLineAction ParseServerCommandLine(const std::vector<std::string>& args,
         WriteUsage(err);
         return CommandLineAction::kExitSuccess;
       case 'm':
-        if (next == args.size() ||
+        // A negative value would widen to a huge limit.
+        if (next == args.size() || args[next].find('-') != std::string::npos ||
             !cli::ParseOptionSize(args[next].c_str(), cli::EmptyValue::kInvalid,
                                   &options->maxMessageBytes) ||
             options->maxMessageBytes == 0) {

@@ -5,8 +5,9 @@
 # generator, GoogleTest and Google Benchmark, clang-format (the format
 # check); for the tests that build outside projects and packages: make,
 # pkg-config, dpkg-shlibdeps and file (both used by cpack -G DEB); for the
-# editor-support tests Node.js with npm (the TextMate tokenizer), Vim, man
-# and groff.
+# editor-support tests Node.js with npm (the TextMate tokenizer and the
+# protocol client library), Vim, Neovim, man and groff; for the language
+# server the JSON library nlohmann-json.
 set -euo pipefail
 
 missing=()
@@ -24,6 +25,7 @@ command -v lemon >/dev/null || missing+=(lemon)
   missing+=(libgtest-dev libgmock-dev)
 [ -n "$(find /usr/lib /usr/local/lib -name benchmarkConfig.cmake 2>/dev/null | head -1)" ] ||
   missing+=(libbenchmark-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
 command -v make >/dev/null || missing+=(make)
 command -v pkg-config >/dev/null || missing+=(pkgconf)
 command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
@@ -31,6 +33,7 @@ command -v file >/dev/null || missing+=(file)
 command -v node >/dev/null || missing+=(nodejs)
 command -v npm >/dev/null || missing+=(npm)
 command -v vim >/dev/null || missing+=(vim)
+command -v nvim >/dev/null || missing+=(neovim)
 command -v man >/dev/null || missing+=(man-db)
 command -v groff >/dev/null || missing+=(groff-base)
 
