@@ -84,15 +84,15 @@ LanguageServer::LanguageServer(int input, int output, ServerOptions options)
 LanguageServer::~LanguageServer() = default;
 
 int LanguageServer::Run() {
-  while (!exitReceived_ && !outputFailed_) {
+  while (!Ended()) {
     // Changes that arrive in a burst are checked once, after the last.
     if (!reader_.InputPending()) CheckStaleDocuments();
-    if (outputFailed_) break;
+    if (Ended()) break;
     const IncomingMessage incoming = reader_.Next();
     if (incoming.kind == IncomingMessage::kEnd) break;
     Handle(incoming);
   }
-  return exitReceived_ && state_ == State::kShutDown ? 0 : 1;
+  return ExitStatus();
 }
 
 void LanguageServer::Handle(const IncomingMessage& incoming) {
@@ -376,6 +376,7 @@ void LanguageServer::CheckStaleDocuments() {
   }
   if (!checked.empty()) Publish(touched, checked);
   diskTexts_.clear();
+  retired_.clear();
 }
 
 void LanguageServer::Check(OpenDocument& document) {
@@ -385,9 +386,10 @@ void LanguageServer::Check(OpenDocument& document) {
     if (found == uriOfPath_.end()) return nullptr;
     return &documents_.at(found->second).text.text();
   };
-  // The model of the last check goes first: a large spec's two models need
-  // not live at once.
-  document.check.reset();
+  // The last check's model is freed once the new diagnostics are out:
+  // handing back a large spec's millions of blocks takes a good part of a
+  // check, and the editor need not wait for it.
+  if (document.check) retired_.push_back(std::move(document.check));
   document.check = std::make_unique<SpecCheck>(
       SourceName(document.uri, document.path), document.text.text(), openText,
       root_, searchPath_);

@@ -42,7 +42,19 @@ class LanguageServer {
   // shutdown and exit, 1 otherwise.
   int Run();
 
+  // The loop's two steps, for a caller that reads the messages itself (the
+  // fuzz target): handle one message, and check what changed.
+  void Handle(const IncomingMessage& incoming);
+  void CheckStaleDocuments();
+  // Whether the loop would end now, and with which status.
+  bool Ended() const { return exitReceived_ || outputFailed_; }
+  int ExitStatus() const {
+    return exitReceived_ && state_ == State::kShutDown ? 0 : 1;
+  }
+
  private:
+  enum class State { kWaiting, kRunning, kShutDown };
+
   struct OpenDocument {
     std::string uri;
     std::string path;  // normal absolute path; empty for no file
@@ -54,7 +66,6 @@ class LanguageServer {
     std::map<std::string, std::vector<nlohmann::json>> diagnostics;
   };
 
-  void Handle(const IncomingMessage& incoming);
   void HandleMessage(const nlohmann::json& message);
   void HandleUnusable(const std::string& body, int code,
                       const std::string& text);
@@ -71,7 +82,6 @@ class LanguageServer {
   OpenDocument* Find(const nlohmann::json& params);
   // Marks the documents whose last check asked for the path.
   void MarkReaders(const std::string& path);
-  void CheckStaleDocuments();
   void Check(OpenDocument& document);
   void Publish(const std::set<std::string>& uris,
                const std::set<std::string>& always);
@@ -89,7 +99,6 @@ class LanguageServer {
   ServerOptions options_;
   bool outputFailed_ = false;
 
-  enum class State { kWaiting, kRunning, kShutDown };
   State state_ = State::kWaiting;
   bool exitReceived_ = false;
   PositionEncoding encoding_ = PositionEncoding::kUtf16;
@@ -101,6 +110,8 @@ class LanguageServer {
   // What was last published for each URI, so that a list that did not
   // change is not sent again.
   std::map<std::string, std::string> published_;
+  // Checks replaced in this round, freed after it has published.
+  std::vector<std::unique_ptr<SpecCheck>> retired_;
   // Files read from disk for the ranges of one round of publishing.
   std::map<std::string, std::unique_ptr<TextDocument>> diskTexts_;
 };
