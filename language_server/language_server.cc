@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "cli/version.h"
 #include "generator/driver/command_line.h"
 #include "language_server/editor_diagnostics.h"
 #include "language_server/message_salvage.h"
@@ -265,7 +266,8 @@ json LanguageServer::Initialize(const json& params) {
                  {{"openClose", true},
                   {"change", kIncrementalSync},
                   {"save", {{"includeText", false}}}}}}},
-              {"serverInfo", {{"name", "kivls"}, {"version", kivg::kVersion}}}};
+              {"serverInfo",
+               {{"name", "kivls"}, {"version", cli::kToolchainVersionText}}}};
 }
 
 LanguageServer::OpenDocument* LanguageServer::Find(const json& params) {

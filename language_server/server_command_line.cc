@@ -1,7 +1,8 @@
 #include "language_server/server_command_line.h"
 
+#include "cli/option_scanner.h"
 #include "cli/option_value.h"
-#include "generator/driver/command_line.h"
+#include "cli/version.h"
 #include "language_server/base_protocol.h"
 
 namespace kivls {
@@ -32,7 +33,7 @@ void WriteUsage(std::ostream& err) {
          "            the only transport.\n";
 }
 
-bool IsOptionPrefix(char c) { return c == '-' || c == '/'; }
+constexpr cli::OptionLetters kServerOptions = {"hmv?", "m"};
 
 }  // namespace
 
@@ -40,45 +41,49 @@ CommandLineAction ParseServerCommandLine(const std::vector<std::string>& args,
                                          ServerCommandLine* options,
                                          std::ostream& out, std::ostream& err) {
   options->maxMessageBytes = kDefaultMaxMessageBytes;
+  // "--stdio" is no option of the scanner's form; clients pass it anywhere.
+  std::vector<const char*> arguments;
+  for (const std::string& arg : args) {
+    if (arg != "--stdio") arguments.push_back(arg.c_str());
+  }
+  const int count = static_cast<int>(arguments.size());
+  cli::OptionScanner scanner(kServerOptions, arguments.data(), count, 0);
+  cli::ScannedOption option;
   bool printVersion = false;
-  size_t next = 0;
-  while (next < args.size()) {
-    const std::string& arg = args[next];
-    if (arg.empty() || !IsOptionPrefix(arg[0])) break;
-    ++next;
-    if (arg == "--stdio") continue;
-    if (arg.size() == 2 && arg[1] == arg[0]) break;  // "--" or "//"
-    const char letter = arg.size() == 2 ? arg[1] : '\0';
-    switch (letter) {
+  while (scanner.Next(&option)) {
+    if (option.kind == cli::ScannedOption::Kind::kInvalid) {
+      err << "Invalid option: " << option.argument << "\n";
+      return CommandLineAction::kExitFailure;
+    }
+    if (option.kind == cli::ScannedOption::Kind::kMissingValue) {
+      err << "Invalid message limit: \n";
+      return CommandLineAction::kExitFailure;
+    }
+    switch (option.letter) {
       case 'h':
       case '?':
         WriteUsage(err);
         return CommandLineAction::kExitSuccess;
       case 'm':
         // A negative value would widen to a huge limit.
-        if (next == args.size() || args[next].find('-') != std::string::npos ||
-            !cli::ParseOptionSize(args[next].c_str(), cli::EmptyValue::kInvalid,
+        if (std::string(option.value).find('-') != std::string::npos ||
+            !cli::ParseOptionSize(option.value, cli::EmptyValue::kInvalid,
                                   &options->maxMessageBytes) ||
             options->maxMessageBytes == 0) {
-          err << "Invalid message limit: "
-              << (next == args.size() ? "" : args[next]) << "\n";
+          err << "Invalid message limit: " << option.value << "\n";
           return CommandLineAction::kExitFailure;
         }
-        ++next;
         break;
       case 'v':
         printVersion = true;
         break;
-      default:
-        err << "Invalid option: " << arg << "\n";
-        return CommandLineAction::kExitFailure;
     }
   }
   if (printVersion) {
-    out << "Kiv language server version " << kivg::kVersion << "\n";
+    out << "Kiv language server version " << cli::kToolchainVersionText << "\n";
     return CommandLineAction::kExitSuccess;
   }
-  if (next != args.size()) {
+  if (scanner.next() != count) {
     WriteUsage(err);
     return CommandLineAction::kExitFailure;
   }

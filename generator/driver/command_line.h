@@ -8,9 +8,6 @@
 
 namespace kivg {
 
-// The version kivg prints, and the language server with it.
-constexpr char kVersion[] = "1.3.1.0";
-
 struct GeneratorOptions {
   bool quiet = false;
   bool printVersion = false;
