@@ -435,7 +435,12 @@ void LanguageServer::Publish(const std::set<std::string>& uris,
       const auto found = entry.second.diagnostics.find(uri);
       if (found == entry.second.diagnostics.end()) continue;
       for (const json& item : found->second) {
-        if (seen.insert(Dump(item)).second) list.push_back(item);
+        // The same problem found by two checks (a file checked on its own
+        // and through a document that includes it) is shown once, as the
+        // first check found it.
+        json key = item;
+        key.erase("relatedInformation");
+        if (seen.insert(Dump(key)).second) list.push_back(item);
       }
     }
     const std::string text = Dump(list);

@@ -128,12 +128,16 @@ test('an edit in an unsaved included document re-checks its includer',
     assert.deepStrictEqual(await server.check(part, 'p = 1\n'), []);
     // Unsaved: the file on disk still reads p = 1.
     const atMain = server.next(main, (p) => p.diagnostics.length !== 0);
+    const atPart = server.next(part, (p) => p.diagnostics.length !== 0);
     await server.change(part, 2, [{
       range: { start: { line: 0, character: 4 }, end: { line: 0, character: 5 } },
       text: '@',
     }]);
     assert.deepStrictEqual(rows(await atMain),
       ["0:8-0:12 E part.kivs:1:5: Bad token encountered: '@'"]);
+    // Found by both checks, its own and its includer's: shown once.
+    assert.deepStrictEqual(rows(await atPart),
+      ["0:4-0:5 E Bad token encountered: '@'"]);
     // Closing the unsaved document makes the includer read the disk again.
     const cleared = server.next(main, (p) => p.diagnostics.length === 0);
     await server.close(part);
