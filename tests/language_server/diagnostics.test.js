@@ -145,6 +145,21 @@ test('an edit in an unsaved included document re-checks its includer',
     assert.strictEqual(await server.stop(), 0);
   });
 
+test('a save checks again, with included files as the disk has them now',
+  async () => {
+    const root = workspace({ 'disk.kivs': 'a = 1\n' });
+    const server = await started(root);
+    const main = fileUri(path.join(root, 'saved.kivs'));
+    assert.deepStrictEqual(await server.check(main, 'include disk\n'), []);
+    fs.writeFileSync(path.join(root, 'disk.kivs'), 'a = $\n');
+    const published = server.next(main);
+    await server.connection.sendNotification(
+      'textDocument/didSave', { textDocument: { uri: main } });
+    assert.deepStrictEqual(rows(await published),
+      ["0:8-0:12 E disk.kivs:1:5: Bad token encountered: '$'"]);
+    assert.strictEqual(await server.stop(), 0);
+  });
+
 // Rows of [text, line of the bad token, its start in UTF-8 bytes and in
 // UTF-16 units]: a tab is one character, and multi-byte characters count as
 // each encoding counts them.
