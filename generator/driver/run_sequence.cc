@@ -35,40 +35,45 @@ const char* LexicalErrorMessage(TokenType type) {
 RunSequence::RunSequence(const GeneratorOptions& options,
                          const OutputNames& names, SourceFileSystem& files,
                          SearchPath searchPath, std::ostream& out,
+                         DiagnosticSink& diagnostics)
+    : options_(options),
+      names_(names),
+      files_(files),
+      searchPath_(std::move(searchPath)),
+      out_(out),
+      diagnostics_(diagnostics),
+      generator_(diagnostics, names.specName) {}
+
+RunSequence::RunSequence(const GeneratorOptions& options,
+                         const OutputNames& names, SourceFileSystem& files,
+                         SearchPath searchPath, std::ostream& out,
                          std::ostream& err)
     : options_(options),
       names_(names),
       files_(files),
       searchPath_(std::move(searchPath)),
       out_(out),
-      err_(err),
-      generator_(err, names.specName) {}
+      printer_(std::make_unique<DiagnosticPrinter>(err)),
+      diagnostics_(*printer_),
+      generator_(*printer_, names.specName) {}
+
+void RunSequence::ReportLine(const SourceLocation& location,
+                             std::string message) {
+  Diagnostic diagnostic;
+  diagnostic.fromDriver = true;
+  diagnostic.message = std::move(message);
+  diagnostic.location = location;
+  diagnostics_.Report(diagnostic);
+}
 
 RunOutcome RunSequence::Run(OutputStreams outputs) {
-  if (!ReadSpec()) return failure_;
-  WriteOutputs(outputs);
-  return RunOutcome::kWritten;
-}
+  const RunOutcome read = Read();
+  if (read != RunOutcome::kWritten) return read;
 
-bool RunSequence::ReadSpec() {
-  generator_.QueueModule(names_.specName);
-  for (;;) {
-    std::vector<ModuleReference> references;
-    const std::string module = generator_.StartNextModule(&references);
-    if (module.empty()) break;
-    if (!OpenModule(module, references) || !ReadModule()) return false;
-  }
-  generator_.headerFileName = FileNamePart(names_.headerPath);
-  if (!generator_.Finalize()) return Fail(RunOutcome::kSpecError);
-  return true;
-}
-
-void RunSequence::WriteOutputs(OutputStreams outputs) {
   // The names are numbered before the three writers, which only read the
   // numbers; a numbering failure still follows the spec file's line.
-  // Diagnostics are buffered; what was reported so far goes out before the
-  // progress lines, so a terminal shows both in the order they happened.
-  err_.flush();
+  // Diagnostics are flushed as they are reported, so a terminal shows them
+  // and the progress lines in the order they happened.
   if (!options_.quiet)
     out_ << "Writing spec to " << names_.specPath << "\n" << std::flush;
   const ListedNames listed = NumberNames(generator_);
@@ -79,6 +84,20 @@ void RunSequence::WriteOutputs(OutputStreams outputs) {
          << std::flush;
   WriteHeader(generator_, outputs.header);
   WriteSource(generator_, outputs.source, generator_.headerFileName);
+  return RunOutcome::kWritten;
+}
+
+RunOutcome RunSequence::Read() {
+  generator_.QueueModule(names_.specName);
+  for (;;) {
+    std::vector<ModuleReference> references;
+    const std::string module = generator_.StartNextModule(&references);
+    if (module.empty()) break;
+    if (!OpenModule(module, references) || !ReadModule()) return failure_;
+  }
+  generator_.headerFileName = FileNamePart(names_.headerPath);
+  if (!generator_.Finalize()) return RunOutcome::kSpecError;
+  return RunOutcome::kWritten;
 }
 
 bool RunSequence::OpenModule(const std::string& module,
@@ -118,51 +137,51 @@ bool RunSequence::OpenSource(const std::string& name,
                              const std::string& module, bool isInclude) {
   // A module's stack is empty when it is opened, so only includes can pass
   // the depth.
-  const char* limit = nullptr;
-  size_t bound = 0;
-  if (sources_.size() >= kMaxIncludeDepth) {
-    limit = "Includes nested too deeply";
-    bound = kMaxIncludeDepth;
-  } else if (filesRead_.size() >= kMaxFilesRead) {
-    limit = "Too many source files read";
-    bound = kMaxFilesRead;
-  }
-  if (limit != nullptr) {
+  std::string limit;
+  if (stack_.size() >= kMaxIncludeDepth)
+    limit = "Includes nested too deeply (limit " +
+            std::to_string(kMaxIncludeDepth) + "): ";
+  else if (filesRead_.size() >= kMaxFilesRead)
+    limit = "Too many source files read (limit " +
+            std::to_string(kMaxFilesRead) + "): ";
+  if (!limit.empty()) {
     for (const ModuleReference& request : requests)
-      err_ << FormatLocation(request.location) << ": " << limit << " (limit "
-           << bound << "): " << ShownText(name) << "\n";
+      ReportLine(request.location, limit + ShownText(name));
     return Fail(RunOutcome::kOpenError);
   }
 
   SourceText text = read();
   if (text.status == SourceText::kReadFailed) {
-    err_ << FileErrorLine(FileAccess::kReading, ShownText(text.path),
-                          std::strerror(text.error));
+    ReportLine(SourceLocation(),
+               FileErrorMessage(FileAccess::kReading, ShownText(text.path),
+                                std::strerror(text.error)));
     return Fail(RunOutcome::kOpenError);
   }
   if (text.status == SourceText::kOpenFailed) {
     if (requests.empty())
-      err_ << FileErrorLine(FileAccess::kOpening, options_.source,
-                            std::strerror(text.error));
+      ReportLine(SourceLocation(),
+                 FileErrorMessage(FileAccess::kOpening, options_.source,
+                                  std::strerror(text.error)));
     for (const ModuleReference& request : requests) {
-      err_ << FileErrorLine(
-          request.location, FileAccess::kOpening, ShownText(name),
-          std::strerror(text.error),
-          request.alias != module ? request.alias : std::string());
+      ReportLine(
+          request.location,
+          FileErrorMessage(
+              FileAccess::kOpening, ShownText(name), std::strerror(text.error),
+              request.alias != module ? request.alias : std::string()));
     }
     return Fail(RunOutcome::kOpenError);
   }
-  if (sources_.Holds(text.path)) {
+  if (stack_.Holds(text.path)) {
     for (const ModuleReference& request : requests)
-      err_ << FormatLocation(request.location)
-           << ": Include cycle detected: " << ShownText(text.path) << "\n";
+      ReportLine(request.location,
+                 "Include cycle detected: " + ShownText(text.path));
     return Fail(RunOutcome::kOpenError);
   }
   if (const FileKey* output = OutputRead(text)) {
     for (const ModuleReference& request : requests)
-      err_ << FileErrorLine(request.location, FileAccess::kOpening,
-                            ShownText(text.path),
-                            "Same file as " + output->path);
+      ReportLine(request.location,
+                 FileErrorMessage(FileAccess::kOpening, ShownText(text.path),
+                                  "Same file as " + output->path));
     return Fail(RunOutcome::kOutputAsSource);
   }
 
@@ -170,18 +189,25 @@ bool RunSequence::OpenSource(const std::string& name,
   // after the path it was found under.
   SourceEntry entry;
   entry.name = isInclude ? text.path : name;
+  SourceOrigin origin;
+  origin.path = text.path;
+  if (!requests.empty()) {
+    origin.requestedAt = requests.front().location;
+    origin.imported = !isInclude;
+  }
   if (isInclude) entry.includeLocation = requests.front().location;
+  sources_.emplace(entry.name, std::move(origin));
   filesRead_.push_back({text.path, text.resolvedPath});
   generator_.SetSource(entry.name, true, false, SourceLocation());
   entry.lexer = std::make_unique<Lexer>(std::move(text.contents), entry.name);
   entry.parser = std::make_unique<Parser>(generator_);
-  sources_.Push(std::move(entry));
+  stack_.Push(std::move(entry));
   return true;
 }
 
 bool RunSequence::ReadModule() {
-  while (!sources_.empty()) {
-    SourceEntry& top = sources_.top();
+  while (!stack_.empty()) {
+    SourceEntry& top = stack_.top();
     std::unique_ptr<Token> token(top.lexer->NextToken());
     generator_.currentLocation = token->location;
     if (IsErrorToken(token->type)) {
@@ -206,7 +232,7 @@ bool RunSequence::ReadModule() {
     if (includeRequested) {
       if (!PushInclude()) return false;
     } else if (type == TokenType::END) {
-      sources_.PopFinished(generator_);
+      stack_.PopFinished(generator_);
     }
   }
   return true;
@@ -227,11 +253,10 @@ const FileKey* RunSequence::OutputRead(const SourceText& text) const {
 }
 
 void RunSequence::ReportLexicalError(const Token& token) {
-  err_ << FormatLocation(token.location) << ": "
-       << LexicalErrorMessage(token.type);
-  if (!token.text.empty()) err_ << ": '" << ShownTokenText(token.text) << "'";
-  if (!token.detail.empty()) err_ << ": " << token.detail;
-  err_ << "\n";
+  std::string message = LexicalErrorMessage(token.type);
+  if (!token.text.empty()) message += ": '" + ShownTokenText(token.text) + "'";
+  if (!token.detail.empty()) message += ": " + token.detail;
+  ReportLine(token.location, std::move(message));
 }
 
 }  // namespace kivg

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "generator/driver/same_file.h"
 #include "generator/driver/source_files.h"
 #include "generator/driver/source_stack.h"
+#include "generator/model/diagnostic.h"
 #include "generator/model/generator.h"
 
 namespace kivg {
@@ -34,6 +37,16 @@ enum class RunOutcome {
   kOutputAsSource,
 };
 
+// Where one source file of the run came from, under the name its locations
+// carry: the path it was read from and the statement that asked for it (an
+// include, or the first import of its module); no location for the main
+// spec.
+struct SourceOrigin {
+  std::string path;
+  SourceLocation requestedAt;
+  bool imported = false;
+};
+
 // One source file the run read.
 struct FileRead {
   std::string path;          // as it was found: in diagnostics
@@ -48,6 +61,12 @@ struct OutputStreams {
 
 class RunSequence {
  public:
+  // Diagnostics, the driver's own lines among them, go to the sink as
+  // records; out receives the progress lines.
+  RunSequence(const GeneratorOptions& options, const OutputNames& names,
+              SourceFileSystem& files, SearchPath searchPath, std::ostream& out,
+              DiagnosticSink& diagnostics);
+  // Diagnostics are printed on err as kivg's lines.
   RunSequence(const GeneratorOptions& options, const OutputNames& names,
               SourceFileSystem& files, SearchPath searchPath, std::ostream& out,
               std::ostream& err);
@@ -63,16 +82,19 @@ class RunSequence {
     outputs_ = std::move(outputs);
   }
 
-  // Reads and finalizes the spec, then writes the outputs. Internal errors
-  // escape as thrown std::string texts.
+  // Internal errors escape as thrown std::string texts.
   RunOutcome Run(OutputStreams outputs);
+  // Only the reading of every module and the finalization, with nothing
+  // written: kWritten when the model is complete.
+  RunOutcome Read();
 
-  // Reads every module and finalizes the model; false after a failure,
-  // whose outcome failure() tells.
-  bool ReadSpec();
-  RunOutcome failure() const { return failure_; }
-  // After a successful ReadSpec: the progress lines and the three writers.
-  void WriteOutputs(OutputStreams outputs);
+  // The model; complete after a read that ended in kWritten.
+  const Generator& generator() const { return generator_; }
+  // Every source file read, by the name its locations carry; a name read
+  // twice keeps its first origin.
+  const std::map<std::string, SourceOrigin>& sources() const {
+    return sources_;
+  }
 
   // Every source file opened and read so far, in order, a file included
   // twice once per read.
@@ -102,16 +124,21 @@ class RunSequence {
     failure_ = outcome;
     return false;
   }
+  // One of the driver's own lines, as a record.
+  void ReportLine(const SourceLocation& location, std::string message);
 
   const GeneratorOptions& options_;
   const OutputNames& names_;
   SourceFileSystem& files_;
   SearchPath searchPath_;
   std::ostream& out_;
-  std::ostream& err_;
+  // The printer of the stream constructor; null with an outside sink.
+  std::unique_ptr<DiagnosticPrinter> printer_;
+  DiagnosticSink& diagnostics_;
   Generator generator_;
-  SourceStack sources_;
+  SourceStack stack_;
   std::vector<FileRead> filesRead_;
+  std::map<std::string, SourceOrigin> sources_;
   SourceText mainSource_;
   bool mainSourceSet_ = false;
   std::vector<FileKey> outputs_;
