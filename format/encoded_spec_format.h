@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace kivformat {
 namespace encoded_spec {
 
 constexpr uint8_t kHeaderMark = 0xFF;  // twice, at the start of a header
@@ -66,3 +67,4 @@ constexpr uint8_t kValueFloat = 4;
 constexpr uint8_t kValueString = 5;
 
 }  // namespace encoded_spec
+}  // namespace kivformat

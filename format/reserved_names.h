@@ -7,6 +7,7 @@
 
 #include "format/spec_file_format.h"
 
+namespace kivformat {
 namespace reserved_names {
 
 struct Row {
@@ -31,3 +32,4 @@ inline bool IsPresent(const Row& row, uint8_t features) {
 }
 
 }  // namespace reserved_names
+}  // namespace kivformat

@@ -4,14 +4,16 @@
 #include <string_view>
 
 #include "format/check_value_format.h"
-#include "format/coding.h"
+#include "format/value_coding.h"
 #include "generator/model/crc_engine.h"
+
+namespace coding = kivformat::coding;
 
 namespace kivg {
 
 namespace {
 
-namespace marks = check_value;
+namespace marks = kivformat::check_value;
 
 // Feeds the check value's byte sequence into a CRC register.
 class CheckValueFeeder {

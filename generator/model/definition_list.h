@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "format/coding.h"
+#include "format/value_coding.h"
 #include "generator/frontend/spec_elements.h"
 #include "generator/model/text_pool.h"
 
@@ -36,8 +36,8 @@ struct ListedValue {
   std::string_view stringValue() const { return {stringData, stringLength}; }
 
   // The value as the byte formats code it.
-  coding::Value Coded() const {
-    coding::Value coded;
+  kivformat::coding::Value Coded() const {
+    kivformat::coding::Value coded;
     coded.type = static_cast<uint8_t>(type);
     switch (type) {
       case LiteralType::Boolean:

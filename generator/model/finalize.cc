@@ -12,6 +12,9 @@
 #include "generator/model/check_value.h"
 #include "generator/model/generator.h"
 
+namespace encoded_spec = kivformat::encoded_spec;
+namespace spec_file = kivformat::spec_file;
+
 namespace kivg {
 
 namespace {

@@ -14,6 +14,9 @@
 #include "generator/model/generator.h"
 #include "generator/model/name_order.h"
 
+namespace spec_file = kivformat::spec_file;
+namespace reserved_names = kivformat::reserved_names;
+
 namespace kivg {
 
 namespace {

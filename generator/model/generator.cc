@@ -6,6 +6,8 @@
 #include "format/spec_file_format.h"
 #include "generator/model/parameter_checker.h"
 
+namespace spec_file = kivformat::spec_file;
+
 namespace kivg {
 
 namespace {

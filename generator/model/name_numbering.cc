@@ -9,6 +9,8 @@
 #include "format/spec_file_format.h"
 #include "generator/model/name_order.h"
 
+namespace spec_file = kivformat::spec_file;
+
 namespace kivg {
 
 namespace {

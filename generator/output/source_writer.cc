@@ -6,8 +6,12 @@
 
 #include "format/coding.h"
 #include "format/encoded_spec_format.h"
+#include "format/value_coding.h"
 #include "generator/output/byte_writer.h"
 #include "generator/output/text_sink.h"
+
+namespace coding = kivformat::coding;
+namespace encoded_spec = kivformat::encoded_spec;
 
 namespace kivg {
 
@@ -185,8 +189,8 @@ class EncodedSpecWriter {
     bytes += static_cast<char>(version_);
     if (version_ >= encoded_spec::kFirstVersionWithFeatures)
       bytes += static_cast<char>(generator_.features);
-    coding::PutWord(bytes,
-                    static_cast<uint32_t>(generator_.modules.size() - 1));
+    coding::PutFixed32(bytes,
+                       static_cast<uint32_t>(generator_.modules.size() - 1));
     WriteEntry(bytes);
   }
 
@@ -195,8 +199,8 @@ class EncodedSpecWriter {
       std::string bytes(1, static_cast<char>(encoded_spec::kImport));
       int32_t moduleNumber =
           generator_.moduleSymbols.Lookup(alias.second.moduleName);
-      coding::PutWord(bytes, static_cast<uint32_t>(0) -
-                                 static_cast<uint32_t>(moduleNumber));
+      coding::PutFixed32(bytes, static_cast<uint32_t>(0) -
+                                    static_cast<uint32_t>(moduleNumber));
       WriteEntry(bytes);
     }
   }
@@ -218,8 +222,8 @@ class EncodedSpecWriter {
           break;
         case StepKind::kClassBegin:
           bytes += static_cast<char>(encoded_spec::kClassBegin);
-          coding::PutWord(bytes, static_cast<uint32_t>(step.nameSymbol) |
-                                     encoded_spec::kClassFlag);
+          coding::PutFixed32(bytes, static_cast<uint32_t>(step.nameSymbol) |
+                                        encoded_spec::kClassFlag);
           break;
         case StepKind::kClassEnd:
           bytes.assign(reinterpret_cast<const char*>(encoded_spec::kClassEnd),
@@ -265,7 +269,7 @@ class EncodedSpecWriter {
     }
     bytes += static_cast<char>(encoded_spec::kConstant);
     if (version_ >= encoded_spec::kFirstVersionWithHeader)
-      coding::PutWord(bytes, static_cast<uint32_t>(assignment.nameSymbol));
+      coding::PutFixed32(bytes, static_cast<uint32_t>(assignment.nameSymbol));
     coding::PutValue(bytes, assignment.value.Coded());
     return true;
   }
@@ -282,12 +286,13 @@ class EncodedSpecWriter {
     bytes += static_cast<char>(isLong ? encoded_spec::kLongParameterCount
                                       : static_cast<uint8_t>(count));
     if (version_ >= encoded_spec::kFirstVersionWithHeader)
-      coding::PutWord(
+      coding::PutFixed32(
           bytes, static_cast<uint32_t>(function.nameSymbol) |
                      (encodesMember ? encoded_spec::kMemberFunctionFlag : 0));
-    if (isLong) coding::PutWord(bytes, static_cast<uint32_t>(count));
+    if (isLong) coding::PutFixed32(bytes, static_cast<uint32_t>(count));
     if (encodesMember)
-      coding::PutWord(bytes, static_cast<uint32_t>(function.qualifiedSymbol));
+      coding::PutFixed32(bytes,
+                         static_cast<uint32_t>(function.qualifiedSymbol));
     for (const ListedParameter& parameter : parameters)
       AppendParameter(parameter, bytes);
   }
@@ -296,15 +301,16 @@ class EncodedSpecWriter {
                               std::string& bytes) {
     const uint32_t symbol = static_cast<uint32_t>(parameter.symbol);
     if (parameter.hasDefault) {
-      coding::PutWord(bytes, symbol | encoded_spec::kParameterDefaultFlag);
+      coding::PutFixed32(bytes, symbol | encoded_spec::kParameterDefaultFlag);
       coding::PutValue(bytes, parameter.defaultValue.Coded());
     } else if (parameter.kind == ParameterKind::TupleGroup) {
-      coding::PutWord(bytes, symbol | encoded_spec::kParameterTupleGroupFlag);
+      coding::PutFixed32(bytes,
+                         symbol | encoded_spec::kParameterTupleGroupFlag);
     } else if (parameter.kind == ParameterKind::DictionaryGroup) {
-      coding::PutWord(bytes,
-                      symbol | encoded_spec::kParameterDictionaryGroupFlag);
+      coding::PutFixed32(bytes,
+                         symbol | encoded_spec::kParameterDictionaryGroupFlag);
     } else {
-      coding::PutWord(bytes, symbol);
+      coding::PutFixed32(bytes, symbol);
     }
   }
 
