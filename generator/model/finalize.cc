@@ -23,27 +23,27 @@ using spec_file::kClassFeature;
 
 // Records one definition of a map as the next step of the walk; returns the
 // class whose members come next, if the definition is one.
-const ClassDefinition* RecordDefinition(DefinitionList& list,
+const ClassDefinition* RecordDefinition(DefinitionWalk& walk,
                                         const std::string& name,
                                         const SourceElement& element,
                                         uint32_t depth) {
   WalkStep* step;
   const ClassDefinition* cls = nullptr;
   if (auto* assignment = dynamic_cast<const Assignment*>(&element)) {
-    step = &list.AddStep(StepKind::kAssignment, name, depth);
+    step = &walk.AddStep(StepKind::kAssignment, name, depth);
     if (assignment->value) {
       step->hasValue = true;
-      step->value = list.ValueOf(*assignment->value);
+      step->value = walk.ValueOf(*assignment->value);
     }
   } else if (auto* function =
                  dynamic_cast<const FunctionDefinition*>(&element)) {
-    step = &list.AddStep(StepKind::kFunction, name, depth);
+    step = &walk.AddStep(StepKind::kFunction, name, depth);
     step->isLibrary = function->isLibrary;
-    step->internalName = list.Keep(function->internalName);
-    list.AddParameters(*step, function->parameters.get());
+    step->internalName = walk.Keep(function->internalName);
+    walk.AddParameters(*step, function->parameters.get());
   } else if ((cls = dynamic_cast<const ClassDefinition*>(&element)) !=
              nullptr) {
-    step = &list.AddStep(StepKind::kClassBegin, name, depth);
+    step = &walk.AddStep(StepKind::kClassBegin, name, depth);
   } else {
     throw std::string("Internal error: Unknown definition type");
   }
@@ -76,7 +76,7 @@ bool Generator::Finalize() {
 }
 
 uint32_t Generator::ComputeCheckValue() const {
-  return CheckValueOf(definitionList, features);
+  return CheckValueOf(walk, features);
 }
 
 void Generator::AddClassInitializer() {
@@ -124,7 +124,7 @@ void Generator::RecordWalk() {
   size_t steps = 0;
   for (const auto& entry : modules)
     steps += entry.second.definitions->size() + 2;
-  definitionList.Reserve(steps + steps / 4, 2 * steps);
+  walk.Reserve(steps + steps / 4, 2 * steps);
 
   // One frame per map being walked: the module's map at the bottom, then the
   // member map of each class entered. An explicit stack keeps the process
@@ -137,8 +137,7 @@ void Generator::RecordWalk() {
   };
   std::vector<Frame> frames;
   for (const auto& [aliases, module] : modules) {
-    definitionList.AddStep(StepKind::kModuleBegin, module.name, 0).aliases =
-        &aliases;
+    walk.AddStep(StepKind::kModuleBegin, module.name, 0).aliases = &aliases;
     frames.push_back(
         Frame{module.definitions.get(), module.definitions->begin(), nullptr});
     while (!frames.empty()) {
@@ -147,8 +146,7 @@ void Generator::RecordWalk() {
       const uint32_t depth = static_cast<uint32_t>(frames.size() - 1);
       if (frame.next == frame.map->end()) {
         if (frame.className != nullptr)
-          definitionList.AddStep(StepKind::kClassEnd, *frame.className,
-                                 depth - 1);
+          walk.AddStep(StepKind::kClassEnd, *frame.className, depth - 1);
         frames.pop_back();
         continue;
       }
@@ -158,12 +156,11 @@ void Generator::RecordWalk() {
       // Members are walked right away, before the next sibling. The push may
       // move the frames, so frame is not used after it.
       if (const ClassDefinition* cls =
-              RecordDefinition(definitionList, name, element, depth))
+              RecordDefinition(walk, name, element, depth))
         frames.push_back(
             Frame{cls->definitions.get(), cls->definitions->begin(), &name});
     }
-    definitionList.AddStep(StepKind::kModuleEnd, module.name, 0).aliases =
-        &aliases;
+    walk.AddStep(StepKind::kModuleEnd, module.name, 0).aliases = &aliases;
   }
 }
 
@@ -189,7 +186,7 @@ void Generator::SetFormatVersions() {
   // own functions count: members need the class feature, whose encoding has
   // a header already.
   if (appSpecFormatVersion >= encoded_spec::kFirstVersionWithHeader) return;
-  for (const WalkStep& step : definitionList.steps()) {
+  for (const WalkStep& step : walk.steps()) {
     if (step.kind == StepKind::kFunction && !step.IsMember() &&
         step.parameterCount >
             static_cast<uint32_t>(encoded_spec::kMaxShortParameterCount)) {
@@ -202,7 +199,7 @@ void Generator::SetFormatVersions() {
 bool Generator::CheckClassFeature() {
   if (features & kClassFeature) return true;
   // A nested class has one at module level around it.
-  for (const WalkStep& step : definitionList.steps()) {
+  for (const WalkStep& step : walk.steps()) {
     if (step.kind == StepKind::kClassBegin && !step.IsMember()) {
       ReportError(
           "Class definition(s) encountered without the class feature "

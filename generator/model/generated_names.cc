@@ -41,8 +41,8 @@ class CNameChecker {
         recordName_("KivAppSpec_" + generator.specIdentifier),
         macroPrefix_("KIV_APP_" + generator.specIdentifier + "_") {}
 
-  void Check(const DefinitionList& list) {
-    const std::vector<WalkStep>& steps = list.steps();
+  void Check(const DefinitionWalk& walk) {
+    const std::vector<WalkStep>& steps = walk.steps();
     const std::vector<uint32_t> firstBinding = FirstBindings(steps);
     for (uint32_t i = 0; i < steps.size(); ++i) {
       if (steps[i].kind != StepKind::kFunction) continue;
@@ -236,7 +236,7 @@ void Generator::CheckImportAliases() {
 }
 
 void Generator::CheckGeneratedNames() {
-  CNameChecker(*this, &Generator::ReportErrorAt).Check(definitionList);
+  CNameChecker(*this, &Generator::ReportErrorAt).Check(walk);
   if (c_names::IsIncludedHeaderName(headerFileName))
     ReportDiagnostic("Generated header '" + headerFileName +
                          "' would hide the header of the same name on the "

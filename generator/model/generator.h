@@ -17,7 +17,7 @@
 
 #include "generator/frontend/spec_elements.h"
 #include "generator/frontend/token.h"
-#include "generator/model/definition_list.h"
+#include "generator/model/definition_walk.h"
 #include "generator/model/symbol_table.h"
 
 namespace kivg {
@@ -70,7 +70,7 @@ class Generator {
 
   // Completes the model; false after the class-feature error.
   bool Finalize();
-  // Over definitionList, which Finalize records first.
+  // From the walk, which Finalize records first.
   uint32_t ComputeCheckValue() const;
 
   // State, in the order the model describes it.
@@ -110,7 +110,7 @@ class Generator {
   std::map<AliasSet, Module> modules;
   // The one ordered walk over all modules and definitions, recorded by
   // Finalize once the model is complete; everything after reads it.
-  DefinitionList definitionList;
+  DefinitionWalk walk;
   bool finalized = false;
   bool symbolsAssigned = false;
   std::optional<uint32_t> checkValue;  // set by Finalize
@@ -127,7 +127,7 @@ class Generator {
   void DefineReservedSymbols();
   // The modules map from moduleDefinitions, and the module symbols.
   void BuildModules();
-  // Lays out the walk over modules and definition maps as definitionList.
+  // Records the walk over the modules and their definition maps.
   void RecordWalk();
   void SetFormatVersions();
   // False after reporting a class without the class feature.

@@ -31,9 +31,9 @@ std::vector<bool> FindDeclaringFunctions(const std::vector<WalkStep>& steps) {
   return declares;
 }
 
-void WritePrototypes(const DefinitionList& list, TextSink& sink) {
+void WritePrototypes(const DefinitionWalk& walk, TextSink& sink) {
   std::string& text = sink.text();
-  const std::vector<WalkStep>& steps = list.steps();
+  const std::vector<WalkStep>& steps = walk.steps();
   const std::vector<bool> declares = FindDeclaringFunctions(steps);
   for (uint32_t i = 0; i < steps.size(); ++i) {
     if (!declares[i]) continue;
@@ -47,7 +47,7 @@ void WritePrototypes(const DefinitionList& list, TextSink& sink) {
       text += "    (KivEngine *, KivDataEntry **returnValue);\n";
     } else {
       text += "    (KivEngine *,\n";
-      for (const ListedParameter& parameter : list.ParametersOf(function)) {
+      for (const WalkParameter& parameter : walk.ParametersOf(function)) {
         text += "     KivDataEntry *_";
         text += parameter.name;
         text += ',';
@@ -108,7 +108,7 @@ void WriteHeader(const Generator& generator, std::ostream& out) {
       ";\n"
       "\n";
   WriteSymbolMacros(generator, sink);
-  WritePrototypes(generator.definitionList, sink);
+  WritePrototypes(generator.walk, sink);
   sink.text() +=
       "\n"
       "#ifdef __cplusplus\n"

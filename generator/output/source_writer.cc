@@ -89,12 +89,12 @@ class DispatchWriter {
         servesOldEngines_(servesOldEngines),
         sink_(sink) {}
 
-  void Write(const DefinitionList& list) {
-    for (const WalkStep& step : list.steps()) {
+  void Write(const DefinitionWalk& walk) {
+    for (const WalkStep& step : walk.steps()) {
       if (step.kind == StepKind::kModuleBegin) {
         ModuleBegin(step.name);
       } else if (step.kind == StepKind::kFunction) {
-        Function(step, list.ParametersOf(step));
+        Function(step, walk.ParametersOf(step));
       } else if (step.kind == StepKind::kModuleEnd) {
         ModuleEnd();
       }
@@ -115,17 +115,17 @@ class DispatchWriter {
   }
 
   void Function(const WalkStep& function,
-                DefinitionList::Range<const ListedParameter> parameters) {
+                DefinitionWalk::Range<const WalkParameter> parameters) {
     std::string& text = sink_.text();
     text += "                case ";
     AppendNumber(function.qualifiedSymbol, text);
     text += ":\n                {\n";
-    for (const ListedParameter& parameter : parameters)
+    for (const WalkParameter& parameter : parameters)
       AppendParameterFetch(parameter, text);
     text += "                    return ";
     text += function.internalName;
     text += "(engine, ";
-    for (const ListedParameter& parameter : parameters) {
+    for (const WalkParameter& parameter : parameters) {
       text += '_';
       text += parameter.name;
       text += IsGroup(parameter.kind) ? ".value, " : ", ";
@@ -141,7 +141,7 @@ class DispatchWriter {
     text += "            break;\n";
   }
 
-  static void AppendParameterFetch(const ListedParameter& parameter,
+  static void AppendParameterFetch(const WalkParameter& parameter,
                                    std::string& text) {
     const std::string_view name = parameter.name;
     if (!IsGroup(parameter.kind)) {
@@ -205,9 +205,9 @@ class EncodedSpecWriter {
     }
   }
 
-  void WriteDefinitions(const DefinitionList& list) {
+  void WriteDefinitions(const DefinitionWalk& walk) {
     std::string bytes;
-    for (const WalkStep& step : list.steps()) {
+    for (const WalkStep& step : walk.steps()) {
       bytes.clear();
       switch (step.kind) {
         case StepKind::kModuleBegin:
@@ -218,7 +218,7 @@ class EncodedSpecWriter {
           if (!AppendAssignment(step, bytes)) continue;
           break;
         case StepKind::kFunction:
-          AppendFunction(step, list.ParametersOf(step), bytes);
+          AppendFunction(step, walk.ParametersOf(step), bytes);
           break;
         case StepKind::kClassBegin:
           bytes += static_cast<char>(encoded_spec::kClassBegin);
@@ -275,7 +275,7 @@ class EncodedSpecWriter {
   }
 
   void AppendFunction(const WalkStep& function,
-                      DefinitionList::Range<const ListedParameter> parameters,
+                      DefinitionWalk::Range<const WalkParameter> parameters,
                       std::string& bytes) const {
     const size_t count = parameters.size();
     const bool isLong =
@@ -293,11 +293,11 @@ class EncodedSpecWriter {
     if (encodesMember)
       coding::PutFixed32(bytes,
                          static_cast<uint32_t>(function.qualifiedSymbol));
-    for (const ListedParameter& parameter : parameters)
+    for (const WalkParameter& parameter : parameters)
       AppendParameter(parameter, bytes);
   }
 
-  static void AppendParameter(const ListedParameter& parameter,
+  static void AppendParameter(const WalkParameter& parameter,
                               std::string& bytes) {
     const uint32_t symbol = static_cast<uint32_t>(parameter.symbol);
     if (parameter.hasDefault) {
@@ -336,8 +336,7 @@ void WriteSource(const Generator& generator, std::ostream& out,
   AppendPreambleAndDispatchHead(generator, headerFileName, servesOldEngines,
                                 sink.text());
 
-  DispatchWriter(generator, servesOldEngines, sink)
-      .Write(generator.definitionList);
+  DispatchWriter(generator, servesOldEngines, sink).Write(generator.walk);
   std::string& text = sink.text();
   text += "    }\n";
   if (servesOldEngines) text += "    #endif\n";
@@ -348,7 +347,7 @@ void WriteSource(const Generator& generator, std::ostream& out,
   EncodedSpecWriter encoded(generator, sink);
   encoded.WriteHeaderEntry();
   encoded.WriteImportEntries();
-  encoded.WriteDefinitions(generator.definitionList);
+  encoded.WriteDefinitions(generator.walk);
   encoded.EnsureAnEntry();
   sink.Flush();
 

@@ -180,7 +180,7 @@ TEST_F(DeepModel, OuterClassDeleted) {
 TEST_F(DeepModel, FinalizedAndWalked) {
   CloseAllClasses();
   ASSERT_TRUE(generator_->Finalize());
-  const DefinitionList& walk = generator_->definitionList;
+  const DefinitionWalk& walk = generator_->walk;
   // The qualified names of a million nested classes share one string.
   int definitions = 0;
   ForEachQualifiedName(walk, [&](uint32_t i, std::string_view) {

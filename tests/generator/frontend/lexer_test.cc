@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <iterator>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
