@@ -96,6 +96,11 @@ struct WalkStep {
   const SourceElement* element = nullptr;
   uint32_t firstParameter = 0;  // functions: see ParametersOf
   uint32_t parameterCount = 0;
+  // Functions: the step of the first function in walk order that binds the
+  // same internal name; its own index when it is that function. The first
+  // binding decides the C function's one prototype, and a later one must
+  // agree with it. Recorded by Finalize (RecordFirstBindings).
+  uint32_t firstBinding = 0;
   WalkValue value;  // assignments with a value
   // The numbers of the name and of the qualified name (the same outside
   // classes), recorded by NumberNames for definition steps.
@@ -108,6 +113,11 @@ struct WalkStep {
   }
   bool IsMember() const { return depth > 0; }
 };
+
+// The function step at `index` declares its internal name's prototype.
+inline bool DeclaresPrototype(const WalkStep& step, uint32_t index) {
+  return step.kind == StepKind::kFunction && step.firstBinding == index;
+}
 
 class DefinitionWalk {
  public:

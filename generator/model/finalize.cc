@@ -1,7 +1,8 @@
 // Finalization of the spec model, in the order it runs: the class
 // initializer, the reserved symbols, the ordered module list with its
-// symbols, the one recorded walk, the format versions, the class-feature
-// check, the checks of the generated names and, last, the check value.
+// symbols, the one recorded walk and the first binding of every internal
+// name on it, the format versions, the class-feature check, the checks of the
+// generated names and, last, the check value.
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -9,8 +10,10 @@
 
 #include "format/encoded_spec_format.h"
 #include "format/spec_file_format.h"
+#include "generator/model/c_identifiers.h"
 #include "generator/model/check_value.h"
 #include "generator/model/generator.h"
+#include "generator/model/name_order.h"
 
 namespace encoded_spec = kivformat::encoded_spec;
 namespace spec_file = kivformat::spec_file;
@@ -60,6 +63,7 @@ bool Generator::Finalize() {
   DefineReservedSymbols();
   BuildModules();
   RecordWalk();
+  RecordFirstBindings();
   SetFormatVersions();
   if (!CheckClassFeature()) return false;
   // Specs whose outputs would bind scripts to the wrong names, or whose C
@@ -161,6 +165,33 @@ void Generator::RecordWalk() {
             Frame{cls->definitions.get(), cls->definitions->begin(), &name});
     }
     walk.AddStep(StepKind::kModuleEnd, module.name, 0).aliases = &aliases;
+  }
+}
+
+void Generator::RecordFirstBindings() {
+  // Sorting the internal names rather than hashing them keeps a large spec's
+  // pass in cache and its memory short-lived; equal names stay in walk order.
+  // A definition whose internal name is the C name of one of its own
+  // parameters binds nothing: it is an error of its own, which no later
+  // definition should be measured against.
+  std::vector<WalkStep>& steps = walk.steps();
+  std::vector<NameKey> bound;
+  bound.reserve(steps.size());
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    WalkStep& step = steps[i];
+    if (step.kind != StepKind::kFunction) continue;
+    step.firstBinding = i;
+    bool namesOwnParameter = false;
+    for (const WalkParameter& parameter : walk.ParametersOf(step))
+      namesOwnParameter |=
+          c_identifiers::IsCNameOfParameter(step.internalName, parameter.name);
+    if (!namesOwnParameter) bound.emplace_back(step.internalName, i);
+  }
+  SortByName(bound);
+  for (size_t i = 1; i < bound.size(); ++i) {
+    if (SameName(bound[i - 1], bound[i]))
+      steps[bound[i].index].firstBinding =
+          steps[bound[i - 1].index].firstBinding;
   }
 }
 

@@ -129,6 +129,8 @@ class Generator {
   void BuildModules();
   // Records the walk over the modules and their definition maps.
   void RecordWalk();
+  // Which function gives each internal name its prototype (firstBinding).
+  void RecordFirstBindings();
   void SetFormatVersions();
   // False after reporting a class without the class feature.
   bool CheckClassFeature();

@@ -597,6 +597,49 @@ TEST(FinalizeTest, AnUnknownDefinitionIsAnInternalError) {
   EXPECT_EQ(failure, "Internal error: Unknown definition type");
 }
 
+// Which function gives each internal name its prototype: the first in walk
+// order (a class's members come right after the class), across classes and
+// modules; one that is bound to the C name of its own parameter binds
+// nothing, so the next one is first.
+TEST(FinalizeTest, TheFirstBindingOfEveryInternalNameIsRecorded) {
+  spec_builder::SpecBuilder spec;
+  Generator& g = spec.generator;
+  g.SetFeature(Name("class"), true);
+  g.DefineFunction(Name("z"), Parameters({}), Name("F"));
+  Import(g, "mod", "mod");
+  g.DefineClass(Name("C"));
+  g.DefineFunction(Name("m"), Parameters({Positional("self")}), Name("F"));
+  g.EndClass();
+  g.DefineFunction(Name("a"), Parameters({Positional("x")}), Name("_x"));
+  g.DefineFunction(Name("b"), Parameters({}), Name("_x"));
+  g.DefineFunction(Name("c"), Parameters({}), Name("_x"));
+  g.DefineFunction(Name("k"), Parameters({}), Name("KivLib_class_init"));
+  g.StartNextModule(nullptr);
+  g.SetSource("mod.kivs", true, false, SourceLocation());
+  g.DefineFunction(Name("y"), Parameters({}), Name("F"));
+  spec.StartRemainingModules();
+  spec.generator.Finalize();  // fails: 'a' names its own parameter
+  const std::vector<WalkStep>& steps = spec.generator.walk.steps();
+  std::vector<std::string> lines;
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    if (steps[i].kind != StepKind::kFunction) continue;
+    lines.push_back(std::string(steps[i].name) + " " +
+                    std::string(steps[i].internalName) + " first " +
+                    std::string(steps[steps[i].firstBinding].name) +
+                    (DeclaresPrototype(steps[i], i) ? " declares" : ""));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "m F first m declares",
+                       "__init__ KivLib_class_init first __init__ declares",
+                       "a _x first a declares",
+                       "b _x first b declares",
+                       "c _x first b",
+                       "k KivLib_class_init first __init__",
+                       "z F first m",
+                       "y F first m",
+                   }));
+}
+
 TEST(FinalizeTest, DeeplyNestedClassesDoNotExhaustTheStack) {
   // Deep enough that a recursive walk or recursive destruction would overflow
   // the process stack.

@@ -1,11 +1,11 @@
-#include "generator/model/c_names.h"
+#include "generator/model/c_identifiers.h"
 
 #include <iterator>
 #include <unordered_set>
 
 namespace kivg {
 
-namespace c_names {
+namespace c_identifiers {
 namespace {
 
 using NameSet = std::unordered_set<std::string_view>;
@@ -809,6 +809,6 @@ bool IsIncludedHeaderName(std::string_view fileName) {
   return names.count(fileName) != 0;
 }
 
-}  // namespace c_names
+}  // namespace c_identifiers
 
 }  // namespace kivg

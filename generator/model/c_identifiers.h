@@ -10,7 +10,7 @@
 
 namespace kivg {
 
-namespace c_names {
+namespace c_identifiers {
 
 // C99 and C11 keywords, with the _Pragma operator.
 bool IsCKeyword(std::string_view name);
@@ -25,10 +25,17 @@ bool IsDispatchVariable(std::string_view name);
 bool IsStandardLibraryFunction(std::string_view name);
 // Names that start with "__", or with "_" and an upper-case letter.
 bool IsReservedToImplementation(std::string_view name);
+// Whether `cName` is the C name the generated code gives the parameter named
+// `parameter`: "_" and its name.
+inline bool IsCNameOfParameter(std::string_view cName,
+                               std::string_view parameter) {
+  return cName.size() == parameter.size() + 1 && cName[0] == '_' &&
+         cName.substr(1) == parameter;
+}
 // A header file name that the generated code or a C program includes with
 // angle brackets: kiv.h, kivd.h or a C standard header.
 bool IsIncludedHeaderName(std::string_view fileName);
 
-}  // namespace c_names
+}  // namespace c_identifiers
 
 }  // namespace kivg

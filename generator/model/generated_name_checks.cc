@@ -10,9 +10,8 @@
 
 #include "format/reserved_names.h"
 #include "format/spec_file_format.h"
-#include "generator/model/c_names.h"
+#include "generator/model/c_identifiers.h"
 #include "generator/model/generator.h"
-#include "generator/model/name_order.h"
 
 namespace spec_file = kivformat::spec_file;
 namespace reserved_names = kivformat::reserved_names;
@@ -29,7 +28,8 @@ std::string Quoted(std::string_view name) {
 
 // Walks every function definition in walk order and reports its internal
 // name and parameter names. The first definition that binds an internal name
-// decides the one prototype the header declares for it.
+// (WalkStep::firstBinding) decides the one prototype the header declares for
+// it, and a later one must agree with it.
 class CNameChecker {
  public:
   CNameChecker(Generator& generator,
@@ -43,11 +43,10 @@ class CNameChecker {
 
   void Check(const DefinitionWalk& walk) {
     const std::vector<WalkStep>& steps = walk.steps();
-    const std::vector<uint32_t> firstBinding = FirstBindings(steps);
-    for (uint32_t i = 0; i < steps.size(); ++i) {
-      if (steps[i].kind != StepKind::kFunction) continue;
-      CheckInternalName(Function(steps[i]), Function(steps[firstBinding[i]]));
-      for (const auto& parameter : Function(steps[i]).parameters->parameters)
+    for (const WalkStep& step : steps) {
+      if (step.kind != StepKind::kFunction) continue;
+      CheckInternalName(walk, step, Function(steps[step.firstBinding]));
+      for (const auto& parameter : Function(step).parameters->parameters)
         CheckParameter(*parameter);
     }
   }
@@ -57,63 +56,40 @@ class CNameChecker {
     return static_cast<const FunctionDefinition&>(*step.element);
   }
 
-  // The parameter whose C name ("_" and its name) is the function's internal
-  // name, if any. Such a definition is reported for it and binds nothing.
-  static const Parameter* ParameterNamedLikeInternal(
-      const FunctionDefinition& function) {
-    const std::string& name = function.internalName;
-    for (const auto& parameter : function.parameters->parameters) {
-      if (name.size() == parameter->name.size() + 1 && name[0] == '_' &&
-          name.compare(1, std::string::npos, parameter->name) == 0)
-        return parameter.get();
+  // The parameter whose C name is the function's internal name, if any.
+  static const WalkParameter* ParameterNamedLikeInternal(
+      const DefinitionWalk& walk, const WalkStep& function) {
+    for (const WalkParameter& parameter : walk.ParametersOf(function)) {
+      if (c_identifiers::IsCNameOfParameter(function.internalName,
+                                            parameter.name))
+        return &parameter;
     }
     return nullptr;
   }
 
-  // For each function step, the first function step in walk order that
-  // binds the same internal name. Sorting the names rather than hashing them
-  // keeps a large spec's pass in cache and its memory short-lived.
-  static std::vector<uint32_t> FirstBindings(
-      const std::vector<WalkStep>& steps) {
-    std::vector<NameKey> bound;
-    bound.reserve(steps.size());
-    for (uint32_t i = 0; i < steps.size(); ++i) {
-      if (steps[i].kind == StepKind::kFunction &&
-          ParameterNamedLikeInternal(Function(steps[i])) == nullptr)
-        bound.emplace_back(steps[i].internalName, i);
-    }
-    SortByName(bound);
-    std::vector<uint32_t> first(steps.size());
-    for (uint32_t i = 0; i < steps.size(); ++i) first[i] = i;
-    for (size_t i = 1; i < bound.size(); ++i) {
-      if (SameName(bound[i - 1], bound[i]))
-        first[bound[i].index] = first[bound[i - 1].index];
-    }
-    return first;
-  }
-
-  void CheckInternalName(const FunctionDefinition& function,
+  void CheckInternalName(const DefinitionWalk& walk, const WalkStep& step,
                          const FunctionDefinition& first) {
+    const FunctionDefinition& function = Function(step);
     const std::string& name = function.internalName;
     const SourceLocation& where = function.location;
     // Messages are only built when there is something to report.
     const auto internal = [&name] { return "Internal name " + Quoted(name); };
     const char* const rename = "; use another internal name";
-    if (c_names::IsCKeyword(name))
+    if (c_identifiers::IsCKeyword(name))
       return Error(internal() + " is a C keyword" + rename, where);
-    if (c_names::IsDefinedByIncludedHeaders(name) ||
+    if (c_identifiers::IsDefinedByIncludedHeaders(name) ||
         IsDefinedByGeneratedCode(name))
       return Error(internal() +
                        " is already defined by the generated code or the "
                        "headers it includes" +
                        rename,
                    where);
-    if (c_names::IsDispatchVariable(name))
+    if (c_identifiers::IsDispatchVariable(name))
       return Error(internal() +
                        " is a variable of the generated dispatch function" +
                        rename,
                    where);
-    if (const Parameter* parameter = ParameterNamedLikeInternal(function))
+    if (const WalkParameter* parameter = ParameterNamedLikeInternal(walk, step))
       return Error(internal() + " is the C name of the function's parameter " +
                        Quoted(parameter->name) +
                        "; rename the internal name or the parameter",
@@ -130,7 +106,7 @@ class CNameChecker {
               "internal name",
           where);
     }
-    if (c_names::IsCxxKeyword(name))
+    if (c_identifiers::IsCxxKeyword(name))
       return Warning(internal() +
                          " is a C++ keyword; the generated header cannot be "
                          "included from C++",
@@ -140,12 +116,12 @@ class CNameChecker {
                          " is the C program's entry point; the two would "
                          "clash when the application is built",
                      where);
-    if (c_names::IsStandardLibraryFunction(name))
+    if (c_identifiers::IsStandardLibraryFunction(name))
       return Warning(internal() +
                          " is a function of the C standard library; the two "
                          "would clash when the application is built",
                      where);
-    if (c_names::IsReservedToImplementation(name))
+    if (c_identifiers::IsReservedToImplementation(name))
       return Warning(internal() +
                          " is reserved to the C implementation (it starts "
                          "with '__' or with '_' and an upper-case letter)",
@@ -168,7 +144,8 @@ class CNameChecker {
              Quoted("_" + name);
     };
     // Every C keyword with a leading "_" goes on with an upper-case letter.
-    if (name[0] >= 'A' && name[0] <= 'Z' && c_names::IsCKeyword("_" + name)) {
+    if (name[0] >= 'A' && name[0] <= 'Z' &&
+        c_identifiers::IsCKeyword("_" + name)) {
       Error(start() + ", which is a C keyword; rename the parameter",
             parameter.location);
     } else if (name[0] == '_') {
@@ -237,7 +214,7 @@ void Generator::CheckImportAliases() {
 
 void Generator::CheckGeneratedNames() {
   CNameChecker(*this, &Generator::ReportErrorAt).Check(walk);
-  if (c_names::IsIncludedHeaderName(headerFileName))
+  if (c_identifiers::IsIncludedHeaderName(headerFileName))
     ReportDiagnostic("Generated header '" + headerFileName +
                          "' would hide the header of the same name on the "
                          "include path; rename the spec or its code files",
