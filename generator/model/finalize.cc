@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "format/encoded_spec_format.h"
+#include "format/reserved_names.h"
 #include "format/spec_file_format.h"
 #include "generator/model/c_identifiers.h"
 #include "generator/model/check_value.h"
@@ -16,6 +17,7 @@
 #include "generator/model/name_order.h"
 
 namespace encoded_spec = kivformat::encoded_spec;
+namespace reserved_names = kivformat::reserved_names;
 namespace spec_file = kivformat::spec_file;
 
 namespace kivg {
@@ -88,7 +90,7 @@ void Generator::AddClassInitializer() {
   std::shared_ptr<DefinitionMap>& main = moduleDefinitions[""];
   if (!main) main = std::make_shared<DefinitionMap>();
   scope = main;
-  std::string initializer = *SymbolTable::ReservedName(3);
+  const std::string initializer = reserved_names::kInit.name;
   if (scope->count(initializer) != 0) return;
   // As if the main spec held: def __init__(self) = KivLib_class_init
   auto* parameters = new ParameterList();

@@ -133,7 +133,7 @@ class CNameChecker {
   static std::string Place(const SourceLocation& location,
                            const std::string& located) {
     if (location.HasFileName()) return located;
-    return "by the generated " + Quoted(*SymbolTable::ReservedName(3));
+    return "by the generated " + Quoted(reserved_names::kInit.name);
   }
 
   // The C name of a parameter is "_" and its name.

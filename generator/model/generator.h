@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "format/encoded_spec_format.h"
+#include "format/spec_file_format.h"
 #include "generator/frontend/spec_elements.h"
 #include "generator/frontend/token.h"
 #include "generator/model/definition_walk.h"
@@ -73,7 +75,9 @@ class Generator {
   // From the walk, which Finalize records first.
   uint32_t ComputeCheckValue() const;
 
-  // State, in the order the model describes it.
+  // State. The statement operations fill the reading-time fields, which the
+  // driver reads too; finalization completes the rest, and the writers read
+  // what it leaves.
   std::ostream& errorStream;
   int32_t errorCount = 0;
   std::string specName;
@@ -81,8 +85,9 @@ class Generator {
   // The file name of the generated header, which the C source includes:
   // specName + ".h" unless the driver names the code files apart.
   std::string headerFileName;
-  uint8_t specFormatVersion = 1;
-  uint8_t appSpecFormatVersion = 0;
+  // The oldest versions; Finalize raises them to what the spec needs.
+  uint8_t specFormatVersion = kivformat::spec_file::kFirstVersion;
+  uint8_t appSpecFormatVersion = kivformat::encoded_spec::kFirstVersion;
   bool atFirstStatement = true;
   bool isLibrary = false;
   SourceLocation currentLocation;
