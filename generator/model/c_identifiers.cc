@@ -70,6 +70,7 @@ const char* const kIncludedHeaderNames[] = {
     "bool",
     "true",
     "false",
+    "__bool_true_false_are_defined",
     // <stdint.h>
     "int8_t",
     "int16_t",
@@ -212,10 +213,14 @@ const char* const kDispatchVariables[] = {
     "engine", "moduleSymbol", "functionSymbol", "ns", "returnValue",
 };
 
-const char* const kStandardLibraryFunctions[] = {
-    // <assert.h>, <errno.h>, <setjmp.h>, <signal.h>, <stdarg.h>, <locale.h>
-    "assert",
+// Macros of the C standard library that stand for objects, not functions.
+const char* const kStandardLibraryObjects[] = {
     "errno",
+};
+
+const char* const kStandardLibraryFunctions[] = {
+    // <assert.h>, <setjmp.h>, <signal.h>, <stdarg.h>, <locale.h>
+    "assert",
     "setjmp",
     "longjmp",
     "signal",
@@ -755,6 +760,18 @@ const char* const kStandardLibraryFunctions[] = {
     "atomic_fetch_and",
     "atomic_flag_test_and_set",
     "atomic_flag_clear",
+    "atomic_store_explicit",
+    "atomic_load_explicit",
+    "atomic_exchange_explicit",
+    "atomic_compare_exchange_strong_explicit",
+    "atomic_compare_exchange_weak_explicit",
+    "atomic_fetch_add_explicit",
+    "atomic_fetch_sub_explicit",
+    "atomic_fetch_or_explicit",
+    "atomic_fetch_xor_explicit",
+    "atomic_fetch_and_explicit",
+    "atomic_flag_test_and_set_explicit",
+    "atomic_flag_clear_explicit",
 };
 
 const char* const kIncludedHeaderFiles[] = {
@@ -791,6 +808,11 @@ bool IsDefinedByIncludedHeaders(std::string_view name) {
 
 bool IsDispatchVariable(std::string_view name) {
   static const NameSet names = MakeSet(kDispatchVariables);
+  return names.count(name) != 0;
+}
+
+bool IsStandardLibraryObject(std::string_view name) {
+  static const NameSet names = MakeSet(kStandardLibraryObjects);
   return names.count(name) != 0;
 }
 

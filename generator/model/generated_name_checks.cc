@@ -116,6 +116,12 @@ class CNameChecker {
                          " is the C program's entry point; the two would "
                          "clash when the application is built",
                      where);
+    if (c_identifiers::IsStandardLibraryObject(name))
+      return Warning(internal() +
+                         " is a macro of the C standard library that stands "
+                         "for an object; the two would clash when the "
+                         "application is built",
+                     where);
     if (c_identifiers::IsStandardLibraryFunction(name))
       return Warning(internal() +
                          " is a function of the C standard library; the two "
@@ -139,19 +145,17 @@ class CNameChecker {
   // The C name of a parameter is "_" and its name.
   void CheckParameter(const Parameter& parameter) {
     const std::string& name = parameter.name;
-    const auto start = [&name] {
-      return "Parameter " + Quoted(name) + " has the C name " +
-             Quoted("_" + name);
+    const std::string cName = "_" + name;
+    const auto start = [&] {
+      return "Parameter " + Quoted(name) + " has the C name " + Quoted(cName);
     };
-    // Every C keyword with a leading "_" goes on with an upper-case letter.
-    if (name[0] >= 'A' && name[0] <= 'Z' &&
-        c_identifiers::IsCKeyword("_" + name)) {
+    if (c_identifiers::IsCKeyword(cName)) {
       Error(start() + ", which is a C keyword; rename the parameter",
             parameter.location);
-    } else if (name[0] == '_') {
-      // Then the C name starts with "__". A name with an upper-case initial
-      // gets "_" and an upper-case letter, reserved as well, but that is
-      // how common parameter names start, and compilers accept them.
+    } else if (c_identifiers::IsReservedToImplementation(cName)) {
+      // A name that starts with "_" or an upper-case letter: compilers and
+      // headers define such names (gcc _LP64, g++ _GNU_SOURCE, header
+      // guards such as _STDINT_H), and one of them would break the code.
       Warning(start() + ", which is reserved to the C implementation",
               parameter.location);
     }
