@@ -640,26 +640,5 @@ TEST(FinalizeTest, TheFirstBindingOfEveryInternalNameIsRecorded) {
                    }));
 }
 
-TEST(FinalizeTest, DeeplyNestedClassesDoNotExhaustTheStack) {
-  // Deep enough that a recursive walk or recursive destruction would overflow
-  // the process stack.
-  constexpr int kDepth = 200000;
-  Spec spec([](Generator& g) {
-    g.SetFeature(Name("class"), true);
-    for (int i = 0; i < kDepth; ++i) g.DefineClass(Name("C"));
-    for (int i = 0; i < kDepth; ++i) g.EndClass();
-  });
-  ASSERT_TRUE(spec.generator.Finalize());
-  int definitions = 0;
-  int classEnds = 0;
-  ForEachQualifiedName(spec.generator.walk, [&](uint32_t i, std::string_view) {
-    const WalkStep& step = spec.generator.walk.steps()[i];
-    if (step.IsDefinition()) ++definitions;
-    if (step.kind == StepKind::kClassEnd) ++classEnds;
-  });
-  EXPECT_EQ(definitions, kDepth + 1);  // and __init__
-  EXPECT_EQ(classEnds, kDepth);
-}
-
 }  // namespace
 }  // namespace kivg
