@@ -18,8 +18,8 @@ namespace coding {
 
 constexpr size_t kFixed32Size = 4;
 constexpr size_t kFixed64Size = 8;
-constexpr size_t kDoubleSize = 8;
 
+// A double travels as the 64 bits of its IEEE-754 form.
 static_assert(sizeof(double) == sizeof(uint64_t), "IEEE-754 double expected");
 
 inline void PutFixed32(std::string& out, uint32_t value) {
@@ -74,7 +74,6 @@ class MemorySource {
     if (count > 0) std::memcpy(out, at, count);
     return true;
   }
-  const uint8_t* data() const { return data_; }
   size_t size() const { return size_; }
 
  private:
@@ -126,7 +125,6 @@ class ByteReader {
     std::string_view skipped;
     return GetBytes(count, &skipped);
   }
-  size_t remaining() const { return source_.size() - position_; }
   bool AtEnd() const { return position_ == source_.size(); }
 
   size_t position() const { return position_; }

@@ -98,7 +98,9 @@ constexpr int kTerminalTokenCount =
 #undef KIV_KEYWORD_COUNT_ONE
 #undef KIV_TOKEN_COUNT_ONE
 
-// The enumerator's name ("DEL"), for tests and diagnostics.
+// The enumerator's name ("DEL"). Only tests print it (the lexer's tests
+// render every token with it); it is made here so that each code's name
+// comes from the one list.
 inline const char* TokenTypeName(TokenType type) {
   switch (type) {
     case TokenType::BAD:
