@@ -25,7 +25,6 @@ class DescriptorBuffer : public std::streambuf {
   int Close();
 
   void Attach(int fd) { fd_ = fd; }
-  int fd() const { return fd_; }
   // errno of the first failure, 0 while none happened.
   int error() const { return error_; }
 

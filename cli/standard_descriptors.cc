@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -22,5 +23,7 @@ bool OpenStandardDescriptors() {
   }
   return true;
 }
+
+void IgnoreBrokenPipeSignal() { std::signal(SIGPIPE, SIG_IGN); }
 
 }  // namespace cli

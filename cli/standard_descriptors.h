@@ -13,4 +13,11 @@ namespace cli {
 // before it opens any file.
 bool OpenStandardDescriptors();
 
+// Ignores SIGPIPE, so that a write into a closed pipe fails with EPIPE and
+// the program reports its lost output ("Error writing standard output:
+// Broken pipe") as it reports a full disk, instead of ending silently with
+// the signal. kivs and kivinfo call it; kivg handles SIGPIPE as an
+// interrupt of its run instead.
+void IgnoreBrokenPipeSignal();
+
 }  // namespace cli

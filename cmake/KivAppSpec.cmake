@@ -22,9 +22,18 @@
 # and every target compiling that spec's C code depends on it, so parallel
 # builds never run kivg twice for the same files, whichever directory the
 # targets live in. The rule's own output is the dependency file, renewed on
-# every run; the three generated files are byproducts that kivg leaves
-# untouched when their content did not change, so an edit that changes no
-# generated code recompiles nothing.
+# every run; kivg leaves a generated file untouched when its content did not
+# change, so an edit that changes no generated code recompiles nothing.
+#
+# A generated file deleted since the last run must make kivg run again, and
+# the generators need different rules for that. Ninja knows the three files
+# as byproducts of the rule, checks that they exist and, with restat, keeps
+# what depends on an untouched one. The Makefile generators never remake a
+# byproduct, and listing the files as outputs of the rule would make them
+# look out of date for ever once kivg left them untouched. There the files
+# are the outputs of a second rule, in a second custom target built after
+# the first, that has no prerequisites: make runs it exactly when one of the
+# files is missing.
 
 include_guard(GLOBAL)
 # Policies of the function below, whatever the calling project's minimum
@@ -74,6 +83,27 @@ function(kiv_add_app_spec target spec)
   endif()
   if(NOT TARGET ${link})
     message(FATAL_ERROR "kiv_add_app_spec: '${link}' is not a target")
+  endif()
+  # An engine written in C++ (the stand-in's) linked into a project without
+  # C++ fails only at link time, with pages of the C++ runtime's undefined
+  # references. Imported targets say which languages their users must link.
+  get_target_property(engine_imported ${link} IMPORTED)
+  if(engine_imported AND NOT "CXX" IN_LIST languages)
+    get_target_property(configs ${link} IMPORTED_CONFIGURATIONS)
+    set(language_properties IMPORTED_LINK_INTERFACE_LANGUAGES)
+    foreach(config IN LISTS configs)
+      list(APPEND language_properties
+           IMPORTED_LINK_INTERFACE_LANGUAGES_${config})
+    endforeach()
+    foreach(property IN LISTS language_properties)
+      get_target_property(link_languages ${link} ${property})
+      if("CXX" IN_LIST link_languages)
+        message(FATAL_ERROR
+          "kiv_add_app_spec: the engine ${link} is written in C++, but C++ "
+          "is not enabled in this project. Enable it, for example with "
+          "project(<name> LANGUAGES C CXX) or enable_language(CXX).")
+      endif()
+    endforeach()
   endif()
 
   get_filename_component(spec "${spec}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
@@ -130,29 +160,55 @@ function(kiv_add_app_spec target spec)
     else()
       set(search_setting "--unset=KIV_SPEC_INCLUDE")
     endif()
-    add_custom_command(
-      OUTPUT "${depfile}"
-      BYPRODUCTS ${outputs}
+    # The progress line names the output directory: one spec generated into
+    # two directories runs kivg once for each.
+    file(RELATIVE_PATH shown_dir "${CMAKE_BINARY_DIR}" "${out}")
+    if(shown_dir STREQUAL "")
+      set(shown_dir ".")
+    elseif(shown_dir MATCHES "^\\.\\./")
+      set(shown_dir "${out}")
+    endif()
+    # Kept as a list for both rules below, so the list of outputs inside it
+    # is joined with a semicolon that only the build's command line sees.
+    list(JOIN outputs "$<SEMICOLON>" outputs_argument)
+    set(run_kivg
       COMMAND "${CMAKE_COMMAND}" -E env "${search_setting}"
               "KIV_SPEC_DEPFILE=${depfile}"
               "$<TARGET_FILE:Kiv::kivg>" -q -s "${out}/" -c "${out}/" -- "${spec}"
-      COMMAND "${CMAKE_COMMAND}" "-DDEPFILE=${depfile}" "-DOUTPUTS=${outputs}"
+      COMMAND "${CMAKE_COMMAND}" "-DDEPFILE=${depfile}" "-DOUTPUTS=${outputs_argument}"
               -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/KivAppSpecDepfile.cmake"
-      DEPENDS "${spec}" Kiv::kivg
-              "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/KivAppSpecDepfile.cmake"
-      DEPFILE "${depfile}"
       WORKING_DIRECTORY "${spec_dir}"
-      COMMENT "Generating Kiv app spec ${name}"
+      COMMENT "Generating Kiv app spec ${name} in ${shown_dir}"
       VERBATIM)
     string(MAKE_C_IDENTIFIER "kiv_app_spec_${name}" rule_target)
     set(candidate "${rule_target}")
     set(n 1)
-    while(TARGET ${candidate})
+    while(TARGET ${candidate} OR TARGET ${candidate}_run)
       math(EXPR n "${n} + 1")
       set(candidate "${rule_target}_${n}")
     endwhile()
     set(rule_target "${candidate}")
-    add_custom_target(${rule_target} DEPENDS "${depfile}")
+    if(CMAKE_GENERATOR MATCHES "Ninja")
+      add_custom_command(
+        OUTPUT "${depfile}"
+        BYPRODUCTS ${outputs}
+        ${run_kivg}
+        DEPENDS "${spec}" Kiv::kivg
+                "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/KivAppSpecDepfile.cmake"
+        DEPFILE "${depfile}")
+      add_custom_target(${rule_target} DEPENDS "${depfile}")
+    else()
+      add_custom_command(
+        OUTPUT "${depfile}"
+        ${run_kivg}
+        DEPENDS "${spec}" Kiv::kivg
+                "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/KivAppSpecDepfile.cmake"
+        DEPFILE "${depfile}")
+      add_custom_target(${rule_target}_run DEPENDS "${depfile}")
+      add_custom_command(OUTPUT ${outputs} ${run_kivg})
+      add_custom_target(${rule_target} DEPENDS ${outputs})
+      add_dependencies(${rule_target} ${rule_target}_run)
+    endif()
     set_property(GLOBAL PROPERTY "${rule_key}" "${rule_target}")
     set_property(GLOBAL PROPERTY "${rule_key} options" "${options}")
   endif()

@@ -88,12 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (delivery == Delivery::kWhole) code.bytes = whole.data();
 
   KivEngine engine{};
-  RunnerContext context;
+  kivs::RunnerContext context;
   std::vector<uint8_t> codeArea(kCodeAreaSize);
   std::vector<uint8_t> dataArea(kDataEntries * KivDataEntrySize());
-  const BuiltInSpecList specs = MakeBuiltInSpecList();
+  const kivs::BuiltInSpecList specs = kivs::MakeBuiltInSpecList();
   bool loaded = false;
-  for (const BuiltInSpec& spec : specs) {
+  for (const kivs::BuiltInSpec& spec : specs) {
     if (KivInitialize(
             &engine, delivery == Delivery::kWhole ? nullptr : codeArea.data(),
             delivery == Delivery::kWhole ? 0 : codeArea.size(), dataArea.data(),

@@ -3,6 +3,8 @@
 #include <iomanip>
 #include <ios>
 
+namespace kivinfo {
+
 namespace {
 
 // Restores the number format and fill of a stream when it goes out of scope.
@@ -84,3 +86,5 @@ void ListSourceFiles(std::ostream& out, KivSourceInfo* info) {
   }
   out << "-\n";
 }
+
+}  // namespace kivinfo

@@ -1,50 +1,38 @@
 #include "info/info_command_line.h"
 
+namespace kivinfo {
+
 namespace {
 
 const char kInfoSuffix[] = ".kivd";
 constexpr std::size_t kInfoSuffixLength = sizeof kInfoSuffix - 1;
 
-bool IsOptionPrefix(char c) { return c == '-' || c == '/'; }
-
-bool TakesValue(char letter) {
-  return letter == 'a' || letter == 'e' || letter == 'p' || letter == 's';
-}
-
 }  // namespace
+
+const cli::OptionLetters kInfoOptions = {"aehlpsv?", "aeps"};
 
 InfoCommandLine ScanInfoOptions(int argc, char** argv, std::ostream& err) {
   InfoCommandLine line;
-  InfoOptions& options = line.options;
   // The pass never reads past the arguments: a value option standing last
   // moves infoIndex beyond the count and ends it.
-  while (options.infoIndex < argc) {
-    const char* argument = argv[options.infoIndex];
-    if (!IsOptionPrefix(argument[0])) break;
-    if (argument[1] == argument[0] && argument[2] == '\0') {
-      ++options.infoIndex;
-      break;
+  cli::OptionScanner scanner(kInfoOptions, argv, argc, 1);
+  cli::ScannedOption option;
+  while (scanner.Next(&option)) {
+    if (option.kind == cli::ScannedOption::Kind::kInvalid) {
+      err << "Invalid option: " << option.argument << '\n';
+      line.exit = true;
+      line.exitStatus = 1;
+      return line;
     }
-    const char letter = argument[1];
-    const bool single = letter != '\0' && argument[2] == '\0';
-    if (single && (letter == '?' || letter == 'h')) {
+    if (option.letter == '?' || option.letter == 'h') {
       PrintInfoUsage(err);
       line.exit = true;
       line.exitStatus = 0;
       return line;
     }
-    if (single && TakesValue(letter)) {
-      options.infoIndex += 2;
-    } else if (single && (letter == 'v' || letter == 'l')) {
-      if (letter == 'v') options.version = true;
-      ++options.infoIndex;
-    } else {
-      err << "Invalid option: " << argument << '\n';
-      line.exit = true;
-      line.exitStatus = 1;
-      return line;
-    }
+    if (option.letter == 'v') line.options.version = true;
   }
+  line.options.infoIndex = scanner.next();
   return line;
 }
 
@@ -75,3 +63,5 @@ void PrintInfoUsage(std::ostream& err) {
          "-s symbol   Translate symbol number to name.\n"
          "-v          Print version information and exit.\n";
 }
+
+}  // namespace kivinfo

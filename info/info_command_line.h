@@ -7,6 +7,14 @@
 #include <ostream>
 #include <string>
 
+#include "cli/option_scanner.h"
+
+namespace kivinfo {
+
+// The option letters of kivinfo, and those that take a value; both passes
+// read the arguments with them.
+extern const cli::OptionLetters kInfoOptions;
+
 struct InfoOptions {
   // Index in argv of the first argument that is not an option; may pass the
   // argument count when a value option stands last.
@@ -27,3 +35,5 @@ InfoCommandLine ScanInfoOptions(int argc, char** argv, std::ostream& err);
 std::string InfoFileName(const std::string& argument);
 
 void PrintInfoUsage(std::ostream& err);
+
+}  // namespace kivinfo

@@ -9,8 +9,11 @@
 
 #include "cli/option_value.h"
 #include "cli/regular_file.h"
+#include "cli/version.h"
 #include "info/info_answers.h"
 #include "info/info_command_line.h"
+
+namespace kivinfo {
 
 namespace {
 
@@ -23,35 +26,37 @@ using SourceInfoHandle = std::unique_ptr<KivSourceInfo, SourceInfoUnloader>;
 // first invalid value; the answers given so far stand.
 void AnswerOptions(int infoIndex, char** argv, KivSourceInfo* info,
                    std::ostream& out, std::ostream& err) {
-  for (int i = 1; i < infoIndex; ++i) {
-    const std::string argument = argv[i];
-    const std::string option = argument.substr(1);
-    const bool needsInfo = option == "l" || option == "p" || option == "s";
+  cli::OptionScanner scanner(kInfoOptions, argv, infoIndex, 1);
+  cli::ScannedOption option;
+  while (scanner.Next(&option)) {
+    // The first pass let through only known letters with their values.
+    if (option.kind != cli::ScannedOption::Kind::kLetter) continue;
+    const char letter = option.letter;
+    const bool needsInfo = letter == 'l' || letter == 'p' || letter == 's';
     if (needsInfo && info == nullptr) {
-      err << argument << " option ignored in absence of source info file\n";
-      if (option != "l") ++i;
+      err << option.argument
+          << " option ignored in absence of source info file\n";
       continue;
     }
-    if (option == "l") {
+    if (letter == 'l') {
       ListSourceFiles(out, info);
       continue;
     }
-    if (option != "a" && option != "e" && option != "p" && option != "s")
-      continue;
-    const char* valueText = argv[++i];
     int32_t value = 0;
-    if (!cli::ParseOptionNumber(valueText, cli::EmptyValue::kInvalid, &value)) {
-      err << "Invalid value for " << argument << ": " << valueText << '\n';
+    if (!cli::ParseOptionNumber(option.value, cli::EmptyValue::kInvalid,
+                                &value)) {
+      err << "Invalid value for " << option.argument << ": " << option.value
+          << '\n';
       return;
     }
-    if (option == "a") {
+    if (letter == 'a') {
       AnswerAddCodeResult(out, value);
-    } else if (option == "e") {
+    } else if (letter == 'e') {
       AnswerRunResult(out, value);
-    } else if (option == "s") {
+    } else if (letter == 's') {
       AnswerSymbol(out, info, value);
     } else if (value < 0) {
-      err << "Invalid value for " << argument << ": " << value << '\n';
+      err << "Invalid value for " << option.argument << ": " << value << '\n';
       return;
     } else {
       AnswerProgramCounter(out, info, static_cast<uint32_t>(value));
@@ -71,7 +76,8 @@ int RunInfoUtility(int argc, char** argv, std::ostream& out,
   if (line.exit) return line.exitStatus;
   const InfoOptions& options = line.options;
   if (options.version) {
-    out << "Kiv information utility version 1.3.0.0\n";
+    out << "Kiv information utility version " << cli::kInfoUtilityVersionText
+        << '\n';
     return 0;
   }
   if (options.infoIndex != argc && options.infoIndex != argc - 1) {
@@ -100,3 +106,5 @@ int RunInfoUtility(int argc, char** argv, std::ostream& out,
   AnswerOptions(options.infoIndex, argv, info.get(), out, err);
   return 0;
 }
+
+}  // namespace kivinfo

@@ -5,6 +5,10 @@
 
 #include <ostream>
 
+namespace kivinfo {
+
 // 0 when done (also after an invalid value stopped the answers), 1 on a
 // command-line error or an unloadable source-info file.
 int RunInfoUtility(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+}  // namespace kivinfo

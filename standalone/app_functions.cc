@@ -8,6 +8,9 @@
 
 #include "standalone/process_clock.h"
 #include "standalone/runner_context.h"
+#include "standalone/standard_output.h"
+
+namespace kivs {
 
 namespace {
 
@@ -26,27 +29,10 @@ KivRunResult WriteValueText(KivEngine* engine, KivDataEntry* value) {
     KivStringValue(engine, text, nullptr, buffer, index, kTextPiece);
     const std::size_t count = std::min(kTextPiece, size - index);
     // One character at a time: a zero byte is text like any other.
-    for (std::size_t i = 0; i < count; ++i) std::putchar(buffer[i]);
+    for (std::size_t i = 0; i < count; ++i) PutOutput(buffer[i]);
   }
   KivUnref(engine, text);
   return KivRunResult_OK;
-}
-
-KivRunResult AppPrint(KivEngine* engine, KivDataEntry* values,
-                      KivDataEntry* sep, KivDataEntry* end,
-                      KivDataEntry** /*returnValue*/) {
-  int32_t count = 0;
-  KivRunResult result = KivCount(engine, values, &count);
-  if (result != KivRunResult_OK) return result;
-  for (int32_t i = 0; i < count; ++i) {
-    if (i > 0) {
-      result = WriteValueText(engine, sep);
-      if (result != KivRunResult_OK) return result;
-    }
-    result = WriteValueText(engine, KivElement(engine, values, i));
-    if (result != KivRunResult_OK) return result;
-  }
-  return WriteValueText(engine, end);
 }
 
 int32_t SleepMilliseconds(double seconds) {
@@ -59,15 +45,34 @@ int32_t SleepMilliseconds(double seconds) {
   return static_cast<int32_t>(milliseconds);
 }
 
+}  // namespace kivs
+
+KivRunResult AppPrint(KivEngine* engine, KivDataEntry* values,
+                      KivDataEntry* sep, KivDataEntry* end,
+                      KivDataEntry** /*returnValue*/) {
+  int32_t count = 0;
+  KivRunResult result = KivCount(engine, values, &count);
+  if (result != KivRunResult_OK) return result;
+  for (int32_t i = 0; i < count; ++i) {
+    if (i > 0) {
+      result = kivs::WriteValueText(engine, sep);
+      if (result != KivRunResult_OK) return result;
+    }
+    result = kivs::WriteValueText(engine, KivElement(engine, values, i));
+    if (result != KivRunResult_OK) return result;
+  }
+  return kivs::WriteValueText(engine, end);
+}
+
 KivRunResult AppSleep(KivEngine* engine, KivDataEntry* seconds,
                       KivDataEntry** /*returnValue*/) {
-  RunnerContext* context = static_cast<RunnerContext*>(KivContext(engine));
-  const int64_t now = ProcessMilliseconds();
+  auto* context = static_cast<kivs::RunnerContext*>(KivContext(engine));
+  const int64_t now = kivs::ProcessMilliseconds();
   if (KivAgain(engine))
     return now < context->wakeTime ? KivRunResult_Again : KivRunResult_OK;
   double delay = 0;
   if (!KivFloatValue(seconds, &delay)) return KivRunResult_UnexpectedType;
   context->waiting = true;
-  context->wakeTime = now + SleepMilliseconds(delay);
+  context->wakeTime = now + kivs::SleepMilliseconds(delay);
   return KivRunResult_Again;
 }

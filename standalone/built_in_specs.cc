@@ -4,9 +4,13 @@
 #include "standalone/standalone-oo.h"
 #include "standalone/standalone.h"
 
+namespace kivs {
+
 BuiltInSpecList MakeBuiltInSpecList() {
   return {
       {&KivAppSpec_standalone, "standalone (standard)"},
       {&KivAppSpec_standalone_oo, "standalone-oo (with class support)"},
   };
 }
+
+}  // namespace kivs

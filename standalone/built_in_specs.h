@@ -7,6 +7,8 @@
 
 #include <vector>
 
+namespace kivs {
+
 struct BuiltInSpec {
   const KivAppSpec* spec;
   const char* displayName;
@@ -15,3 +17,5 @@ struct BuiltInSpec {
 using BuiltInSpecList = std::vector<BuiltInSpec>;
 
 BuiltInSpecList MakeBuiltInSpecList();
+
+}  // namespace kivs

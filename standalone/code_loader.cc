@@ -4,18 +4,20 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 #include "standalone/result_code_text.h"
+
+namespace kivs {
 
 namespace {
 
 // The page count travels in one byte.
 constexpr std::size_t kMaxCodePages = 255;
 
-// Reader codes: the seek failed without an I/O error (an offset past what
-// the file can address), or the file reports an I/O error.
-constexpr int32_t kPageSeekFailed = 6;
-constexpr int32_t kPageReadFailed = 256;
+// Whole mode first shows the engine this many bytes through a code area of
+// the same size: far more than any executable's header.
+constexpr std::size_t kHeadSize = 4096;
 
 std::string AddCodeErrorText(const char* what, KivAddCodeResult result) {
   return std::string(what) + " " + ResultCodeText(result) + ": " +
@@ -32,12 +34,12 @@ int32_t ReadCodePage(void* id, uint32_t offset, std::size_t* size,
                      uint8_t* buffer) {
   std::FILE* file = static_cast<std::FILE*>(id);
   if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0)
-    return std::ferror(file) ? kPageReadFailed : kPageSeekFailed;
+    return std::ferror(file) ? kCodeReaderFileError : kCodeReaderSeekFailed;
   const std::size_t count = std::fread(buffer, 1, *size, file);
-  if (std::ferror(file)) return kPageReadFailed;
+  if (std::ferror(file)) return kCodeReaderFileError;
   // A short read at the end of the file is no error: the count tells.
   *size = count;
-  return 0;
+  return kCodeReaderOk;
 }
 
 CodeLoader::CodeLoader(KivEngine& engine, const EngineAreas& areas,
@@ -65,7 +67,7 @@ const BuiltInSpec* CodeLoader::LoadExecutable(const BuiltInSpecList& specs,
       return nullptr;
     }
     const Attempt attempt =
-        settings.codeSize == 0       ? LoadWhole(file, name, settings)
+        settings.codeSize == 0 ? LoadWhole(specs[i].spec, file, name, settings)
         : settings.codePageSize == 0 ? LoadBytes(file, name)
                                      : LoadPaged(file, settings);
     if (attempt.failed) return nullptr;
@@ -86,13 +88,54 @@ const BuiltInSpec* CodeLoader::LoadExecutable(const BuiltInSpecList& specs,
   return nullptr;
 }
 
-CodeLoader::Attempt CodeLoader::LoadWhole(std::FILE* file,
+// A file read whole may be up to 2 GiB, and a device such as /dev/zero has
+// no size at all. Byte by byte, the engine refuses a foreign executable as
+// soon as its header shows it; so before the whole read, the engine gets the
+// file's first bytes that way, in a small code area of the runner's, and
+// only code it does not refuse is read whole. A refusal is reported as the
+// seal of the whole file would report it. The runner itself still reads
+// nothing into the bytes: where the header ends is the engine's business.
+bool CodeLoader::ShowsForeignHead(const KivAppSpec* spec, std::FILE* file,
+                                  const std::string& name, Attempt* attempt) {
+  std::vector<uint8_t> head(kHeadSize);
+  errno = 0;
+  const std::size_t count = std::fread(head.data(), 1, head.size(), file);
+  if (std::ferror(file)) {
+    PrintLine(ReadErrorText(name, errno));
+    attempt->failed = true;
+    return true;
+  }
+  // An empty file is left to the whole read, which reports it.
+  if (count == 0) return false;
+  std::vector<uint8_t> codeArea(kHeadSize);
+  if (KivInitialize(&engine_, codeArea.data(), codeArea.size(), areas_.data,
+                    areas_.dataSize, spec, &context_) != KivRunResult_OK)
+    return false;  // the engine takes no such area: no early look
+  const KivAddCodeResult result = KivAddCode(&engine_, head.data(), count);
+  if (result == KivAddCodeResult_OK) return false;
+  attempt->result = result;
+  attempt->errorText = AddCodeErrorText("Seal error", result);
+  return true;
+}
+
+CodeLoader::Attempt CodeLoader::LoadWhole(const KivAppSpec* spec,
+                                          std::FILE* file,
                                           const std::string& name,
                                           RunnerSettings& settings) {
   Attempt attempt;
   if (settings.codePageSize != 0) {
     std::fputs("WARNING: Code page size ignored\n", stderr);
     settings.codePageSize = 0;
+  }
+  if (ShowsForeignHead(spec, file, name, &attempt)) return attempt;
+  const KivRunResult initialized = KivInitialize(
+      &engine_, nullptr, 0, areas_.data, areas_.dataSize, spec, &context_);
+  if (initialized != KivRunResult_OK) {
+    std::fprintf(stderr, "Initialize error %s: %s\n",
+                 ResultCodeText(initialized).c_str(),
+                 KivRunResultToString(initialized));
+    attempt.failed = true;
+    return attempt;
   }
   WholeExecutable executable = ReadWholeExecutable(file, name, sizeOf_);
   if (!executable.bytes) {
@@ -171,3 +214,5 @@ CodeLoader::Attempt CodeLoader::LoadPaged(std::FILE* file,
   }
   return attempt;
 }
+
+}  // namespace kivs

@@ -18,12 +18,26 @@
 #include "standalone/runner_context.h"
 #include "standalone/whole_executable.h"
 
+namespace kivs {
+
 // The memory the runner gives the engine; code is null when codeSize is 0.
 struct EngineAreas {
   uint8_t* code = nullptr;
   std::size_t codeSize = 0;
   void* data = nullptr;
   std::size_t dataSize = 0;
+};
+
+// What ReadCodePage returns to the engine. The KivCodeReader interface
+// (kiv.h) has 0 for success and leaves its failure codes to the engine; these
+// are the two the engine gives a meaning to.
+enum CodeReaderResult : int32_t {
+  kCodeReaderOk = 0,
+  // The file could not be positioned at the page's offset, though it
+  // reported no I/O error: an offset the file cannot reach.
+  kCodeReaderSeekFailed = 6,
+  // The file reported an I/O error while seeking or reading.
+  kCodeReaderFileError = 256,
 };
 
 // The runner's KivCodeReader. id is the open executable's FILE handle.
@@ -52,8 +66,13 @@ class CodeLoader {
     std::string errorText;  // printed later, unless the next spec accepts
   };
 
-  Attempt LoadWhole(std::FILE* file, const std::string& name,
-                    RunnerSettings& settings);
+  Attempt LoadWhole(const KivAppSpec* spec, std::FILE* file,
+                    const std::string& name, RunnerSettings& settings);
+  // Whole mode: lets the engine see the executable's first bytes before the
+  // file is read whole (see code_loader.cc). Sets attempt when the engine
+  // already refuses them or they cannot be read.
+  bool ShowsForeignHead(const KivAppSpec* spec, std::FILE* file,
+                        const std::string& name, Attempt* attempt);
   Attempt LoadBytes(std::FILE* file, const std::string& name);
   Attempt LoadPaged(std::FILE* file, const RunnerSettings& settings);
 
@@ -66,3 +85,5 @@ class CodeLoader {
   // loader, which the runner keeps until it exits.
   std::unique_ptr<uint8_t[]> executable_;
 };
+
+}  // namespace kivs

@@ -7,6 +7,8 @@
 
 #include "standalone/process_clock.h"
 
+namespace kivs {
+
 volatile std::sig_atomic_t interrupted = 0;
 
 namespace {
@@ -46,3 +48,5 @@ void WaitUntil(int64_t wakeTime) {
   }
   sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
+
+}  // namespace kivs

@@ -6,6 +6,8 @@
 #include <csignal>
 #include <cstdint>
 
+namespace kivs {
+
 // Set by the handler only.
 extern volatile std::sig_atomic_t interrupted;
 
@@ -17,3 +19,5 @@ void InstallInterruptHandler();
 // Sleeps until ProcessMilliseconds() reaches wakeTime or an interrupt
 // arrives, without using the processor meanwhile.
 void WaitUntil(int64_t wakeTime);
+
+}  // namespace kivs

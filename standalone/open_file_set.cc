@@ -1,5 +1,7 @@
 #include "standalone/open_file_set.h"
 
+namespace kivs {
+
 OpenFileSet::~OpenFileSet() {
   for (std::FILE* file : files_) std::fclose(file);
 }
@@ -23,3 +25,5 @@ void OpenFileSet::CloseAll() {
   files_.clear();
   if (failed) std::fputs("Error closing one or more output files\n", stderr);
 }
+
+}  // namespace kivs

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <set>
 
+namespace kivs {
+
 class OpenFileSet {
  public:
   OpenFileSet() = default;
@@ -25,3 +27,5 @@ class OpenFileSet {
  private:
   std::set<std::FILE*> files_;
 };
+
+}  // namespace kivs

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+namespace kivs {
+
 namespace {
 
 // Taken during static initialization, before main runs.
@@ -15,3 +17,5 @@ int64_t ProcessMilliseconds() {
              std::chrono::steady_clock::now() - processStart)
       .count();
 }
+
+}  // namespace kivs

@@ -5,4 +5,8 @@
 
 #include <cstdint>
 
+namespace kivs {
+
 int64_t ProcessMilliseconds();
+
+}  // namespace kivs

@@ -7,8 +7,12 @@
 #include <cstdio>
 #include <string>
 
+namespace kivs {
+
 inline std::string ResultCodeText(int32_t code) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%02X", static_cast<uint32_t>(code));
   return text;
 }
+
+}  // namespace kivs

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/regular_file.h"
+#include "cli/version.h"
 #include "standalone/built_in_specs.h"
 #include "standalone/code_loader.h"
 #include "standalone/interrupt.h"
@@ -23,6 +24,9 @@
 #include "standalone/result_code_text.h"
 #include "standalone/runner_command_line.h"
 #include "standalone/runner_context.h"
+#include "standalone/standard_output.h"
+
+namespace kivs {
 
 namespace {
 
@@ -182,9 +186,15 @@ int Runner::Run(std::FILE* file, const std::string& name,
 
 KivRunResult Runner::StepUntilDone() {
   KivRunResult result = KivRunResult_OK;
-  while (!interrupted && result == KivRunResult_OK) {
+  // Output that can no longer be written (a closed pipe, a full disk) ends
+  // the run as an interrupt does: a script that prints without end would
+  // otherwise run on for ever into a reader that is gone.
+  while (!interrupted && result == KivRunResult_OK && OutputError() == 0) {
     result = KivStep(&engine_);
     if (context_.waiting) {
+      // What the script printed before the wait is seen before it, not
+      // when the buffer fills or the run ends.
+      FlushOutput();
       WaitUntil(context_.wakeTime);
       context_.waiting = false;
     }
@@ -194,6 +204,9 @@ KivRunResult Runner::StepUntilDone() {
 
 void Runner::ReportFailure(KivRunResult result, const std::string& name) {
   if (interrupted) std::fputs("Run was INTERRUPTED!\n", stdout);
+  // The script's output comes before the report that follows it, also when
+  // both streams go to one log.
+  FlushOutput();
   if (result != KivRunResult_OK)
     std::fprintf(stderr, "Run error 0x%02X: %s\n",
                  static_cast<uint32_t>(result), KivRunResultToString(result));
@@ -223,10 +236,12 @@ int RunStandalone(int argc, char** argv) {
   if (line.exit) return line.exitStatus;
   const RunnerSettings& settings = line.settings;
   if (settings.verbose) {
-    std::printf("Kiv standalone application version %d.%d.%d.%d\n", 1, 3, 1, 0);
-    uint8_t version[4] = {};
-    KivEngineVersion(version);
-    PrintVersion("Engine version: ", version);
+    const int* own = cli::kToolchainVersion;
+    std::printf("Kiv standalone application version %d.%d.%d.%d\n", own[0],
+                own[1], own[2], own[3]);
+    uint8_t engine[4] = {};
+    KivEngineVersion(engine);
+    PrintVersion("Engine version: ", engine);
   }
   if (line.scriptIndex >= argc) {
     if (settings.verbose) return 0;
@@ -249,3 +264,5 @@ int RunStandalone(int argc, char** argv) {
   runner.openFiles().CloseAll();
   return status;
 }
+
+}  // namespace kivs

@@ -2,11 +2,14 @@
 
 #include <kiv.h>
 
+#include "cli/option_scanner.h"
 #include "cli/option_value.h"
+
+namespace kivs {
 
 namespace {
 
-bool IsOptionPrefix(char c) { return c == '-' || c == '/'; }
+const cli::OptionLetters kRunnerOptions = {"cdhpv?", "cdp"};
 
 struct ValueOption {
   char letter;
@@ -20,11 +23,11 @@ const ValueOption kValueOptions[] = {
     {'p', &RunnerSettings::codePageSize, "Invalid code page size: "},
 };
 
-const ValueOption* FindValueOption(char letter) {
+const ValueOption& FindValueOption(char letter) {
   for (const ValueOption& option : kValueOptions) {
-    if (option.letter == letter) return &option;
+    if (option.letter == letter) return option;
   }
-  return nullptr;
+  return kValueOptions[0];  // unreachable: the scanner knows the letters
 }
 
 RunnerCommandLine Exit(RunnerCommandLine line, int status) {
@@ -37,45 +40,34 @@ RunnerCommandLine Exit(RunnerCommandLine line, int status) {
 
 RunnerCommandLine ParseRunnerCommandLine(int argc, char** argv) {
   RunnerCommandLine line;
-  int index = 1;
-  while (index < argc) {
-    const char* argument = argv[index];
-    if (!IsOptionPrefix(argument[0])) break;
-    if (argument[1] == argument[0] && argument[2] == '\0') {
-      ++index;
-      break;
-    }
-    const char letter = argument[1];
-    const ValueOption* valueOption = FindValueOption(letter);
-    const bool known = letter == 'h' || letter == '?' || letter == 'v' ||
-                       valueOption != nullptr;
-    if (letter == '\0' || argument[2] != '\0' || !known) {
-      std::fprintf(stderr, "Invalid option: %s\n", argument);
+  cli::OptionScanner scanner(kRunnerOptions, argv, argc, 1);
+  cli::ScannedOption option;
+  while (scanner.Next(&option)) {
+    if (option.kind == cli::ScannedOption::Kind::kInvalid) {
+      std::fprintf(stderr, "Invalid option: %s\n", option.argument);
       PrintRunnerUsage(stderr);
       return Exit(line, 1);
     }
-    if (letter == 'h' || letter == '?') {
+    if (option.kind == cli::ScannedOption::Kind::kMissingValue) {
+      PrintRunnerUsage(stderr);
+      return Exit(line, 1);
+    }
+    if (option.letter == 'h' || option.letter == '?') {
       PrintRunnerUsage(stderr);
       return Exit(line, 0);
     }
-    if (letter == 'v') {
+    if (option.letter == 'v') {
       line.settings.verbose = true;
-      ++index;
       continue;
     }
-    if (index + 1 >= argc) {
-      PrintRunnerUsage(stderr);
+    const ValueOption& valueOption = FindValueOption(option.letter);
+    if (!cli::ParseOptionSize(option.value, cli::EmptyValue::kZero,
+                              &(line.settings.*valueOption.setting))) {
+      std::fprintf(stderr, "%s%s\n", valueOption.invalidMessage, option.value);
       return Exit(line, 1);
     }
-    const char* value = argv[index + 1];
-    if (!cli::ParseOptionSize(value, cli::EmptyValue::kZero,
-                              &(line.settings.*valueOption->setting))) {
-      std::fprintf(stderr, "%s%s\n", valueOption->invalidMessage, value);
-      return Exit(line, 1);
-    }
-    index += 2;
   }
-  line.scriptIndex = index;
+  line.scriptIndex = scanner.next();
   return line;
 }
 
@@ -108,3 +100,5 @@ void PrintRunnerUsage(std::FILE* stream) {
       "-v          Verbose. Output version and statistical information.\n",
       KivDataEntrySize());
 }
+
+}  // namespace kivs

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdio>
 
+namespace kivs {
+
 struct RunnerSettings {
   std::size_t codeSize = 0;  // 0: no code area, the file is read whole
   std::size_t dataEntryCount = 2048;
@@ -23,3 +25,5 @@ struct RunnerCommandLine {
 RunnerCommandLine ParseRunnerCommandLine(int argc, char** argv);
 
 void PrintRunnerUsage(std::FILE* stream);
+
+}  // namespace kivs

@@ -5,9 +5,13 @@
 
 #include <cstdint>
 
+namespace kivs {
+
 struct RunnerContext {
   bool waiting = false;
   // Milliseconds on the process clock (see process_clock.h). 64 bits wide so
   // that neither a long delay nor a long run can wrap it.
   int64_t wakeTime = 0;
 };
+
+}  // namespace kivs

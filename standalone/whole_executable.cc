@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+namespace kivs {
+
 namespace {
 
 constexpr int64_t kLargestExecutable = 2147483647;
@@ -62,3 +64,5 @@ WholeExecutable ReadWholeExecutable(std::FILE* file, const std::string& name,
   executable.size = static_cast<std::size_t>(size);
   return executable;
 }
+
+}  // namespace kivs

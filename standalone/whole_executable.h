@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+namespace kivs {
+
 // The size of the open file in bytes, or -1 with errno set.
 using FileSizeFunction = int64_t (*)(std::FILE* file);
 
@@ -29,3 +31,5 @@ WholeExecutable ReadWholeExecutable(std::FILE* file, const std::string& name,
 // "Error reading " + name + ": " and the system text of errorNumber, or
 // "Unexpected end of file" when the failed read set no system error.
 std::string ReadErrorText(const std::string& name, int errorNumber);
+
+}  // namespace kivs

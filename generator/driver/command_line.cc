@@ -1,15 +1,17 @@
 #include "generator/driver/command_line.h"
 
+#include "cli/option_scanner.h"
+#include "cli/version.h"
+
 namespace kivg {
 
 namespace {
 
-constexpr char kPrefix = '-';
-constexpr char kAlternativePrefix = '/';
 constexpr char kSourceSuffix[] = ".kivs";
 constexpr char kSpecSuffix[] = ".kivec";
 
-bool IsOptionPrefix(char c) { return c == kPrefix || c == kAlternativePrefix; }
+const cli::OptionLetters kGeneratorOptions = {"hcsqv?", "cs"};
+
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
@@ -75,26 +77,31 @@ void WriteGeneratorUsage(std::ostream& err) {
 CommandLineAction ParseCommandLine(const std::vector<std::string>& args,
                                    GeneratorOptions* options, std::ostream& out,
                                    std::ostream& err) {
-  size_t next = 0;
-  while (next < args.size()) {
-    const std::string& arg = args[next];
-    if (arg.empty() || !IsOptionPrefix(arg[0])) break;
-    ++next;
-    if (arg.size() == 2 && arg[1] == arg[0]) break;  // "--" or "//"
-    const char letter = arg.size() == 2 ? arg[1] : '\0';
-    switch (letter) {
+  std::vector<const char*> arguments;
+  arguments.reserve(args.size());
+  for (const std::string& arg : args) arguments.push_back(arg.c_str());
+  const int count = static_cast<int>(arguments.size());
+  cli::OptionScanner scanner(kGeneratorOptions, arguments.data(), count, 0);
+  cli::ScannedOption option;
+  while (scanner.Next(&option)) {
+    if (option.kind == cli::ScannedOption::Kind::kInvalid) {
+      err << "Invalid option: " << option.argument << "\n";
+      return CommandLineAction::ExitFailure;
+    }
+    if (option.kind == cli::ScannedOption::Kind::kMissingValue) {
+      WriteGeneratorUsage(err);
+      return CommandLineAction::ExitFailure;
+    }
+    switch (option.letter) {
       case 'h':
       case '?':
         WriteGeneratorUsage(err);
         return CommandLineAction::ExitSuccess;
       case 'c':
+        options->codeOption = option.value;
+        break;
       case 's':
-        if (next == args.size()) {
-          WriteGeneratorUsage(err);
-          return CommandLineAction::ExitFailure;
-        }
-        (letter == 'c' ? options->codeOption : options->specOption) =
-            args[next++];
+        options->specOption = option.value;
         break;
       case 'q':
         options->quiet = true;
@@ -102,15 +109,13 @@ CommandLineAction ParseCommandLine(const std::vector<std::string>& args,
       case 'v':
         options->printVersion = true;
         break;
-      default:
-        err << "Invalid option: " << arg << "\n";
-        return CommandLineAction::ExitFailure;
     }
   }
   if (options->printVersion) {
-    out << "Kiv generator version 1.3.1.0\n";
+    out << "Kiv generator version " << cli::kToolchainVersionText << "\n";
     return CommandLineAction::ExitSuccess;
   }
+  const size_t next = static_cast<size_t>(scanner.next());
   if (args.size() - next != 1) {
     WriteGeneratorUsage(err);
     return CommandLineAction::ExitFailure;

@@ -58,6 +58,10 @@ int main(int argc, char** argv) {
   std::string base;
   for (int i = 1; i < argc; ++i) {
     std::string argument = argv[i];
+    if (argument == "-h") {
+      std::cerr << kUsage;
+      return 0;
+    }
     if (argument == "-o") {
       if (i + 1 >= argc) return Usage();
       base = argv[++i];

@@ -1,10 +1,10 @@
 // kiv_add_app_spec as outside projects use it through find_package(Kiv):
-// the README's project as written, targets in other directories, one spec
-// in several targets, and rebuilds after edits, with Ninja and make.
+// the README's first application as written, targets in other directories,
+// one spec in several targets, and rebuilds after edits and deletions, with
+// every generator.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 
 #include "tests/ecosystem/outside_build.h"
 
@@ -23,75 +23,86 @@ void WriteSpecFiles(const TempDir& dir) {
             "int AppSymbol(void) { return KIV_APP_app_SYM_limit; }\n");
 }
 
-// The indented block of README.md that starts with the line given.
-std::string ReadmeBlock(const std::string& firstLine) {
-  std::ifstream in(SourcePath("README.md"));
-  std::string line, block;
-  bool inBlock = false;
-  while (std::getline(in, line)) {
-    if (!inBlock && line == "    " + firstLine) inBlock = true;
-    if (!inBlock) continue;
-    if (line.compare(0, 4, "    ") != 0) break;
-    block += line.substr(4) + "\n";
-  }
-  return block;
-}
-
-TEST(AppSpecFunction, ReadmeProjectBuildsAsWritten) {
-  const std::string lists = ReadmeBlock("cmake_minimum_required(VERSION 3.20)");
-  ASSERT_NE(lists.find("kiv_add_app_spec(myapp app.kivs"), std::string::npos)
-      << lists;
-  for (const Generator& generator : Generators()) {
-    SCOPED_TRACE(generator.name);
-    TempDir dir;
-    WriteSpecFiles(dir);
-    dir.Write("project/CMakeLists.txt", lists);
-    dir.Write("project/main.c",
-              "#include <stdio.h>\n"
-              "#include \"app.h\"\n"
-              "int main(void) {\n"
-              "  printf(\"%d %d\\n\", KIV_APP_app_SYM_limit >= 64,\n"
-              "         KivAppSpec_app.dispatch != 0);\n"
-              "  return 0;\n"
-              "}\n");
-    dir.Write("project/app_functions.c",
-              "#include \"app.h\"\n"
-              "KivRunResult AppRun(KivEngine *engine, KivDataEntry *mode,\n"
-              "                    KivDataEntry **returnValue) {\n"
-              "  (void)engine; (void)mode; (void)returnValue;\n"
-              "  return KivRunResult_OK;\n"
-              "}\n");
-    const ProgramResult configured =
-        Configure(dir.Path("project"), dir.Path("build"), generator);
-    ASSERT_EQ(configured.status, 0) << Shown(configured);
-    const ProgramResult built = Build(dir.Path("build"));
-    ASSERT_EQ(built.status, 0) << Shown(built);
-    const ProgramResult run = RunProgram(dir.Path("build/myapp"), {});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "1 1\n");
-  }
-}
-
-TEST(AppSpecFunction, ProjectWithoutCIsToldAtConfigureTime) {
-  const std::vector<Generator> generators = Generators();
-  ASSERT_FALSE(generators.empty());
-  TempDir dir;
+// A static library compiling the spec's code, as most tests here use.
+void WriteLibraryProject(const TempDir& dir) {
   WriteSpecFiles(dir);
   dir.Write("project/CMakeLists.txt",
             "cmake_minimum_required(VERSION 3.20)\n"
-            "project(CxxOnly LANGUAGES CXX)\n"
+            "project(Library LANGUAGES C)\n"
             "find_package(Kiv REQUIRED)\n"
-            "add_library(appspec STATIC uses.cc)\n"
+            "add_library(appspec STATIC uses_spec.c)\n"
             "kiv_add_app_spec(appspec app.kivs INCLUDE_DIRS specs)\n");
-  dir.Write("project/uses.cc", "int Unused() { return 0; }\n");
-  const ProgramResult configured =
-      Configure(dir.Path("project"), dir.Path("build"), generators.front());
-  EXPECT_NE(configured.status, 0);
-  EXPECT_NE(OneLine(configured.err)
-                .find("kiv_add_app_spec: kivg generates C code, but C is "
-                      "not enabled in this project."),
-            std::string::npos)
-      << configured.err;
+}
+
+// After a build with nothing to do: Ninja says so; make runs no rule.
+void ExpectNothingDone(const Generator& generator, const ProgramResult& built) {
+  if (generator.IsNinja()) {
+    EXPECT_EQ(built.out, "ninja: no work to do.\n");
+  } else {
+    EXPECT_EQ(Count(built.out, kGenerating), 0u) << built.out;
+    EXPECT_EQ(Count(built.out, "Building"), 0u) << built.out;
+    EXPECT_EQ(Count(built.out, "Linking"), 0u) << built.out;
+  }
+}
+
+// README's first application, built as written with every generator: its
+// spec, app functions, main.c, script and CMakeLists.txt, the script
+// compiled against the spec file of the build.
+TEST(AppSpecFunction, ReadmeFirstApplicationBuildsAndRunsAsWritten) {
+  for (const Generator& generator : Generators()) {
+    SCOPED_TRACE(generator.name);
+    TempDir dir;
+    ASSERT_EQ(WriteReadmeApplication(dir, "myapp/").size(), 5u);
+    const ProgramResult built = ConfigureAndBuild(dir, generator, "myapp");
+    ASSERT_EQ(built.status, 0) << Shown(built);
+    const ProgramResult run =
+        RunProgram(generator.Built(dir.Path("build"), "myapp"),
+                   {dir.Path("build/hello.kive")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "Hello, world!\nWelcome, Kiv!\n5.5\n42\n");
+  }
+}
+
+// A language the generated code or the engine needs and the project lacks
+// is told when the project is configured, not as a file left out of the
+// target or with the C++ runtime's undefined references when it links.
+TEST(AppSpecFunction, MissingLanguageIsToldAtConfigureTime) {
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  const struct {
+    const char* lists;
+    const char* message;
+  } rows[] = {
+      {"project(CxxOnly LANGUAGES CXX)\n"
+       "find_package(Kiv REQUIRED)\n"
+       "add_library(appspec STATIC uses.cc)\n"
+       "kiv_add_app_spec(appspec app.kivs INCLUDE_DIRS specs)\n",
+       "kiv_add_app_spec: kivg generates C code, but C is not enabled in this "
+       "project."},
+      // The stand-in engine is written in C++.
+      {"project(COnly LANGUAGES C)\n"
+       "find_package(Kiv REQUIRED COMPONENTS standins)\n"
+       "add_executable(app uses_spec.c)\n"
+       "kiv_add_app_spec(app app.kivs INCLUDE_DIRS specs\n"
+       "                 ENGINE Kiv::standin_engine)\n",
+       "kiv_add_app_spec: the engine Kiv::standin_engine is written in C++, "
+       "but C++ is not enabled in this project."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.message);
+    TempDir dir;
+    WriteSpecFiles(dir);
+    dir.Write("project/uses.cc", "int Unused() { return 0; }\n");
+    dir.Write(
+        "project/CMakeLists.txt",
+        std::string("cmake_minimum_required(VERSION 3.20)\n") + row.lists);
+    const ProgramResult configured =
+        Configure(dir.Path("project"), dir.Path("build"), generators.front());
+    EXPECT_NE(configured.status, 0);
+    EXPECT_NE(OneLine(configured.err).find(row.message), std::string::npos)
+        << configured.err;
+  }
 }
 
 // The target is made at the top, the spec is added to it in a
@@ -109,10 +120,7 @@ TEST(AppSpecFunction, CallFromAnotherDirectoryThanTheTarget) {
               "add_subdirectory(generated)\n");
     dir.Write("project/generated/CMakeLists.txt",
               "kiv_add_app_spec(appspec ../app.kivs INCLUDE_DIRS ../specs)\n");
-    const ProgramResult configured =
-        Configure(dir.Path("project"), dir.Path("build"), generator);
-    ASSERT_EQ(configured.status, 0) << Shown(configured);
-    const ProgramResult built = Build(dir.Path("build"));
+    const ProgramResult built = ConfigureAndBuild(dir, generator);
     ASSERT_EQ(built.status, 0) << Shown(built);
     EXPECT_EQ(Count(built.out, kGenerating), 1u) << built.out;
     EXPECT_TRUE(dir.Exists("build/generated/app.c"));
@@ -186,17 +194,8 @@ TEST(AppSpecFunction, CommentOnlyEditRecompilesNothing) {
   for (const Generator& generator : Generators()) {
     SCOPED_TRACE(generator.name);
     TempDir dir;
-    WriteSpecFiles(dir);
-    dir.Write("project/CMakeLists.txt",
-              "cmake_minimum_required(VERSION 3.20)\n"
-              "project(CommentEdit LANGUAGES C)\n"
-              "find_package(Kiv REQUIRED)\n"
-              "add_library(appspec STATIC uses_spec.c)\n"
-              "kiv_add_app_spec(appspec app.kivs INCLUDE_DIRS specs)\n");
-    const ProgramResult configured =
-        Configure(dir.Path("project"), dir.Path("build"), generator);
-    ASSERT_EQ(configured.status, 0) << Shown(configured);
-    ProgramResult built = Build(dir.Path("build"));
+    WriteLibraryProject(dir);
+    ProgramResult built = ConfigureAndBuild(dir, generator);
     ASSERT_EQ(built.status, 0) << Shown(built);
 
     for (const char* edited :
@@ -212,15 +211,62 @@ TEST(AppSpecFunction, CommentOnlyEditRecompilesNothing) {
 
       built = Build(dir.Path("build"));
       ASSERT_EQ(built.status, 0) << Shown(built);
-      if (generator.name == "Ninja") {
-        EXPECT_EQ(built.out, "ninja: no work to do.\n");
-      } else {
-        EXPECT_EQ(Count(built.out, kGenerating), 0u) << built.out;
-        EXPECT_EQ(Count(built.out, "Building"), 0u) << built.out;
-        EXPECT_EQ(Count(built.out, "Linking"), 0u) << built.out;
-      }
+      ExpectNothingDone(generator, built);
     }
   }
+}
+
+// A generated file or the dependency file deleted by hand makes the next
+// build run kivg once and brings the file back; the build after that has
+// nothing to do. (The Makefile generators never remake a mere byproduct.)
+TEST(AppSpecFunction, DeletedGeneratedFileIsMadeAgain) {
+  for (const Generator& generator : Generators()) {
+    SCOPED_TRACE(generator.name);
+    TempDir dir;
+    WriteLibraryProject(dir);
+    ProgramResult built = ConfigureAndBuild(dir, generator);
+    ASSERT_EQ(built.status, 0) << Shown(built);
+    for (const std::string deleted :
+         {"app.kivec", "app.h", "app.c", "app.kivs.d"}) {
+      SCOPED_TRACE(deleted);
+      std::remove(dir.Path("build/" + deleted).c_str());
+      built = Build(dir.Path("build"));
+      ASSERT_EQ(built.status, 0) << Shown(built);
+      EXPECT_EQ(Count(built.out, kGenerating), 1u) << built.out;
+      EXPECT_TRUE(dir.Exists("build/" + deleted));
+      built = Build(dir.Path("build"));
+      ASSERT_EQ(built.status, 0) << Shown(built);
+      ExpectNothingDone(generator, built);
+    }
+  }
+}
+
+// One spec generated into two output directories runs kivg once for each;
+// the progress lines tell the two runs apart.
+TEST(AppSpecFunction, ProgressLineNamesTheOutputDirectory) {
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  TempDir dir;
+  WriteSpecFiles(dir);
+  dir.Write("project/CMakeLists.txt",
+            "cmake_minimum_required(VERSION 3.20)\n"
+            "project(TwoDirectories LANGUAGES C)\n"
+            "find_package(Kiv REQUIRED)\n"
+            "add_library(one STATIC uses_spec.c)\n"
+            "add_library(two STATIC uses_spec.c)\n"
+            "kiv_add_app_spec(one app.kivs INCLUDE_DIRS specs)\n"
+            "kiv_add_app_spec(two app.kivs INCLUDE_DIRS specs\n"
+            "                 OUTPUT_DIR generated/two)\n");
+  const ProgramResult configured =
+      Configure(dir.Path("project"), dir.Path("build"), generators.front());
+  ASSERT_EQ(configured.status, 0) << Shown(configured);
+  const ProgramResult built = Build(dir.Path("build"));
+  ASSERT_EQ(built.status, 0) << Shown(built);
+  EXPECT_EQ(Count(built.out, "Generating Kiv app spec app in .\n"), 1u)
+      << built.out;
+  EXPECT_EQ(Count(built.out, "Generating Kiv app spec app in generated/two\n"),
+            1u)
+      << built.out;
 }
 
 // After each kivg run the dependency file is made to name itself as the

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -9,9 +11,11 @@ namespace fs = std::filesystem;
 std::vector<Generator> Generators() {
   std::vector<Generator> generators;
   if (Exists(KIV_NINJA_PROGRAM))
-    generators.push_back({"Ninja", KIV_NINJA_PROGRAM});
+    generators.push_back({"Ninja", KIV_NINJA_PROGRAM, ""});
   if (Exists(KIV_MAKE_PROGRAM))
-    generators.push_back({"Unix Makefiles", KIV_MAKE_PROGRAM});
+    generators.push_back({"Unix Makefiles", KIV_MAKE_PROGRAM, ""});
+  if (Exists(KIV_NINJA_PROGRAM))
+    generators.push_back({"Ninja Multi-Config", KIV_NINJA_PROGRAM, "Debug/"});
   return generators;
 }
 
@@ -67,9 +71,23 @@ ProgramResult Build(const std::string& build) {
   return RunProgram(KIV_CMAKE_COMMAND, {"--build", build, "-j", "2"});
 }
 
+ProgramResult ConfigureAndBuild(const TempDir& dir, const Generator& generator,
+                                const std::string& project) {
+  const ProgramResult configured =
+      Configure(dir.Path(project), dir.Path("build"), generator);
+  if (configured.status != 0) return configured;
+  return Build(dir.Path("build"));
+}
+
 bool Exists(const std::string& path) {
   std::error_code ignored;
   return !path.empty() && fs::exists(path, ignored);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in),
+                     std::istreambuf_iterator<char>());
 }
 
 size_t Count(const std::string& text, const std::string& part) {
@@ -93,6 +111,49 @@ std::string OneLine(const std::string& text) {
     line += c;
   }
   return line;
+}
+
+std::string ReadmeBlock(const std::string& firstLine) {
+  std::ifstream in(SourcePath("README.md"));
+  std::string line, block, blankLines;
+  bool inBlock = false;
+  while (std::getline(in, line)) {
+    if (!inBlock && line == "    " + firstLine) inBlock = true;
+    if (!inBlock) continue;
+    if (line.empty()) {
+      blankLines += "\n";  // kept only if the block goes on after them
+      continue;
+    }
+    if (line.compare(0, 4, "    ") != 0) break;
+    block += blankLines + line.substr(4) + "\n";
+    blankLines.clear();
+  }
+  return block;
+}
+
+std::vector<std::string> WriteReadmeApplication(
+    const TempDir& dir, const std::string& subdirectory) {
+  const struct {
+    const char* name;
+    const char* firstLine;
+  } files[] = {
+      {"app.kivs",
+       "# The functions that scripts running in myapp may call, with the C"},
+      {"app_functions.c", "/* The C functions that app.kivs names. */"},
+      {"main.c",
+       "/* myapp SCRIPT.kive [ARG]...: runs a script compiled against "
+       "app.kivs. */"},
+      {"hello.kiv", "# A first script for myapp, compiled against app.kivec."},
+      {"CMakeLists.txt", "cmake_minimum_required(VERSION 3.20)"},
+  };
+  std::vector<std::string> found;
+  for (const auto& file : files) {
+    const std::string text = ReadmeBlock(file.firstLine);
+    if (text.empty()) continue;
+    dir.Write(subdirectory + file.name, text);
+    found.push_back(file.name);
+  }
+  return found;
 }
 
 void MakeNewer(const TempDir& dir, const std::string& relative,

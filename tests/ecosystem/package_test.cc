@@ -1,11 +1,16 @@
 // The installed toolchain as an outside project sees it: what the plain
-// install and the stand-in component put into a prefix, the package's
-// version and component handling, the pkg-config file, the Debian package,
-// and spec rebuilds and the embedding example built with find_package(Kiv).
+// install and the stand-in component put into a prefix, the versions the
+// installed files carry, the package's version and component handling,
+// scripts for the installed kivs, the pkg-config file and the README's make
+// recipe, the Debian package with dpkg and lintian, and spec rebuilds and
+// the embedding example built with find_package(Kiv).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "tests/ecosystem/outside_build.h"
 
@@ -69,15 +74,18 @@ TEST(Package, PlainInstallAndComponentShareOnePrefix) {
       "lib/cmake/Kiv/KivConfigVersion.cmake",
       "lib/cmake/Kiv/KivTargets-CONFIG.cmake",
       "lib/cmake/Kiv/KivTargets.cmake",
-      "share/doc/Kiv/generated-files.md",
-      "share/doc/Kiv/spec-language.md",
+      "share/doc/kiv/copyright",
+      "share/doc/kiv/generated-files.md",
+      "share/doc/kiv/spec-language.md",
       "share/kiv/editor/vscode-kivs/language-configuration.json",
       "share/kiv/editor/vscode-kivs/package.json",
       "share/kiv/editor/vscode-kivs/syntaxes/kivs.tmLanguage.json",
-      "share/man/man1/kivg.1",
-      "share/man/man1/kivinfo.1",
-      "share/man/man1/kivs.1",
-      "share/man/man5/kivspec.5",
+      "share/kiv/standalone-oo.kivec",
+      "share/kiv/standalone.kivec",
+      "share/man/man1/kivg.1.gz",
+      "share/man/man1/kivinfo.1.gz",
+      "share/man/man1/kivs.1.gz",
+      "share/man/man5/kivspec.5.gz",
       "share/pkgconfig/kiv.pc",
       "share/vim/vimfiles/ftdetect/kivs.vim",
       "share/vim/vimfiles/ftplugin/kivs.vim",
@@ -162,55 +170,223 @@ TEST(Package, MissingComponentSaysWhy) {
   }
 }
 
-// A make build without CMake takes the generator and the include directory
-// from the pkg-config file.
-TEST(Package, PkgConfigServesABuildWithoutCMake) {
+// The installed manual pages carry the date and version of the release on
+// their .TH line and render without warnings; the VS Code extension's
+// manifest has the same version.
+TEST(Package, InstalledPagesAndExtensionCarryTheVersion) {
+  if (!Exists(KIV_GZIP_PROGRAM)) GTEST_SKIP() << "gzip is not available";
+  const std::string& prefix = InstalledPrefix();
+  ASSERT_FALSE(prefix.empty());
+  const struct {
+    const char* page;
+    const char* title;
+  } pages[] = {{"man1/kivg.1", "KIVG 1"},
+               {"man1/kivs.1", "KIVS 1"},
+               {"man1/kivinfo.1", "KIVINFO 1"},
+               {"man5/kivspec.5", "KIVSPEC 5"}};
+  for (const auto& page : pages) {
+    SCOPED_TRACE(page.page);
+    const std::string path = prefix + "/share/man/" + page.page + ".gz";
+    const ProgramResult text = RunProgram(KIV_GZIP_PROGRAM, {"-dc", path});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find(std::string("\n.TH ") + page.title +
+                            " " KIV_RELEASE_DATE " \"Kiv " KIV_VERSION
+                            "\" \"Kiv host toolchain\"\n"),
+              std::string::npos)
+        << text.out.substr(0, 200);
+    if (!Exists(KIV_MAN_PROGRAM)) continue;
+    RunOptions plain;
+    plain.env = {{"MANPAGER", "cat"}, {"MANWIDTH", "100"}};
+    const ProgramResult shown =
+        RunProgram(KIV_MAN_PROGRAM, {"--warnings=w", "-l", path}, plain);
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.err, "");
+  }
+  const std::string manifest =
+      ReadFile(prefix + "/share/kiv/editor/vscode-kivs/package.json");
+  EXPECT_NE(manifest.find("\n  \"version\": \"" KIV_VERSION "\",\n"),
+            std::string::npos)
+      << manifest;
+}
+
+// A script written after the install runs with the installed kivs: it is
+// compiled against the installed spec file of a built-in spec, by hand with
+// the stand-in compiler and at build time through the CMake package.
+TEST(Package, InstalledRunnerRunsANewScript) {
+  const std::string& prefix = InstalledPrefix();
+  ASSERT_FALSE(prefix.empty());
+  TempDir dir;
+  dir.Write("hello.kiv", "print(\"Hello\", \"from\", \"Kiv\")\n");
+  RunOptions inDir;
+  inDir.workDir = dir.path();
+  for (const char* spec : {"standalone.kivec", "standalone-oo.kivec"}) {
+    SCOPED_TRACE(spec);
+    const ProgramResult compiled =
+        RunProgram(prefix + "/libexec/kiv-standins/kivc",
+                   {prefix + "/share/kiv/" + spec, "hello.kiv"}, inDir);
+    ASSERT_EQ(compiled.status, 0) << Shown(compiled);
+    const ProgramResult run =
+        RunProgram(prefix + "/bin/kivs", {"hello"}, inDir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Hello from Kiv\n");
+  }
+
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  dir.Write("project/hello.kiv", "print(\"Built\", \"with\", \"CMake\")\n");
+  dir.Write("project/CMakeLists.txt",
+            "cmake_minimum_required(VERSION 3.20)\n"
+            "project(Scripts NONE)\n"
+            "find_package(Kiv REQUIRED COMPONENTS standins)\n"
+            "add_custom_command(OUTPUT hello.kive hello.kivd\n"
+            "  COMMAND Kiv::standin_kivc ${Kiv_STANDALONE_SPEC_FILE}\n"
+            "          ${CMAKE_CURRENT_SOURCE_DIR}/hello.kiv -o hello\n"
+            "  DEPENDS hello.kiv ${Kiv_STANDALONE_SPEC_FILE} VERBATIM)\n"
+            "add_custom_target(scripts ALL DEPENDS hello.kive)\n");
+  const ProgramResult built = ConfigureAndBuild(dir, generators.front());
+  ASSERT_EQ(built.status, 0) << Shown(built);
+  inDir.workDir = dir.Path("build");
+  const ProgramResult run = RunProgram(prefix + "/bin/kivs", {"hello"}, inDir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Built with CMake\n");
+}
+
+// The pkg-config file gives clean absolute paths.
+TEST(Package, PkgConfigGivesCleanPaths) {
+  if (!Exists(KIV_PKG_CONFIG_PROGRAM))
+    GTEST_SKIP() << "pkg-config is not available";
+  const std::string& prefix = InstalledPrefix();
+  ASSERT_FALSE(prefix.empty());
+  RunOptions options;
+  options.env = {{"PKG_CONFIG_PATH", prefix + "/share/pkgconfig"}};
+  const struct {
+    std::vector<std::string> args;
+    std::string out;
+  } rows[] = {
+      {{"--modversion", "kiv"}, KIV_VERSION "\n"},
+      {{"--cflags", "kiv"}, "-I" + prefix + "/include \n"},
+      {{"--variable=kivg", "kiv"}, prefix + "/bin/kivg\n"},
+      {{"--variable=standalone_spec_file", "kiv"},
+       prefix + "/share/kiv/standalone.kivec\n"},
+      {{"--variable=standalone_oo_spec_file", "kiv"},
+       prefix + "/share/kiv/standalone-oo.kivec\n"},
+  };
+  for (const auto& row : rows) {
+    const ProgramResult result =
+        RunProgram(KIV_PKG_CONFIG_PROGRAM, row.args, options);
+    EXPECT_EQ(result.out, row.out) << row.args.front() << "\n" << result.err;
+  }
+}
+
+// The README's recipe for GNU make without CMake, run as written: kivg runs
+// once after an edit of the spec or of a file it includes, a comment-only
+// edit recompiles nothing, a deleted output is made again, and make keeps
+// the generated C.
+TEST(Package, ReadmeMakeRecipeRegeneratesOncePerEdit) {
   if (!Exists(KIV_PKG_CONFIG_PROGRAM) || !Exists(KIV_MAKE_PROGRAM))
     GTEST_SKIP() << "pkg-config or make is not available";
   ASSERT_FALSE(InstalledPrefix().empty());
-  RunOptions options;
-  options.env = {{"PKG_CONFIG_PATH", InstalledPrefix() + "/share/pkgconfig"}};
-  const ProgramResult version =
-      RunProgram(KIV_PKG_CONFIG_PROGRAM, {"--modversion", "kiv"}, options);
-  EXPECT_EQ(version.out, "1.3.1\n") << version.err;
-
   TempDir dir;
-  dir.Write("app.kivs", "limit = 3\ndef run(mode=1) = AppRun\n");
-  dir.Write("uses_spec.c",
-            "#include \"app.h\"\n"
-            "int AppSymbol(void) { return KIV_APP_app_SYM_limit; }\n");
-  dir.Write("Makefile",
-            "KIVG := $(shell pkg-config --variable=kivg kiv)\n"
-            "CFLAGS += $(shell pkg-config --cflags kiv)\n"
-            "all: uses_spec.o app.o\n"
-            "uses_spec.o: app.h\n"
-            "app.kivec app.h app.c: app.kivs\n"
-            "\t$(KIVG) -q app.kivs\n");
+  const std::string recipe =
+      ReadmeBlock("KIVG := $(shell pkg-config --variable=kivg kiv)");
+  ASSERT_NE(recipe.find("\n\tKIV_SPEC_DEPFILE="), std::string::npos) << recipe;
+  dir.Write("Makefile", recipe);
+  ASSERT_EQ(WriteReadmeApplication(dir).size(), 5u);
+  dir.Write("app.kivs", dir.Read("app.kivs") + "include settings\n");
+  dir.Write("settings.kivs", "limit = 3\n");
+  RunOptions options;
   options.workDir = dir.path();
-  const ProgramResult built =
-      RunProgram(KIV_MAKE_PROGRAM, {"CC=" KIV_C_COMPILER}, options);
+  options.env = {{"PKG_CONFIG_PATH", InstalledPrefix() + "/share/pkgconfig"},
+                 {"KIV_SPEC_INCLUDE", ""}};
+  const auto make = [&] {
+    return RunProgram(KIV_MAKE_PROGRAM, {"CC=" KIV_C_COMPILER}, options);
+  };
+  const std::string kivg = InstalledPrefix() + "/bin/kivg -q";
+  ProgramResult built = make();
   ASSERT_EQ(built.status, 0) << Shown(built);
+  EXPECT_EQ(Count(built.out, kivg), 1u) << built.out;
   EXPECT_TRUE(dir.Exists("app.o"));
-  EXPECT_NE(built.out.find(InstalledPrefix()), std::string::npos) << built.out;
+  EXPECT_TRUE(dir.Exists("app.c"));
+
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    size_t kivgRuns;  // shown on the output; a deleted file's run is not
+    size_t compiled;
+  } steps[] = {
+      {"nothing", [] {}, 0, 0},
+      {"comment in an included file",
+       [&] {
+         dir.Write("settings.kivs", dir.Read("settings.kivs") + "# note\n");
+         MakeNewer(dir, "settings.kivs", "app.stamp");
+       },
+       1, 0},
+      {"edit of an included file",
+       [&] {
+         dir.Write("settings.kivs", dir.Read("settings.kivs") + "x = 1\n");
+         MakeNewer(dir, "settings.kivs", "app.stamp");
+       },
+       1, 3},
+      {"generated C deleted", [&] { std::remove(dir.Path("app.c").c_str()); },
+       0, 1},
+      {"header deleted", [&] { std::remove(dir.Path("app.h").c_str()); }, 0, 3},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    built = make();
+    ASSERT_EQ(built.status, 0) << Shown(built);
+    EXPECT_EQ(Count(built.out, kivg), step.kivgRuns) << built.out;
+    EXPECT_EQ(Count(built.out, " -c -o "), step.compiled) << built.out;
+    EXPECT_TRUE(dir.Exists("app.c") && dir.Exists("app.h"));
+    built = make();
+    ASSERT_EQ(built.status, 0) << Shown(built);
+    EXPECT_EQ(Count(built.out, kivg), 0u) << built.out;
+    EXPECT_EQ(Count(built.out, " -c -o "), 0u) << built.out;
+  }
 }
 
-// cpack -G DEB packs the plain install under /usr; the package installs
-// into an empty root with dpkg and its kivg runs from there.
+// cpack -G DEB packs the plain install under /usr: the package this build
+// makes, once per test program; empty when cpack failed.
+const std::string& DebianPackage() {
+  static const std::unique_ptr<TempDir> dir = std::make_unique<TempDir>();
+  static const std::string package = [] {
+    const ProgramResult packed = RunProgram(
+        KIV_CPACK_COMMAND, {"-G", "DEB", "--config",
+                            std::string(KIV_BUILD_DIR) + "/CPackConfig.cmake",
+                            "-B", dir->Path("packages")});
+    const std::string path =
+        dir->Path("packages/kiv_" KIV_VERSION "_amd64.deb");
+    return packed.status == 0 && Exists(path) ? path : std::string();
+  }();
+  return package;
+}
+
+TEST(Package, DebianPackagePassesLintian) {
+  if (!Exists(KIV_LINTIAN_PROGRAM) || !Exists(KIV_CPACK_COMMAND))
+    GTEST_SKIP() << "cpack or lintian is not available";
+  ASSERT_FALSE(DebianPackage().empty());
+  const ProgramResult checked =
+      RunProgram(KIV_LINTIAN_PROGRAM, {"--pedantic", DebianPackage()});
+  EXPECT_EQ(checked.status, 0) << Shown(checked);
+  EXPECT_EQ(Count("\n" + checked.out, "\nE: "), 0u) << checked.out;
+  EXPECT_EQ(Count("\n" + checked.out, "\nW: "), 0u) << checked.out;
+}
+
+// The package installs into an empty root with dpkg; its programs run from
+// there, kivs runs a script compiled against the spec file it ships, the
+// pkg-config file speaks of /usr, and a project asking for the stand-ins,
+// which the package leaves out, is told where to get them.
 TEST(Package, DebianPackageInstallsAndRuns) {
   if (!Exists(KIV_DPKG_PROGRAM) || !Exists(KIV_CPACK_COMMAND))
     GTEST_SKIP() << "cpack or dpkg is not available";
+  const std::string& package = DebianPackage();
+  ASSERT_FALSE(package.empty());
   TempDir dir;
-  const ProgramResult packed = RunProgram(
-      KIV_CPACK_COMMAND, {"-G", "DEB", "--config",
-                          std::string(KIV_BUILD_DIR) + "/CPackConfig.cmake",
-                          "-B", dir.Path("packages")});
-  ASSERT_EQ(packed.status, 0) << Shown(packed);
-  const std::string package = dir.Path("packages/kiv_1.3.1_amd64.deb");
-  ASSERT_TRUE(dir.Exists("packages/kiv_1.3.1_amd64.deb")) << packed.out;
-
   const ProgramResult fields = RunProgram(
       KIV_DPKG_PROGRAM, {"--field", package, "Package", "Version", "Depends"});
-  EXPECT_EQ(fields.out.find("Package: kiv\nVersion: 1.3.1\nDepends: "), 0u)
+  EXPECT_EQ(
+      fields.out.find("Package: kiv\nVersion: " KIV_VERSION "\nDepends: "), 0u)
       << fields.out;
   EXPECT_NE(fields.out.find("libc6"), std::string::npos) << fields.out;
 
@@ -229,9 +405,57 @@ TEST(Package, DebianPackageInstallsAndRuns) {
   for (const char* file :
        {"root/usr/bin/kivs", "root/usr/bin/kivinfo", "root/usr/include/kiv.h",
         "root/usr/lib/cmake/Kiv/KivConfig.cmake",
-        "root/usr/share/pkgconfig/kiv.pc", "root/usr/share/man/man1/kivg.1"})
+        "root/usr/share/pkgconfig/kiv.pc", "root/usr/share/man/man1/kivg.1.gz",
+        "root/usr/share/doc/kiv/copyright",
+        "root/usr/share/doc/kiv/changelog.gz"})
     EXPECT_TRUE(dir.Exists(file)) << file;
   EXPECT_FALSE(dir.Exists("root/usr/libexec/kiv-standins/kivc"));
+  // Static libraries only: the programs search no directory of their own.
+  for (const char* program : {"root/usr/bin/kivs", "root/usr/bin/kivinfo"})
+    EXPECT_EQ(dir.Read(program).find("$ORIGIN"), std::string::npos) << program;
+
+  dir.Write("hello.kiv", "print(\"Hello\", \"from\", \"the\", \"package\")\n");
+  RunOptions inDir;
+  inDir.workDir = dir.path();
+  const ProgramResult compiled = RunProgram(
+      BinPath("kivc"),
+      {dir.Path("root/usr/share/kiv/standalone.kivec"), "hello.kiv"}, inDir);
+  ASSERT_EQ(compiled.status, 0) << Shown(compiled);
+  const ProgramResult run =
+      RunProgram(dir.Path("root/usr/bin/kivs"), {"hello"}, inDir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Hello from the package\n");
+
+  if (Exists(KIV_PKG_CONFIG_PROGRAM)) {
+    RunOptions options;
+    options.env = {{"PKG_CONFIG_PATH", dir.Path("root/usr/share/pkgconfig")}};
+    const ProgramResult flags =
+        RunProgram(KIV_PKG_CONFIG_PROGRAM, {"--cflags", "kiv"}, options);
+    EXPECT_EQ(flags.out, "\n");  // -I/usr/include goes without saying
+    const ProgramResult kivg =
+        RunProgram(KIV_PKG_CONFIG_PROGRAM, {"--variable=kivg", "kiv"}, options);
+    EXPECT_EQ(kivg.out, "/usr/bin/kivg\n");
+  }
+
+  const std::vector<Generator> generators = Generators();
+  ASSERT_FALSE(generators.empty());
+  dir.Write("project/CMakeLists.txt",
+            "cmake_minimum_required(VERSION 3.20)\n"
+            "project(Components NONE)\n"
+            "find_package(Kiv REQUIRED COMPONENTS standins)\n");
+  const ProgramResult configured =
+      Configure(dir.Path("project"), dir.Path("build"), generators.front(),
+                dir.Path("root/usr"));
+  EXPECT_NE(configured.status, 0);
+  EXPECT_NE(OneLine(configured.err)
+                .find("The component 'standins' is not part of the Debian "
+                      "package kiv installed in " +
+                      dir.Path("root/usr") +
+                      ". Build the toolchain from "
+                      "source and install it with the component into a "
+                      "prefix of your own"),
+            std::string::npos)
+      << configured.err;
 }
 
 // The source tree used through add_subdirectory by another project: the
@@ -277,11 +501,7 @@ TEST(Package, SpecIsRegeneratedOnlyWhenASourceChanges) {
     SCOPED_TRACE(generator.name);
     TempDir dir;
     WriteOutsideProject(dir);
-    const ProgramResult configured =
-        Configure(dir.Path("project"), dir.Path("build"), generator);
-    ASSERT_EQ(configured.status, 0) << Shown(configured);
-
-    ProgramResult built = Build(dir.Path("build"));
+    ProgramResult built = ConfigureAndBuild(dir, generator);
     ASSERT_EQ(built.status, 0) << Shown(built);
     EXPECT_NE(built.out.find(kGenerating), std::string::npos) << built.out;
     // Outputs go to the build tree only.
@@ -303,7 +523,7 @@ TEST(Package, SpecIsRegeneratedOnlyWhenASourceChanges) {
       ASSERT_EQ(built.status, 0) << Shown(built);
       EXPECT_EQ(built.out.find(kGenerating), std::string::npos) << built.out;
       EXPECT_EQ(fs::last_write_time(dir.Path("build/app.c")), generated);
-      if (generator.name == "Ninja") {
+      if (generator.IsNinja()) {
         EXPECT_EQ(built.out, "ninja: no work to do.\n");
       }
     }

@@ -668,11 +668,14 @@ TEST(VsCodeExtension, DeclaresTheLanguageAndIndentsAfterABlockColon) {
   std::string expected =
       "language=kivs extensions=.kivs grammar=kivs:source.kivs\n"
       "grammarFile=source.kivs\n"
-      "lineComment=# brackets=()\n";
+      "lineComment=# brackets=()\n"
+      "indentationRules=kept\n";
+  // A block ends only by a line indented less: no line takes its own
+  // indentation back.
   for (const auto& [line, indents] : lines)
     if (!line.empty())
-      expected +=
-          std::string("indent:") + (indents ? "1 " : "0 ") + line + "\n";
+      expected += std::string("indent:") + (indents ? "1" : "0") +
+                  " dedent:0 " + line + "\n";
   EXPECT_EQ(run.out, expected);
 }
 

@@ -362,7 +362,8 @@ TEST_F(KivsTest, SourceInfoThatIsNoRegularFileIsNotLoaded) {
 }
 
 // A FIFO or device as the executable is read as it comes, like a pipe; a
-// FIFO without a writer reads as empty instead of blocking the open.
+// FIFO without a writer reads as empty instead of blocking the open. An
+// endless device is refused from its first bytes in every mode.
 TEST_F(KivsTest, FifoOrDeviceAsExecutableNeverHangs) {
   ASSERT_EQ(mkfifo(dir_.Path("pipe.kive").c_str(), 0644), 0);
   ASSERT_EQ(symlink("/dev/zero", dir_.Path("zero.kive").c_str()), 0);
@@ -375,7 +376,7 @@ TEST_F(KivsTest, FifoOrDeviceAsExecutableNeverHangs) {
       {{"-c", "512", "pipe"}, "Seal error 0x01: " + notKiv + "\n"},
       {{"-c", "512", "-p", "64", "pipe"},
        "Error 0x06 loading paged code: " + AddCodeText(6) + "\n"},
-      {{"zero"}, "Error reading zero.kive: Unexpected end of file\n"},
+      {{"zero"}, "Seal error 0x01: " + notKiv + "\n"},
       {{"-c", "512", "zero"}, "Load error 0x01: " + notKiv + "\n"},
       {{"-c", "512", "-p", "64", "zero"},
        "Error 0x01 loading paged code: " + notKiv + "\n"},
@@ -533,6 +534,14 @@ class RunningKivs {
 
   void Interrupt() const { kill(pid_, SIGINT); }
 
+  bool Running() const {
+    const std::string status = "/proc/" + std::to_string(pid_) + "/stat";
+    std::ifstream in(status);
+    std::string pid, name, state;
+    in >> pid >> name >> state;
+    return in && state != "Z";
+  }
+
   // What the process's descriptor refers to; empty when it is not open.
   std::string DescriptorTarget(int descriptor) const {
     const std::string link =
@@ -558,14 +567,16 @@ class RunningKivs {
     return -1;
   }
 
-  // The exit status and the processor time the process used.
-  ProgramResult Wait(double* cpuSeconds) {
+  // The exit status and the processor time the process used; with
+  // peakKilobytes, also its largest resident size.
+  ProgramResult Wait(double* cpuSeconds, long* peakKilobytes = nullptr) {
     int wstatus = 0;
     rusage usage{};
     while (wait4(pid_, &wstatus, 0, &usage) < 0) {
     }
     *cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    if (peakKilobytes != nullptr) *peakKilobytes = usage.ru_maxrss;
     ProgramResult result;
     result.status =
         WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
@@ -669,6 +680,124 @@ TEST_F(KivsTest, InterruptIgnoredByTheParentStaysIgnored) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "finished\n");
   EXPECT_EQ(result.err, "");
+}
+
+// Whole mode reads a file of up to 2 GiB into memory; the engine sees its
+// first bytes before that, so a large file that is no executable is refused
+// without being read.
+TEST_F(KivsTest, LargeForeignFileIsRefusedBeforeItIsReadWhole) {
+  constexpr off_t kSize = off_t(512) << 20;
+  const std::string path = dir_.Path("big.kive");
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, kSize), 0);  // sparse: nothing on disk
+  close(fd);
+  RunningKivs kivs(dir_, {"big"}, false);
+  double cpu = 0;
+  long peakKilobytes = 0;
+  const ProgramResult result = kivs.Wait(&cpu, &peakKilobytes);
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "Seal error 0x01: " + AddCodeText(1) + "\n");
+  EXPECT_LT(peakKilobytes, long(kSize >> 10) / 4);
+}
+
+// Output into a closed pipe is lost output like a full disk: reported, and
+// the run ends at once instead of going on into a reader that is gone,
+// whether or not the parent left SIGPIPE ignored.
+TEST_F(KivsTest, ClosedPipeEndsTheRunAndIsReported) {
+  std::string script;
+  for (int i = 0; i < 3000; ++i)
+    script += "print(\"a line long enough to fill the output buffer soon\")\n";
+  script += "sleep(30)\nprint(\"never\")\n";
+  CompileScript(dir_, "loud", script);
+  const std::regex report(
+      "Program counter: 0x[0-9A-F]{7}; .*/loud\\.kiv:[0-9]+:1\n"
+      "Error writing standard output: Broken pipe\n");
+  for (const bool ignored : {false, true}) {
+    RunOptions options;
+    options.workDir = dir_.path();
+    options.stdoutClosedPipe = true;
+    options.sigpipeIgnored = ignored;
+    const auto start = std::chrono::steady_clock::now();
+    // Bounded: before the run ended with its output, it slept on.
+    const ProgramResult result = RunProgram(
+        "/usr/bin/timeout", {"20", BinPath("kivs"), "loud"}, options);
+    EXPECT_EQ(result.status, 2) << ignored;
+    EXPECT_TRUE(std::regex_match(result.err, report)) << ignored << "\n"
+                                                      << result.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::seconds(15))
+        << ignored;
+  }
+}
+
+// What the script printed is written before the runner waits for a sleep
+// and before the failure report, so a log shows both in the order they
+// happened.
+TEST_F(KivsTest, OutputComesBeforeWhatFollowsIt) {
+  CompileScript(dir_, "nap", "print(\"start\")\nsleep(30)\nprint(\"never\")\n");
+  RunningKivs sleeping(dir_, {"nap"}, false);
+  sleeping.WaitUntilSettled(false);
+  bool seenWhileSleeping = false;
+  for (int i = 0; i < 500 && !seenWhileSleeping; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    seenWhileSleeping = dir_.Read("out.txt") == "start\n" && sleeping.Running();
+  }
+  EXPECT_TRUE(seenWhileSleeping);
+  sleeping.Interrupt();
+  double cpu = 0;
+  const ProgramResult interrupted = sleeping.Wait(&cpu);
+  EXPECT_EQ(interrupted.out, "start\nRun was INTERRUPTED!\n");
+
+  CompileScript(dir_, "fail", "print(\"before\")\nsleep(\"soon\")\n");
+  RunOptions inDir;
+  inDir.workDir = dir_.path();
+  const ProgramResult log = RunProgram(
+      "/bin/sh", {"-c", "exec " + BinPath("kivs") + " fail 2>&1"}, inDir);
+  EXPECT_EQ(log.status, 2);
+  EXPECT_EQ(log.out, "before\nRun error 0x0C: " + RunText(12) +
+                         "\nProgram counter: " + ReportedCounter(log.out) +
+                         "; " + dir_.Path("fail.kiv") + ":2:1\n");
+}
+
+// The examples of the manual page, run as they stand there, each in a
+// shell, with the scripts they name compiled beside them.
+TEST_F(KivsTest, ManualPageExamplesRunAsWritten) {
+  std::ifstream in(SourcePath("doc/kivs.1"));
+  std::stringstream page;
+  page << in.rdbuf();
+  const std::string text = page.str();
+  const std::size_t start = text.find(".SH EXAMPLES\n.nf\n");
+  ASSERT_NE(start, std::string::npos);
+  const std::size_t end = text.find(".fi\n", start);
+  std::stringstream examples(text.substr(start + 17, end - start - 17));
+  CompileScript(dir_, "hello", "print(\"hello\")\n");
+  CompileScript(dir_, "blink", "print(\"blink\", args)\n");
+  std::string line;
+  int count = 0;
+  while (std::getline(examples, line)) {
+    std::string command;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line.compare(i, 2, "\\-") == 0) ++i;  // roff's minus sign
+      command += line[i];
+    }
+    const std::size_t program = command.find("kivs ");
+    ASSERT_NE(program, std::string::npos) << command;
+    command.replace(program, 4, BinPath("kivs"));
+    RunOptions inDir;
+    inDir.workDir = dir_.path();
+    const ProgramResult run = RunProgram("/bin/sh", {"-c", command}, inDir);
+    EXPECT_EQ(run.status, 0) << line << "\n" << run.err;
+    EXPECT_EQ(run.err, "") << line;
+    EXPECT_EQ(
+        run.out.rfind(
+            line.find("blink") != std::string::npos ? "blink (" : "hello\n", 0),
+        0u)
+        << line << "\n"
+        << run.out;
+    ++count;
+  }
+  EXPECT_EQ(count, 3);
 }
 
 }  // namespace

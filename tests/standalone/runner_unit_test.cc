@@ -12,6 +12,7 @@
 #include "standalone/whole_executable.h"
 #include "tests/support/temp_dir.h"
 
+namespace kivs {
 namespace {
 
 TEST(SleepMilliseconds, RoundsHalvesAwayFromZeroAndClamps) {
@@ -86,3 +87,4 @@ TEST_F(WholeExecutableTest, RefusesWhatItCannotReadWhole) {
 }
 
 }  // namespace
+}  // namespace kivs

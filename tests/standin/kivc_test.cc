@@ -144,6 +144,18 @@ TEST_F(Kivc, ReportsCommandLineAndFileErrors) {
   }
 }
 
+// Asked for its usage, wherever -h stands, kivc prints only that.
+TEST_F(Kivc, HelpIsTheUsageAlone) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"-h"},
+        std::vector<std::string>{"app.kivec", "-h", "s.kiv"}}) {
+    const ProgramResult result = Compile(args);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, kUsage);
+  }
+}
+
 TEST_F(Kivc, NamesItsOutputsAfterTheScript) {
   dir_.Write("hello.kiv", "f(1)\n");
   dir_.Write("plain", "f(1)\n");

@@ -59,6 +59,11 @@ ProgramResult RunProgram(const std::string& program,
                                   : options.stdoutPath;
   const std::string errPath = std::string(capture) + "/err";
 
+  int closedPipe[2] = {-1, -1};
+  if (options.stdoutClosedPipe) {
+    if (pipe(closedPipe) != 0) throw std::runtime_error("pipe failed");
+    close(closedPipe[0]);
+  }
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -72,8 +77,14 @@ ProgramResult RunProgram(const std::string& program,
     }
     Redirect(options.stdinPath.empty() ? "/dev/null" : options.stdinPath, 0,
              O_RDONLY);
-    Redirect(outPath, 1, O_WRONLY | O_CREAT | O_TRUNC);
+    if (options.stdoutClosedPipe) {
+      dup2(closedPipe[1], 1);
+      close(closedPipe[1]);
+    } else {
+      Redirect(outPath, 1, O_WRONLY | O_CREAT | O_TRUNC);
+    }
     Redirect(errPath, 2, O_WRONLY | O_CREAT | O_TRUNC);
+    signal(SIGPIPE, options.sigpipeIgnored ? SIG_IGN : SIG_DFL);
     if (options.unprivileged && geteuid() == 0) {
       constexpr uid_t kNobody = 65534;
       if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 ||
@@ -82,16 +93,18 @@ ProgramResult RunProgram(const std::string& program,
     }
     ExecProgram(program, args);
   }
+  if (options.stdoutClosedPipe) close(closedPipe[1]);
   int wstatus = 0;
   while (waitpid(pid, &wstatus, 0) < 0) {
   }
   ProgramResult result;
   result.status =
       WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  if (options.stdoutPath.empty()) result.out = ReadAll(outPath);
+  const bool captured = options.stdoutPath.empty() && !options.stdoutClosedPipe;
+  if (captured) result.out = ReadAll(outPath);
   result.err = ReadAll(errPath);
   std::remove(errPath.c_str());
-  if (options.stdoutPath.empty()) std::remove(outPath.c_str());
+  if (captured) std::remove(outPath.c_str());
   rmdir(capture);
   return result;
 }

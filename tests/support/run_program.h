@@ -19,6 +19,10 @@ struct RunOptions {
   std::vector<std::pair<std::string, std::optional<std::string>>> env;
   std::string stdinPath;   // empty: /dev/null
   std::string stdoutPath;  // empty: captured into ProgramResult::out
+  // Standard output is a pipe whose reader has gone (stdoutPath is then
+  // not used), with SIGPIPE ignored or at its default.
+  bool stdoutClosedPipe = false;
+  bool sigpipeIgnored = false;
   // Run as the unprivileged user "nobody" when the tests run as root, so
   // that file permissions bind the program. The working directory must then
   // be searchable by everyone.
