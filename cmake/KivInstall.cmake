@@ -1,8 +1,8 @@
 # What "cmake --install" puts where. The default component holds what a user
-# of the toolchain needs: kivg, kivs, kivinfo, their manual pages and the user
-# documentation, kiv.h and kivd.h, the spec files of the app specs built into
-# kivs (every script kivs runs is compiled against one of them), the CMake
-# package and a pkg-config file.
+# of the toolchain needs: kivg, kivs, kivinfo, kivls, their manual pages and
+# the user documentation, kiv.h and kivd.h, the spec files of the app specs
+# built into kivs (every script kivs runs is compiled against one of them),
+# the CMake package and a pkg-config file.
 # The component "standins", installed only when asked for, holds the stand-in
 # engine and source-info libraries, the stand-in compiler kivc (kept off the
 # program path) and the package file that makes them imported targets.
@@ -33,7 +33,7 @@ set_target_properties(kivs kivinfo PROPERTIES INSTALL_RPATH
 set_target_properties(kiv_interface PROPERTIES EXPORT_NAME interface)
 install(TARGETS kivg kiv_interface EXPORT KivTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS kivs kivinfo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kivs kivinfo kivls RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${KIV_INTERFACE_INCLUDE_DIR}/kiv.h ${KIV_INTERFACE_INCLUDE_DIR}/kivd.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
@@ -55,7 +55,7 @@ function(kiv_compressed out file)
   endif()
   set(${out} "${file}" PARENT_SCOPE)
 endfunction()
-foreach(page IN ITEMS kivg.1 kivs.1 kivinfo.1 kivspec.5)
+foreach(page IN ITEMS kivg.1 kivs.1 kivinfo.1 kivls.1 kivspec.5)
   string(REGEX MATCH "[0-9]$" section "${page}")
   configure_file(doc/${page} "${PROJECT_BINARY_DIR}/doc/${page}" @ONLY)
   kiv_compressed(installed "${PROJECT_BINARY_DIR}/doc/${page}")

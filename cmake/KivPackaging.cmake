@@ -5,7 +5,7 @@ set(CPACK_PACKAGE_NAME kiv)
 set(CPACK_PACKAGE_VENDOR "Kiv toolchain developers")
 # Debian wants the one-line summary not to start with the package's name.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "spec generator, script runner and information utility for Kiv")
+    "spec generator, script runner, information utility and language server for Kiv")
 # Lines of at most 80 characters: cpack indents them into the control file.
 set(CPACK_PACKAGE_DESCRIPTION
 "Kiv is a small indentation-structured scripting language for embedded
@@ -15,7 +15,9 @@ applications. This package holds the host-side tools around its engine:
    in: symbol macros, prototypes and the dispatch function;
  - kivs runs compiled Kiv scripts against two built-in app specs, whose
    spec files it installs;
- - kivinfo translates result codes, program counters and symbol numbers.
+ - kivinfo translates result codes, program counters and symbol numbers;
+ - kivls gives editors kivg's diagnostics while a spec is written, as a
+   language server.
 It also holds the engine interface headers, a CMake package with the
 function kiv_add_app_spec, a pkg-config file and editor support.")
 if(NOT CPACK_PACKAGE_CONTACT)

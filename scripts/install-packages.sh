@@ -3,8 +3,9 @@
 # machine, when it is missing.
 #
 #   scripts/install-packages.sh --tools   what building the programs needs:
-#                                         CMake, Ninja, C and C++ compilers
-#                                         and the lemon parser generator
+#                                         CMake, Ninja, C and C++ compilers,
+#                                         the lemon parser generator and the
+#                                         JSON library of kivls (nlohmann-json)
 #   scripts/install-packages.sh           that, and what the tests use: clang
 #                                         (generated C is compiled with both
 #                                         compilers), GoogleTest and Google
@@ -15,7 +16,8 @@
 #                                         (both used by cpack -G DEB) and
 #                                         lintian; for the editor-support
 #                                         tests Node.js with npm (the TextMate
-#                                         tokenizer), Vim, man and groff.
+#                                         tokenizer and the protocol client
+#                                         library), Vim, Neovim, man and groff.
 set -euo pipefail
 
 tools_only=false
@@ -33,6 +35,7 @@ command -v c++ >/dev/null || missing+=(g++)
 command -v gcc >/dev/null || missing+=(gcc)
 command -v lemon >/dev/null || missing+=(lemon)
 [ -f /usr/share/lemon/lempar.c ] || missing+=(lemon)
+[ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
 if ! $tools_only; then
   command -v clang >/dev/null || missing+=(clang)
   command -v clang-format >/dev/null || missing+=(clang-format)
@@ -49,6 +52,7 @@ if ! $tools_only; then
   command -v node >/dev/null || missing+=(nodejs)
   command -v npm >/dev/null || missing+=(npm)
   command -v vim >/dev/null || missing+=(vim)
+  command -v nvim >/dev/null || missing+=(neovim)
   command -v man >/dev/null || missing+=(man-db)
   command -v groff >/dev/null || missing+=(groff-base)
 fi

@@ -20,17 +20,24 @@ const char* Verb(FileAccess access) {
 
 }  // namespace
 
+std::string FileErrorMessage(FileAccess access, const std::string& path,
+                             const std::string& text,
+                             const std::string& alias) {
+  const std::string named =
+      alias.empty() ? path : path + " imported as '" + alias + "'";
+  return std::string("Error ") + Verb(access) + " " + named + ": " + text;
+}
+
 std::string FileErrorLine(FileAccess access, const std::string& path,
                           const std::string& text) {
-  return std::string("Error ") + Verb(access) + " " + path + ": " + text + "\n";
+  return FileErrorMessage(access, path, text) + "\n";
 }
 
 std::string FileErrorLine(const SourceLocation& location, FileAccess access,
                           const std::string& path, const std::string& text,
                           const std::string& alias) {
-  const std::string named =
-      alias.empty() ? path : path + " imported as '" + alias + "'";
-  return FormatLocation(location) + ": " + FileErrorLine(access, named, text);
+  return FormatLocation(location) + ": " +
+         FileErrorMessage(access, path, text, alias) + "\n";
 }
 
 }  // namespace kivg

@@ -11,13 +11,20 @@ namespace kivg {
 
 enum class FileAccess { kOpening, kReading, kCreating, kWriting };
 
-// TEXT is the system's error text, or why the file was refused.
+// "Error opening PATH: TEXT" and its kin, without an end of line. TEXT is
+// the system's error text, or why the file was refused. A module imported
+// under another name carries " imported as 'ALIAS'" after its file name, so
+// that two failed references to one module can be told apart; ALIAS is
+// empty otherwise.
+std::string FileErrorMessage(FileAccess access, const std::string& path,
+                             const std::string& text,
+                             const std::string& alias = std::string());
+
+// The message as a line.
 std::string FileErrorLine(FileAccess access, const std::string& path,
                           const std::string& text);
 
-// The same after "LOCATION: ". A module imported under another name carries
-// " imported as 'ALIAS'" after its file name, so that two failed references
-// to one module can be told apart; ALIAS is empty otherwise.
+// The same after "LOCATION: ".
 std::string FileErrorLine(const SourceLocation& location, FileAccess access,
                           const std::string& path, const std::string& text,
                           const std::string& alias = std::string());

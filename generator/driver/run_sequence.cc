@@ -56,33 +56,45 @@ std::string ShownTokenText(const std::string& text) {
 RunSequence::RunSequence(const GeneratorOptions& options,
                          const OutputNames& names, SourceFileSystem& files,
                          SearchPath searchPath, std::ostream& out,
+                         DiagnosticSink& diagnostics)
+    : options_(options),
+      names_(names),
+      files_(files),
+      searchPath_(std::move(searchPath)),
+      out_(out),
+      diagnostics_(diagnostics),
+      generator_(diagnostics, names.specName) {}
+
+RunSequence::RunSequence(const GeneratorOptions& options,
+                         const OutputNames& names, SourceFileSystem& files,
+                         SearchPath searchPath, std::ostream& out,
                          std::ostream& err)
     : options_(options),
       names_(names),
       files_(files),
       searchPath_(std::move(searchPath)),
       out_(out),
-      err_(err),
-      generator_(err, names.specName) {}
+      printer_(std::make_unique<DiagnosticPrinter>(err)),
+      diagnostics_(*printer_),
+      generator_(*printer_, names.specName) {}
+
+void RunSequence::ReportLine(const SourceLocation& location,
+                             std::string message) {
+  Diagnostic diagnostic;
+  diagnostic.fromDriver = true;
+  diagnostic.message = std::move(message);
+  diagnostic.location = location;
+  diagnostics_.Report(diagnostic);
+}
 
 RunOutcome RunSequence::Run(OutputStreams outputs) {
-  generator_.QueueModule(names_.specName);
-  for (;;) {
-    std::vector<ModuleReference> references;
-    const std::string module = generator_.StartNextModule(&references);
-    if (module.empty()) break;
-    if (!OpenModule(module, references)) return openFailure_;
-    const RunOutcome outcome = ReadModule();
-    if (outcome != RunOutcome::kWritten) return outcome;
-  }
-  generator_.headerFileName = FileNamePart(names_.headerPath);
-  if (!generator_.Finalize()) return RunOutcome::kSpecError;
+  const RunOutcome read = Read();
+  if (read != RunOutcome::kWritten) return read;
 
   // The names are numbered before the three writers, which only read the
   // numbers; a numbering failure still follows the spec file's line.
-  // Diagnostics are buffered; what was reported so far goes out before the
-  // progress lines, so a terminal shows both in the order they happened.
-  err_.flush();
+  // Diagnostics are flushed as they are reported, so a terminal shows them
+  // and the progress lines in the order they happened.
   if (!options_.quiet)
     out_ << "Writing spec to " << names_.specPath << "\n" << std::flush;
   const ListedNames listed = NumberNames(generator_);
@@ -96,14 +108,29 @@ RunOutcome RunSequence::Run(OutputStreams outputs) {
   return RunOutcome::kWritten;
 }
 
+RunOutcome RunSequence::Read() {
+  generator_.QueueModule(names_.specName);
+  for (;;) {
+    std::vector<ModuleReference> references;
+    const std::string module = generator_.StartNextModule(&references);
+    if (module.empty()) break;
+    if (!OpenModule(module, references)) return openFailure_;
+    const RunOutcome outcome = ReadModule();
+    if (outcome != RunOutcome::kWritten) return outcome;
+  }
+  generator_.headerFileName = FileNamePart(names_.headerPath);
+  if (!generator_.Finalize()) return RunOutcome::kSpecError;
+  return RunOutcome::kWritten;
+}
+
 bool RunSequence::OpenModule(const std::string& module,
                              const std::vector<ModuleReference>& references) {
   const std::string fileName = module + ".kivs";
   if (filesRead_.size() >= kMaxFilesRead) {
     for (const ModuleReference& reference : references)
-      err_ << FormatLocation(reference.location)
-           << ": Too many source files read (limit " << kMaxFilesRead
-           << "): " << fileName << "\n";
+      ReportLine(reference.location, "Too many source files read (limit " +
+                                         std::to_string(kMaxFilesRead) +
+                                         "): " + fileName);
     return false;
   }
   // The main spec is SOURCE exactly as typed, read once by the check before
@@ -118,30 +145,41 @@ bool RunSequence::OpenModule(const std::string& module,
                   : FindSourceFile(files_, searchPath_, fileName);
   }
   if (text.status == SourceText::kReadFailed) {
-    err_ << FileErrorLine(FileAccess::kReading, text.path,
-                          std::strerror(text.error));
+    ReportLine(SourceLocation(),
+               FileErrorMessage(FileAccess::kReading, text.path,
+                                std::strerror(text.error)));
     return false;
   }
   if (text.status == SourceText::kOpenFailed) {
     if (references.empty())
-      err_ << FileErrorLine(FileAccess::kOpening, options_.source,
-                            std::strerror(text.error));
+      ReportLine(SourceLocation(),
+                 FileErrorMessage(FileAccess::kOpening, options_.source,
+                                  std::strerror(text.error)));
     for (const ModuleReference& reference : references) {
-      err_ << FileErrorLine(
-          reference.location, FileAccess::kOpening, fileName,
-          std::strerror(text.error),
-          reference.alias != module ? reference.alias : std::string());
+      ReportLine(
+          reference.location,
+          FileErrorMessage(
+              FileAccess::kOpening, fileName, std::strerror(text.error),
+              reference.alias != module ? reference.alias : std::string()));
     }
     return false;
   }
   if (const FileKey* output = OutputRead(text)) {
     for (const ModuleReference& reference : references)
-      err_ << FileErrorLine(reference.location, FileAccess::kOpening, text.path,
-                            "Same file as " + output->path);
+      ReportLine(reference.location,
+                 FileErrorMessage(FileAccess::kOpening, text.path,
+                                  "Same file as " + output->path));
     openFailure_ = RunOutcome::kOutputAsSource;
     return false;
   }
   filesRead_.push_back(text.path);
+  SourceOrigin origin;
+  origin.path = text.path;
+  if (!references.empty()) {
+    origin.requestedAt = references.front().location;
+    origin.imported = true;
+  }
+  sources_.emplace(fileName, std::move(origin));
   generator_.SetSource(fileName, true, false, SourceLocation());
   PushSource(std::move(text), fileName, SourceLocation());
   return true;
@@ -196,43 +234,46 @@ bool RunSequence::PushInclude() {
   // just fed may already be on a later line.
   const SourceLocation includeLocation = generator_.currentLocation;
   if (sourceStack_.size() >= kMaxIncludeDepth) {
-    err_ << FormatLocation(includeLocation)
-         << ": Includes nested too deeply (limit " << kMaxIncludeDepth
-         << "): " << requested << "\n";
+    ReportLine(includeLocation, "Includes nested too deeply (limit " +
+                                    std::to_string(kMaxIncludeDepth) +
+                                    "): " + requested);
     return false;
   }
   if (filesRead_.size() >= kMaxFilesRead) {
-    err_ << FormatLocation(includeLocation)
-         << ": Too many source files read (limit " << kMaxFilesRead
-         << "): " << requested << "\n";
+    ReportLine(includeLocation, "Too many source files read (limit " +
+                                    std::to_string(kMaxFilesRead) +
+                                    "): " + requested);
     return false;
   }
   SourceText text = FindSourceFile(files_, searchPath_, requested);
   if (text.status == SourceText::kReadFailed) {
-    err_ << FileErrorLine(FileAccess::kReading, text.path,
-                          std::strerror(text.error));
+    ReportLine(SourceLocation(),
+               FileErrorMessage(FileAccess::kReading, text.path,
+                                std::strerror(text.error)));
     return false;
   }
   if (text.status == SourceText::kOpenFailed) {
-    err_ << FileErrorLine(includeLocation, FileAccess::kOpening, requested,
-                          std::strerror(text.error));
+    ReportLine(includeLocation,
+               FileErrorMessage(FileAccess::kOpening, requested,
+                                std::strerror(text.error)));
     return false;
   }
   for (const SourceEntry& entry : sourceStack_) {
     if (entry.name == text.path) {
-      err_ << FormatLocation(includeLocation)
-           << ": Include cycle detected: " << text.path << "\n";
+      ReportLine(includeLocation, "Include cycle detected: " + text.path);
       return false;
     }
   }
   if (const FileKey* output = OutputRead(text)) {
-    err_ << FileErrorLine(includeLocation, FileAccess::kOpening, text.path,
-                          "Same file as " + output->path);
+    ReportLine(includeLocation,
+               FileErrorMessage(FileAccess::kOpening, text.path,
+                                "Same file as " + output->path));
     openFailure_ = RunOutcome::kOutputAsSource;
     return false;
   }
   const std::string path = text.path;
   filesRead_.push_back(path);
+  sources_.emplace(path, SourceOrigin{path, includeLocation, false});
   generator_.SetSource(path, true, false, SourceLocation());
   PushSource(std::move(text), path, includeLocation);
   return true;
@@ -265,11 +306,10 @@ void RunSequence::PopFinishedFiles() {
 }
 
 void RunSequence::ReportLexicalError(const Token& token) {
-  err_ << FormatLocation(token.location) << ": "
-       << LexicalErrorMessage(token.type);
-  if (!token.text.empty()) err_ << ": '" << ShownTokenText(token.text) << "'";
-  if (!token.detail.empty()) err_ << ": " << token.detail;
-  err_ << "\n";
+  std::string message = LexicalErrorMessage(token.type);
+  if (!token.text.empty()) message += ": '" + ShownTokenText(token.text) + "'";
+  if (!token.detail.empty()) message += ": " + token.detail;
+  ReportLine(token.location, std::move(message));
 }
 
 }  // namespace kivg

@@ -4,6 +4,8 @@
 // error, finalizes the model and runs the three writers in their fixed order.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "generator/driver/command_line.h"
 #include "generator/driver/same_file.h"
 #include "generator/driver/source_stack.h"
+#include "generator/model/diagnostic.h"
 #include "generator/model/generator.h"
 
 namespace kivg {
@@ -30,6 +33,16 @@ enum class RunOutcome {
   kOutputAsSource,
 };
 
+// Where one source file of the run came from, under the name its locations
+// carry: the path it was read from and the statement that asked for it (an
+// include, or the first import of its module); no location for the main
+// spec.
+struct SourceOrigin {
+  std::string path;
+  SourceLocation requestedAt;
+  bool imported = false;
+};
+
 struct OutputStreams {
   std::ostream& spec;
   std::ostream& header;
@@ -38,6 +51,12 @@ struct OutputStreams {
 
 class RunSequence {
  public:
+  // Diagnostics, the driver's own lines among them, go to the sink as
+  // records; out receives the progress lines.
+  RunSequence(const GeneratorOptions& options, const OutputNames& names,
+              SourceFileSystem& files, SearchPath searchPath, std::ostream& out,
+              DiagnosticSink& diagnostics);
+  // Diagnostics are printed on err as kivg's lines.
   RunSequence(const GeneratorOptions& options, const OutputNames& names,
               SourceFileSystem& files, SearchPath searchPath, std::ostream& out,
               std::ostream& err);
@@ -55,6 +74,17 @@ class RunSequence {
 
   // Internal errors escape as thrown std::string texts.
   RunOutcome Run(OutputStreams outputs);
+  // Only the reading of every module and the finalization, with nothing
+  // written: kWritten when the model is complete.
+  RunOutcome Read();
+
+  // The model; complete after a read that ended in kWritten.
+  const Generator& generator() const { return generator_; }
+  // Every source file read, by the name its locations carry; a name read
+  // twice keeps its first origin.
+  const std::map<std::string, SourceOrigin>& sources() const {
+    return sources_;
+  }
 
   // Every source file opened and read so far, in order, a file included
   // twice once per read.
@@ -72,16 +102,21 @@ class RunSequence {
   void PushSource(SourceText text, const std::string& name,
                   const kivg::SourceLocation& includeLocation);
   void ReportLexicalError(const kivg::Token& token);
+  // One of the driver's own lines, as a record.
+  void ReportLine(const SourceLocation& location, std::string message);
 
   const GeneratorOptions& options_;
   const OutputNames& names_;
   SourceFileSystem& files_;
   SearchPath searchPath_;
   std::ostream& out_;
-  std::ostream& err_;
+  // The printer of the stream constructor; null with an outside sink.
+  std::unique_ptr<DiagnosticPrinter> printer_;
+  DiagnosticSink& diagnostics_;
   kivg::Generator generator_;
   std::vector<SourceEntry> sourceStack_;
   std::vector<std::string> filesRead_;
+  std::map<std::string, SourceOrigin> sources_;
   SourceText mainSource_;
   bool mainSourceSet_ = false;
   std::vector<FileKey> outputs_;

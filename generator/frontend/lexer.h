@@ -27,6 +27,12 @@ class Lexer {
   // returns a new END token.
   Token* NextToken();
 
+  // The line and column of the next character to be consumed: just past the
+  // token last handed out while no other is queued. Lets a reader find how
+  // far a token reaches with the lexer itself.
+  int64_t inputLine() const { return inputLine_; }
+  int64_t inputColumn() const { return inputColumn_; }
+
   // Counts the next character as being at this line and column. Lets a test
   // reach counts beyond 32 bits without a source that long.
   void SetInputPosition(int64_t line, int64_t column) {

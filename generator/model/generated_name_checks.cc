@@ -34,7 +34,9 @@ class CNameChecker {
  public:
   CNameChecker(Generator& generator,
                void (Generator::*reportError)(const std::string&,
-                                              const SourceLocation&))
+                                              const SourceLocation&,
+                                              const SourceLocation&,
+                                              const std::string&))
       : generator_(generator),
         reportError_(reportError),
         dispatchName_("KivDispatch_" + generator.specIdentifier),
@@ -104,7 +106,7 @@ class CNameChecker {
               Place(first.location, "at " + FormatLocation(first.location)) +
               "; a C function has one prototype, so use another "
               "internal name",
-          where);
+          where, first.location, "The first binding of " + Quoted(name));
     }
     if (c_identifiers::IsCxxKeyword(name))
       return Warning(internal() +
@@ -166,15 +168,18 @@ class CNameChecker {
            name.substr(0, macroPrefix_.size()) == macroPrefix_;
   }
 
-  void Error(const std::string& message, const SourceLocation& where) {
-    (generator_.*reportError_)(message, where);
+  void Error(const std::string& message, const SourceLocation& where,
+             const SourceLocation& related = SourceLocation(),
+             const std::string& relatedMessage = std::string()) {
+    (generator_.*reportError_)(message, where, related, relatedMessage);
   }
   void Warning(const std::string& message, const SourceLocation& where) {
     generator_.ReportDiagnostic(message, where, false);
   }
 
   Generator& generator_;
-  void (Generator::*reportError_)(const std::string&, const SourceLocation&);
+  void (Generator::*reportError_)(const std::string&, const SourceLocation&,
+                                  const SourceLocation&, const std::string&);
   const std::string dispatchName_;
   const std::string recordName_;
   const std::string macroPrefix_;

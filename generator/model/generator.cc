@@ -21,7 +21,16 @@ bool HasNulByte(const std::string& text) {
 }  // namespace
 
 Generator::Generator(std::ostream& stream, std::string name)
-    : errorStream(stream),
+    : Generator(std::make_unique<DiagnosticPrinter>(stream), std::move(name)) {}
+
+Generator::Generator(std::unique_ptr<DiagnosticPrinter> printer,
+                     std::string name)
+    : Generator(*printer, std::move(name)) {
+  printer_ = std::move(printer);
+}
+
+Generator::Generator(DiagnosticSink& sink, std::string name)
+    : diagnostics(sink),
       specName(std::move(name)),
       specIdentifier(specName),
       headerFileName(specName + ".h") {
@@ -35,16 +44,35 @@ Generator::Generator(std::ostream& stream, std::string name)
 // ClassDefinition), so the maps can go in member order without deep recursion.
 Generator::~Generator() = default;
 
+void Generator::ReportDiagnostic(const Diagnostic& diagnostic) {
+  diagnostics.Report(diagnostic);
+}
+
 void Generator::ReportDiagnostic(const std::string& message,
                                  const SourceLocation& location, bool isError) {
-  if (location.HasFileName()) errorStream << FormatLocation(location) << ": ";
-  errorStream << (isError ? "Error" : "Warning") << ": " << message << '\n';
-  errorStream.flush();
+  Diagnostic diagnostic;
+  diagnostic.severity = isError ? Severity::kError : Severity::kWarning;
+  diagnostic.message = message;
+  diagnostic.location = location;
+  ReportDiagnostic(diagnostic);
 }
 
 void Generator::ReportErrorAt(const std::string& message,
                               const SourceLocation& location) {
   ReportDiagnostic(message, location, true);
+  ++errorCount;
+}
+
+void Generator::ReportErrorAt(const std::string& message,
+                              const SourceLocation& location,
+                              const SourceLocation& relatedLocation,
+                              const std::string& relatedMessage) {
+  Diagnostic diagnostic;
+  diagnostic.message = message;
+  diagnostic.location = location;
+  diagnostic.relatedLocation = relatedLocation;
+  diagnostic.relatedMessage = relatedMessage;
+  ReportDiagnostic(diagnostic);
   ++errorCount;
 }
 
@@ -69,8 +97,15 @@ void Generator::RemoveExistingDefinition(const std::string& name,
                                          bool warn) {
   auto found = scope->find(name);
   if (found == scope->end()) return;
-  if (warn)
-    ReportDiagnostic("Name '" + name + "' redefined", element.location, false);
+  if (warn) {
+    Diagnostic diagnostic;
+    diagnostic.severity = Severity::kWarning;
+    diagnostic.message = "Name '" + name + "' redefined";
+    diagnostic.location = element.location;
+    diagnostic.relatedLocation = found->second->location;
+    diagnostic.relatedMessage = "The definition it replaces";
+    ReportDiagnostic(diagnostic);
+  }
   scope->erase(found);
 }
 

@@ -1,8 +1,8 @@
 // The model of the application spec being read. The parser calls one
 // statement operation per statement; each checks it, records its effect and
-// reports problems through ReportDiagnostic. Finalize completes the model and
-// the writers then read it. Every element handed to an operation is owned by
-// that operation from then on.
+// reports problems as records to a DiagnosticSink. Finalize completes the model
+// and the writers then read it. Every element handed to an operation is owned
+// by that operation from then on.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,7 @@
 #include "generator/frontend/spec_elements.h"
 #include "generator/frontend/token.h"
 #include "generator/model/definition_walk.h"
+#include "generator/model/diagnostic.h"
 #include "generator/model/symbol_table.h"
 
 namespace kivg {
@@ -32,6 +33,9 @@ struct ModuleReference {
 
 class Generator {
  public:
+  // Diagnostics go to the sink, which must outlive the Generator.
+  Generator(DiagnosticSink& diagnostics, std::string specName);
+  // Diagnostics are printed on the stream as kivg's lines.
   Generator(std::ostream& errorStream, std::string specName);
   // Nested class scopes go one level at a time (ClassDefinition's
   // destructor), so a deeply nested spec cannot overflow the stack.
@@ -57,10 +61,10 @@ class Generator {
   // Reports a parser error at currentLocation and counts it.
   void ReportError(const std::string& message);
 
-  // The one place that formats diagnostics: "file:line:column: Error: text"
-  // (no prefix without a location). Does not count.
+  // Reports one diagnostic to the sink. Does not count.
   void ReportDiagnostic(const std::string& message,
                         const SourceLocation& location, bool isError);
+  void ReportDiagnostic(const Diagnostic& diagnostic);
 
   // Driver hooks.
   void SetSource(const std::string& fileName, bool atFirstStatement,
@@ -78,7 +82,7 @@ class Generator {
   // State. The statement operations fill the reading-time fields, which the
   // driver reads too; finalization completes the rest, and the writers read
   // what it leaves.
-  std::ostream& errorStream;
+  DiagnosticSink& diagnostics;
   int32_t errorCount = 0;
   std::string specName;
   std::string specIdentifier;
@@ -127,6 +131,10 @@ class Generator {
                                 const SourceElement& element, bool warn);
   void ReportErrorAt(const std::string& message,
                      const SourceLocation& location);
+  // An error that refers to another place.
+  void ReportErrorAt(const std::string& message, const SourceLocation& location,
+                     const SourceLocation& relatedLocation,
+                     const std::string& relatedMessage);
   // Finalize's steps, in the order it takes them.
   void AddClassInitializer();
   void DefineReservedSymbols();
@@ -143,6 +151,11 @@ class Generator {
   // problem is a located diagnostic, and an error makes Finalize fail.
   void CheckImportAliases();
   void CheckGeneratedNames();
+
+  Generator(std::unique_ptr<DiagnosticPrinter> printer, std::string specName);
+
+  // The printer of the stream constructor; null with an outside sink.
+  std::unique_ptr<DiagnosticPrinter> printer_;
 };
 
 }  // namespace kivg
