@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+namespace kivformat {
 namespace check_value {
 
 constexpr uint8_t kFeaturesMark = 0x66;
@@ -26,3 +27,4 @@ constexpr uint8_t kParameterMark = 0x28;
 constexpr uint8_t kClassMark = 0x63;
 
 }  // namespace check_value
+}  // namespace kivformat

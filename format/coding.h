@@ -1,7 +1,10 @@
-// Puts and gets the fixed-size numbers and the literal values of every Kiv
-// file format: 32- and 64-bit words and IEEE-754 doubles, all big-endian, and
-// a value as its type byte and payload. The generator's writers, its check
-// value and the stand-ins' writers and readers all code their bytes here.
+// Puts and gets the fixed-width numbers of every Kiv file format, most
+// significant byte first: 32- and 64-bit unsigned integers and IEEE-754
+// doubles. ByteReader is the one reader of them: it takes them from the front
+// of a byte source and moves past what it took, refusing to read beyond the
+// end. The generator's writers and every stand-in reader and writer code
+// their numbers here; what the numbers mean is each *_format.h header's
+// business, and this one includes none of them.
 #pragma once
 
 #include <cstddef>
@@ -10,143 +13,136 @@
 #include <string>
 #include <string_view>
 
-#include "format/encoded_spec_format.h"
-
+namespace kivformat {
 namespace coding {
 
-constexpr size_t kWordSize = 4;
-constexpr size_t kLongSize = 8;
-constexpr size_t kDoubleSize = 8;
+constexpr size_t kFixed32Size = 4;
+constexpr size_t kFixed64Size = 8;
 
+// A double travels as the 64 bits of its IEEE-754 form.
 static_assert(sizeof(double) == sizeof(uint64_t), "IEEE-754 double expected");
 
-// Most significant byte first.
-inline void PutWord(std::string& out, uint32_t word) {
-  const char bytes[kWordSize] = {
-      static_cast<char>(word >> 24), static_cast<char>(word >> 16),
-      static_cast<char>(word >> 8), static_cast<char>(word)};
-  out.append(bytes, kWordSize);
+inline void PutFixed32(std::string& out, uint32_t value) {
+  const char bytes[kFixed32Size] = {
+      static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+      static_cast<char>(value >> 8), static_cast<char>(value)};
+  out.append(bytes, kFixed32Size);
 }
 
-inline void PutLong(std::string& out, uint64_t value) {
-  PutWord(out, static_cast<uint32_t>(value >> 32));
-  PutWord(out, static_cast<uint32_t>(value));
-}
-
-inline uint64_t DoubleBits(double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-inline double DoubleFromBits(uint64_t bits) {
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+inline void PutFixed64(std::string& out, uint64_t value) {
+  PutFixed32(out, static_cast<uint32_t>(value >> 32));
+  PutFixed32(out, static_cast<uint32_t>(value));
 }
 
 inline void PutDouble(std::string& out, double value) {
-  PutLong(out, DoubleBits(value));
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  PutFixed64(out, bits);
 }
 
-// The caller has checked that the bytes are there.
-inline uint32_t GetWord(const uint8_t* bytes) {
+// The number at `bytes`; the caller has made sure that all of it is there.
+// ByteReader is the checked way to read one.
+inline uint32_t DecodeFixed32(const uint8_t* bytes) {
   return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 |
          uint32_t{bytes[2]} << 8 | uint32_t{bytes[3]};
 }
 
-inline uint64_t GetLong(const uint8_t* bytes) {
-  return uint64_t{GetWord(bytes)} << 32 | GetWord(bytes + kWordSize);
+inline uint64_t DecodeFixed64(const uint8_t* bytes) {
+  return uint64_t{DecodeFixed32(bytes)} << 32 |
+         DecodeFixed32(bytes + kFixed32Size);
 }
 
-inline double GetDouble(const uint8_t* bytes) {
-  return DoubleFromBits(GetLong(bytes));
-}
+// Bytes held in memory: a file read whole, a generated record. A ByteReader
+// over them can also hand out runs of bytes in place.
+class MemorySource {
+ public:
+  MemorySource(const uint8_t* data, size_t size)
+      : data_(data), size_(data == nullptr ? 0 : size) {}
+  explicit MemorySource(std::string_view bytes)
+      : MemorySource(reinterpret_cast<const uint8_t*>(bytes.data()),
+                     bytes.size()) {}
 
-// A literal value: one of the encoded_spec::kValue* type bytes and the field
-// that type uses. A string's text is a view of bytes kept elsewhere.
-struct Value {
-  uint8_t type = encoded_spec::kValueNone;
-  bool boolean = false;
-  int32_t integer = 0;
-  double real = 0;
-  std::string_view text;
+  // The `count` bytes at `offset`, or false when they run past the end.
+  bool View(size_t offset, size_t count, const uint8_t** out) const {
+    if (offset > size_ || count > size_ - offset) return false;
+    *out = data_ + offset;
+    return true;
+  }
+  bool Read(size_t offset, uint8_t* out, size_t count) const {
+    const uint8_t* at;
+    if (!View(offset, count, &at)) return false;
+    if (count > 0) std::memcpy(out, at, count);
+    return true;
+  }
+  size_t size() const { return size_; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
 };
 
-// The encoded spec gives a string its length word; the check value runs the
-// text alone through its CRC.
-enum class StringLength { kWritten, kLeftOut };
+// Reads from the front of a Source, which offers
+//   bool Read(size_t offset, uint8_t* out, size_t count)
+// and fails when the bytes are not all there. Every Get moves past what it
+// read; when the source holds too few bytes it returns false, and the
+// position and the output stay as they were. A reader is a small value:
+// copying it keeps a position to come back to.
+template <typename Source>
+class ByteReader {
+ public:
+  explicit ByteReader(Source source, size_t position = 0)
+      : source_(source), position_(position) {}
 
-// The type byte, then: Boolean one byte 0 or 1; Integer one word; Float the
-// double; String the length word (unless left out) and the bytes; None and
-// Ellipsis nothing.
-inline void PutValue(std::string& out, const Value& value,
-                     StringLength length = StringLength::kWritten) {
-  out += static_cast<char>(value.type);
-  switch (value.type) {
-    case encoded_spec::kValueBoolean:
-      out += static_cast<char>(value.boolean ? 1 : 0);
-      break;
-    case encoded_spec::kValueInteger:
-      PutWord(out, static_cast<uint32_t>(value.integer));
-      break;
-    case encoded_spec::kValueFloat:
-      PutDouble(out, value.real);
-      break;
-    case encoded_spec::kValueString:
-      if (length == StringLength::kWritten)
-        PutWord(out, static_cast<uint32_t>(value.text.size()));
-      out += value.text;
-      break;
-    default:
-      break;
+  bool GetByte(uint8_t* out) { return Take(out, 1); }
+  bool GetFixed32(uint32_t* out) {
+    uint8_t bytes[kFixed32Size];
+    if (!Take(bytes, sizeof bytes)) return false;
+    *out = DecodeFixed32(bytes);
+    return true;
   }
-}
+  bool GetFixed64(uint64_t* out) {
+    uint8_t bytes[kFixed64Size];
+    if (!Take(bytes, sizeof bytes)) return false;
+    *out = DecodeFixed64(bytes);
+    return true;
+  }
+  bool GetDouble(double* out) {
+    uint64_t bits;
+    if (!GetFixed64(&bits)) return false;
+    std::memcpy(out, &bits, sizeof bits);
+    return true;
+  }
 
-// Reads the value at *offset of the size bytes and moves *offset past it.
-// False, with *offset and *value untouched, for an unknown type byte or a
-// value that runs past the end.
-inline bool GetValue(const uint8_t* bytes, size_t size, size_t* offset,
-                     Value* value) {
-  size_t at = *offset;
-  if (at >= size) return false;
-  Value read;
-  read.type = bytes[at++];
-  const size_t left = size - at;
-  switch (read.type) {
-    case encoded_spec::kValueNone:
-    case encoded_spec::kValueEllipsis:
-      break;
-    case encoded_spec::kValueBoolean:
-      if (left < 1) return false;
-      read.boolean = bytes[at++] != 0;
-      break;
-    case encoded_spec::kValueInteger:
-      if (left < kWordSize) return false;
-      read.integer = static_cast<int32_t>(GetWord(bytes + at));
-      at += kWordSize;
-      break;
-    case encoded_spec::kValueFloat:
-      if (left < kDoubleSize) return false;
-      read.real = GetDouble(bytes + at);
-      at += kDoubleSize;
-      break;
-    case encoded_spec::kValueString: {
-      if (left < kWordSize) return false;
-      const uint32_t length = GetWord(bytes + at);
-      at += kWordSize;
-      if (length > size - at) return false;
-      read.text =
-          std::string_view(reinterpret_cast<const char*>(bytes + at), length);
-      at += length;
-      break;
-    }
-    default:
-      return false;
+  // Only for a MemorySource: the next `count` bytes, left in place.
+  bool GetBytes(size_t count, std::string_view* out) {
+    const uint8_t* at;
+    if (!source_.View(position_, count, &at)) return false;
+    *out = std::string_view(reinterpret_cast<const char*>(at), count);
+    position_ += count;
+    return true;
   }
-  *offset = at;
-  *value = read;
-  return true;
-}
+  bool Skip(size_t count) {
+    std::string_view skipped;
+    return GetBytes(count, &skipped);
+  }
+  bool AtEnd() const { return position_ == source_.size(); }
+
+  size_t position() const { return position_; }
+  Source& source() { return source_; }
+  const Source& source() const { return source_; }
+
+ private:
+  bool Take(uint8_t* out, size_t count) {
+    if (!source_.Read(position_, out, count)) return false;
+    position_ += count;
+    return true;
+  }
+
+  Source source_;
+  size_t position_;
+};
+
+using MemoryReader = ByteReader<MemorySource>;
 
 }  // namespace coding
+}  // namespace kivformat

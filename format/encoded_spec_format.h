@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace kivformat {
 namespace encoded_spec {
 
 constexpr uint8_t kHeaderMark = 0xFF;  // twice, at the start of a header
@@ -52,8 +53,17 @@ constexpr uint32_t kParameterDefaultFlag = 0x10000000;
 constexpr uint32_t kParameterTupleGroupFlag = 0x20000000;
 constexpr uint32_t kParameterDictionaryGroupFlag = 0x30000000;
 constexpr uint32_t kParameterFlagMask = 0xF0000000;
+// Every flag lies in these top bits of the word, which symbol numbers must
+// leave clear (the generator's highest symbol number is tied to them).
+constexpr uint32_t kSymbolFlagBits = 0xF0000000;
+static_assert(((kMemberFunctionFlag | kClassFlag | kParameterDefaultFlag |
+                kParameterTupleGroupFlag | kParameterDictionaryGroupFlag |
+                kParameterFlagMask) &
+               ~kSymbolFlagBits) == 0,
+              "a symbol word's flag lies outside its flag bits");
 
 // Encoding versions and what they add.
+constexpr uint8_t kFirstVersion = 0;              // no header, no name words
 constexpr uint8_t kFirstVersionWithHeader = 1;    // header, name words
 constexpr uint8_t kFirstVersionWithFeatures = 2;  // features, members
 
@@ -66,3 +76,4 @@ constexpr uint8_t kValueFloat = 4;
 constexpr uint8_t kValueString = 5;
 
 }  // namespace encoded_spec
+}  // namespace kivformat

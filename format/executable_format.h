@@ -14,9 +14,11 @@
 //   03  PushBoolean    byte 0 or 1
 //   04  PushInteger    long, two's complement
 //   05  PushFloat      the 8 bytes of the IEEE-754 double, most significant
-//   first 06  PushString     word length, then the bytes 07  PushConstant word
-//   module, word name symbol 08  PushArguments  the script's argument tuple 09
-//   Call           word module, word function symbol, byte positional
+//                      first
+//   06  PushString     word length, then the bytes
+//   07  PushConstant   word module, word name symbol
+//   08  PushArguments  the script's argument tuple
+//   09  Call           word module, word function symbol, byte positional
 //                      count, byte keyword count, one word parameter symbol
 //                      per keyword; the positional values and then the
 //                      keyword values are on the stack, last one on top
@@ -32,6 +34,7 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace kivformat {
 namespace executable {
 
 constexpr char kMagic[4] = {'K', 'i', 'v', 'E'};
@@ -63,3 +66,4 @@ constexpr uint32_t kMainModule = 0;
 constexpr int kMaxCallArguments = 255;
 
 }  // namespace executable
+}  // namespace kivformat

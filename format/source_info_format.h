@@ -21,11 +21,13 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace source_info_format {
+namespace kivformat {
+namespace source_info {
 
 constexpr char kMagic[4] = {'K', 'i', 'v', 'D'};
 constexpr size_t kMagicSize = 4;
 constexpr uint8_t kVersion = 1;
 constexpr uint8_t kHasSymbolNames = 0x01;
 
-}  // namespace source_info_format
+}  // namespace source_info
+}  // namespace kivformat

@@ -17,13 +17,12 @@
 
 #include <cstdint>
 
+namespace kivformat {
 namespace spec_file {
 
 constexpr char kMagic[4] = {'K', 'i', 'v', 'S'};
 constexpr int kMagicSize = 4;
-constexpr int kVersionOffset = 4;
 constexpr int kCheckValueOffset = 5;
-constexpr int kFeaturesOffset = 9;
 constexpr int kFixedHeaderSize = 9;
 
 // The versions a reader accepts.
@@ -49,3 +48,4 @@ constexpr int32_t kFirstNameSymbol = 64;
 constexpr uint8_t kClassFeature = 0x01;
 
 }  // namespace spec_file
+}  // namespace kivformat

@@ -1,6 +1,7 @@
-// The spec language's keywords and the token type of each, shared by every
-// lexer of the run. An identifier that is not a keyword is a NAME; keywords
-// the spec statements never use are still reserved, so they can never be names.
+// The spec language's keywords and the token type of each, made from the
+// token list (token.h) and shared by every lexer of the run. An identifier
+// that is not a keyword is a NAME; keywords the spec statements never use are
+// still reserved, so they can never be names.
 #pragma once
 
 #include <map>
@@ -17,9 +18,10 @@ class KeywordTable {
   // identifier; NAME for anything else.
   static TokenType Lookup(std::string_view identifier);
 
-  // Enters a keyword unless it is present already. Only the first lexer writes
-  // to the table; afterwards it is read-only.
-  static void Add(const std::string& keyword, TokenType type);
+  // Enters the keywords that the token list marks KeywordEntry::kByFirstLexer,
+  // once; every lexer calls it when it is made, so only the first one writes
+  // to the table, which is read-only afterwards.
+  static void EnterLateKeywords();
 
  private:
   // std::less<> lets a lookup compare against the identifier's bytes in

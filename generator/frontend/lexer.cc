@@ -175,21 +175,12 @@ void Negate(Token& number) {
 constexpr uint64_t kDecimalLimit = 2147483648u;
 constexpr uint64_t kUnsigned32Limit = 0xFFFFFFFFu;
 
-void EnterSourceKeywords() {
-  static const bool entered = [] {
-    KeywordTable::Add("lib", TokenType::LIB);
-    KeywordTable::Add("include", TokenType::INCLUDE);
-    return true;
-  }();
-  (void)entered;
-}
-
 }  // namespace
 
 Lexer::Lexer(std::string contents, std::string sourceName)
     : contents_(std::move(contents)),
       tokenLocation_(std::move(sourceName), 0, 0) {
-  EnterSourceKeywords();
+  KeywordTable::EnterLateKeywords();
   tokenQueue_.reserve(8);
 }
 

@@ -18,7 +18,10 @@ namespace kivg {
   static_assert(TK_##name == (code),                                  \
                 "the %token list of grammar.y and the token list of " \
                 "token.h disagree on " #name);
-KIV_TERMINAL_TOKENS(KIV_SAME_CODE)
+#define KIV_SAME_KEYWORD_CODE(name, code, spelling, entered) \
+  KIV_SAME_CODE(name, code)
+KIV_TERMINAL_TOKENS(KIV_SAME_CODE, KIV_SAME_KEYWORD_CODE)
+#undef KIV_SAME_KEYWORD_CODE
 #undef KIV_SAME_CODE
 
 Parser::Parser(Generator& generator)

@@ -30,12 +30,12 @@ enum class LiteralType : int32_t {
 #define KIV_SAME_VALUE_TYPE(type, byte)                            \
   static_assert(static_cast<int32_t>(LiteralType::type) == (byte), \
                 "LiteralType::" #type " is not its encoded value type")
-KIV_SAME_VALUE_TYPE(None, encoded_spec::kValueNone);
-KIV_SAME_VALUE_TYPE(Ellipsis, encoded_spec::kValueEllipsis);
-KIV_SAME_VALUE_TYPE(Boolean, encoded_spec::kValueBoolean);
-KIV_SAME_VALUE_TYPE(Integer, encoded_spec::kValueInteger);
-KIV_SAME_VALUE_TYPE(Float, encoded_spec::kValueFloat);
-KIV_SAME_VALUE_TYPE(String, encoded_spec::kValueString);
+KIV_SAME_VALUE_TYPE(None, kivformat::encoded_spec::kValueNone);
+KIV_SAME_VALUE_TYPE(Ellipsis, kivformat::encoded_spec::kValueEllipsis);
+KIV_SAME_VALUE_TYPE(Boolean, kivformat::encoded_spec::kValueBoolean);
+KIV_SAME_VALUE_TYPE(Integer, kivformat::encoded_spec::kValueInteger);
+KIV_SAME_VALUE_TYPE(Float, kivformat::encoded_spec::kValueFloat);
+KIV_SAME_VALUE_TYPE(String, kivformat::encoded_spec::kValueString);
 #undef KIV_SAME_VALUE_TYPE
 
 enum class ParameterKind : int32_t {

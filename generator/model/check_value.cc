@@ -4,14 +4,16 @@
 #include <string_view>
 
 #include "format/check_value_format.h"
-#include "format/coding.h"
+#include "format/value_coding.h"
 #include "generator/model/crc_engine.h"
+
+namespace coding = kivformat::coding;
 
 namespace kivg {
 
 namespace {
 
-namespace marks = check_value;
+namespace marks = kivformat::check_value;
 
 // Feeds the check value's byte sequence into a CRC register.
 class CheckValueFeeder {
@@ -26,7 +28,7 @@ class CheckValueFeeder {
         register_, reinterpret_cast<const uint8_t*>(text.data()), text.size());
   }
 
-  void ValueBytes(const ListedValue& value) {
+  void ValueBytes(const WalkValue& value) {
     value_.clear();
     coding::PutValue(value_, value.Coded(), coding::StringLength::kLeftOut);
     Text(value_);
@@ -34,7 +36,7 @@ class CheckValueFeeder {
 
   // The plain name is fed, not the qualified one: nesting shows in the order
   // of the items instead.
-  void Step(const DefinitionList& list, const WalkStep& step) {
+  void Step(const DefinitionWalk& walk, const WalkStep& step) {
     switch (step.kind) {
       case StepKind::kModuleBegin:
         if (step.aliases->empty()) return;
@@ -54,7 +56,7 @@ class CheckValueFeeder {
         // change what a compiled script may call, so they are left out.
         Byte(marks::kFunctionMark);
         Text(step.name);
-        for (const ListedParameter& parameter : list.ParametersOf(step)) {
+        for (const WalkParameter& parameter : walk.ParametersOf(step)) {
           Byte(marks::kParameterMark);
           Text(parameter.name);
           if (parameter.hasDefault) ValueBytes(parameter.defaultValue);
@@ -80,7 +82,7 @@ class CheckValueFeeder {
 
 }  // namespace
 
-uint32_t CheckValueOf(const DefinitionList& walk, uint8_t features) {
+uint32_t CheckValueOf(const DefinitionWalk& walk, uint8_t features) {
   const CrcEngine engine = CrcEngine::Crc32();
   CheckValueFeeder feeder(engine);
   if (features != 0) {

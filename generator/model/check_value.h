@@ -6,10 +6,10 @@
 
 #include <cstdint>
 
-#include "generator/model/definition_list.h"
+#include "generator/model/definition_walk.h"
 
 namespace kivg {
 
-uint32_t CheckValueOf(const DefinitionList& walk, uint8_t features);
+uint32_t CheckValueOf(const DefinitionWalk& walk, uint8_t features);
 
 }  // namespace kivg

@@ -1,16 +1,24 @@
 // Finalization of the spec model, in the order it runs: the class
 // initializer, the reserved symbols, the ordered module list with its
-// symbols, the one recorded walk, the format versions, the class-feature
-// check, the checks of the generated names and, last, the check value.
+// symbols, the one recorded walk and the first binding of every internal
+// name on it, the format versions, the class-feature check, the checks of the
+// generated names and, last, the check value.
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "format/encoded_spec_format.h"
+#include "format/reserved_names.h"
 #include "format/spec_file_format.h"
+#include "generator/model/c_identifiers.h"
 #include "generator/model/check_value.h"
 #include "generator/model/generator.h"
+#include "generator/model/name_order.h"
+
+namespace encoded_spec = kivformat::encoded_spec;
+namespace reserved_names = kivformat::reserved_names;
+namespace spec_file = kivformat::spec_file;
 
 namespace kivg {
 
@@ -20,27 +28,27 @@ using spec_file::kClassFeature;
 
 // Records one definition of a map as the next step of the walk; returns the
 // class whose members come next, if the definition is one.
-const ClassDefinition* RecordDefinition(DefinitionList& list,
+const ClassDefinition* RecordDefinition(DefinitionWalk& walk,
                                         const std::string& name,
                                         const SourceElement& element,
                                         uint32_t depth) {
   WalkStep* step;
   const ClassDefinition* cls = nullptr;
   if (auto* assignment = dynamic_cast<const Assignment*>(&element)) {
-    step = &list.AddStep(StepKind::kAssignment, name, depth);
+    step = &walk.AddStep(StepKind::kAssignment, name, depth);
     if (assignment->value) {
       step->hasValue = true;
-      step->value = list.ValueOf(*assignment->value);
+      step->value = walk.ValueOf(*assignment->value);
     }
   } else if (auto* function =
                  dynamic_cast<const FunctionDefinition*>(&element)) {
-    step = &list.AddStep(StepKind::kFunction, name, depth);
+    step = &walk.AddStep(StepKind::kFunction, name, depth);
     step->isLibrary = function->isLibrary;
-    step->internalName = list.Keep(function->internalName);
-    list.AddParameters(*step, function->parameters.get());
+    step->internalName = walk.Keep(function->internalName);
+    walk.AddParameters(*step, function->parameters.get());
   } else if ((cls = dynamic_cast<const ClassDefinition*>(&element)) !=
              nullptr) {
-    step = &list.AddStep(StepKind::kClassBegin, name, depth);
+    step = &walk.AddStep(StepKind::kClassBegin, name, depth);
   } else {
     throw std::string("Internal error: Unknown definition type");
   }
@@ -57,6 +65,7 @@ bool Generator::Finalize() {
   DefineReservedSymbols();
   BuildModules();
   RecordWalk();
+  RecordFirstBindings();
   SetFormatVersions();
   if (!CheckClassFeature()) return false;
   // Specs whose outputs would bind scripts to the wrong names, or whose C
@@ -73,7 +82,7 @@ bool Generator::Finalize() {
 }
 
 uint32_t Generator::ComputeCheckValue() const {
-  return CheckValueOf(definitionList, features);
+  return CheckValueOf(walk, features);
 }
 
 void Generator::AddClassInitializer() {
@@ -81,7 +90,7 @@ void Generator::AddClassInitializer() {
   std::shared_ptr<DefinitionMap>& main = moduleDefinitions[""];
   if (!main) main = std::make_shared<DefinitionMap>();
   scope = main;
-  std::string initializer = *SymbolTable::ReservedName(3);
+  const std::string initializer = reserved_names::kInit.name;
   if (scope->count(initializer) != 0) return;
   // As if the main spec held: def __init__(self) = KivLib_class_init
   auto* parameters = new ParameterList();
@@ -121,7 +130,7 @@ void Generator::RecordWalk() {
   size_t steps = 0;
   for (const auto& entry : modules)
     steps += entry.second.definitions->size() + 2;
-  definitionList.Reserve(steps + steps / 4, 2 * steps);
+  walk.Reserve(steps + steps / 4, 2 * steps);
 
   // One frame per map being walked: the module's map at the bottom, then the
   // member map of each class entered. An explicit stack keeps the process
@@ -134,8 +143,7 @@ void Generator::RecordWalk() {
   };
   std::vector<Frame> frames;
   for (const auto& [aliases, module] : modules) {
-    definitionList.AddStep(StepKind::kModuleBegin, module.name, 0).aliases =
-        &aliases;
+    walk.AddStep(StepKind::kModuleBegin, module.name, 0).aliases = &aliases;
     frames.push_back(
         Frame{module.definitions.get(), module.definitions->begin(), nullptr});
     while (!frames.empty()) {
@@ -144,8 +152,7 @@ void Generator::RecordWalk() {
       const uint32_t depth = static_cast<uint32_t>(frames.size() - 1);
       if (frame.next == frame.map->end()) {
         if (frame.className != nullptr)
-          definitionList.AddStep(StepKind::kClassEnd, *frame.className,
-                                 depth - 1);
+          walk.AddStep(StepKind::kClassEnd, *frame.className, depth - 1);
         frames.pop_back();
         continue;
       }
@@ -155,12 +162,38 @@ void Generator::RecordWalk() {
       // Members are walked right away, before the next sibling. The push may
       // move the frames, so frame is not used after it.
       if (const ClassDefinition* cls =
-              RecordDefinition(definitionList, name, element, depth))
+              RecordDefinition(walk, name, element, depth))
         frames.push_back(
             Frame{cls->definitions.get(), cls->definitions->begin(), &name});
     }
-    definitionList.AddStep(StepKind::kModuleEnd, module.name, 0).aliases =
-        &aliases;
+    walk.AddStep(StepKind::kModuleEnd, module.name, 0).aliases = &aliases;
+  }
+}
+
+void Generator::RecordFirstBindings() {
+  // Sorting the internal names rather than hashing them keeps a large spec's
+  // pass in cache and its memory short-lived; equal names stay in walk order.
+  // A definition whose internal name is the C name of one of its own
+  // parameters binds nothing: it is an error of its own, which no later
+  // definition should be measured against.
+  std::vector<WalkStep>& steps = walk.steps();
+  std::vector<NameKey> bound;
+  bound.reserve(steps.size());
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    WalkStep& step = steps[i];
+    if (step.kind != StepKind::kFunction) continue;
+    step.firstBinding = i;
+    bool namesOwnParameter = false;
+    for (const WalkParameter& parameter : walk.ParametersOf(step))
+      namesOwnParameter |=
+          c_identifiers::IsCNameOfParameter(step.internalName, parameter.name);
+    if (!namesOwnParameter) bound.emplace_back(step.internalName, i);
+  }
+  SortByName(bound);
+  for (size_t i = 1; i < bound.size(); ++i) {
+    if (SameName(bound[i - 1], bound[i]))
+      steps[bound[i].index].firstBinding =
+          steps[bound[i - 1].index].firstBinding;
   }
 }
 
@@ -186,7 +219,7 @@ void Generator::SetFormatVersions() {
   // own functions count: members need the class feature, whose encoding has
   // a header already.
   if (appSpecFormatVersion >= encoded_spec::kFirstVersionWithHeader) return;
-  for (const WalkStep& step : definitionList.steps()) {
+  for (const WalkStep& step : walk.steps()) {
     if (step.kind == StepKind::kFunction && !step.IsMember() &&
         step.parameterCount >
             static_cast<uint32_t>(encoded_spec::kMaxShortParameterCount)) {
@@ -199,7 +232,7 @@ void Generator::SetFormatVersions() {
 bool Generator::CheckClassFeature() {
   if (features & kClassFeature) return true;
   // A nested class has one at module level around it.
-  for (const WalkStep& step : definitionList.steps()) {
+  for (const WalkStep& step : walk.steps()) {
     if (step.kind == StepKind::kClassBegin && !step.IsMember()) {
       ReportError(
           "Class definition(s) encountered without the class feature "

@@ -3,16 +3,16 @@
 #include <cctype>
 #include <utility>
 
+#include "format/reserved_names.h"
 #include "format/spec_file_format.h"
 #include "generator/model/parameter_checker.h"
+
+namespace reserved_names = kivformat::reserved_names;
+namespace spec_file = kivformat::spec_file;
 
 namespace kivg {
 
 namespace {
-
-// The three names that no statement may define: those with the reserved
-// numbers 0, 1 and 2.
-constexpr int32_t kProtectedReservedSymbols[] = {0, 1, 2};
 
 bool HasNulByte(const std::string& text) {
   return text.find('\0') != std::string::npos;
@@ -82,8 +82,8 @@ void Generator::ReportError(const std::string& message) {
 
 bool Generator::CheckReservedName(const std::string& name,
                                   const SourceElement& element) {
-  for (int32_t symbol : kProtectedReservedSymbols) {
-    if (SymbolTable::ReservedName(symbol) == name) {
+  for (const reserved_names::Row& row : reserved_names::kNeverRedefined) {
+    if (name == row.name) {
       ReportErrorAt("Cannot redefine reserved name '" + name + "'",
                     element.location);
       return true;

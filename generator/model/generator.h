@@ -15,9 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "format/encoded_spec_format.h"
+#include "format/spec_file_format.h"
 #include "generator/frontend/spec_elements.h"
 #include "generator/frontend/token.h"
-#include "generator/model/definition_list.h"
+#include "generator/model/definition_walk.h"
 #include "generator/model/diagnostic.h"
 #include "generator/model/symbol_table.h"
 
@@ -74,10 +76,12 @@ class Generator {
 
   // Completes the model; false after the class-feature error.
   bool Finalize();
-  // Over definitionList, which Finalize records first.
+  // From the walk, which Finalize records first.
   uint32_t ComputeCheckValue() const;
 
-  // State, in the order the model describes it.
+  // State. The statement operations fill the reading-time fields, which the
+  // driver reads too; finalization completes the rest, and the writers read
+  // what it leaves.
   DiagnosticSink& diagnostics;
   int32_t errorCount = 0;
   std::string specName;
@@ -85,8 +89,9 @@ class Generator {
   // The file name of the generated header, which the C source includes:
   // specName + ".h" unless the driver names the code files apart.
   std::string headerFileName;
-  uint8_t specFormatVersion = 1;
-  uint8_t appSpecFormatVersion = 0;
+  // The oldest versions; Finalize raises them to what the spec needs.
+  uint8_t specFormatVersion = kivformat::spec_file::kFirstVersion;
+  uint8_t appSpecFormatVersion = kivformat::encoded_spec::kFirstVersion;
   bool atFirstStatement = true;
   bool isLibrary = false;
   SourceLocation currentLocation;
@@ -114,7 +119,7 @@ class Generator {
   std::map<AliasSet, Module> modules;
   // The one ordered walk over all modules and definitions, recorded by
   // Finalize once the model is complete; everything after reads it.
-  DefinitionList definitionList;
+  DefinitionWalk walk;
   bool finalized = false;
   bool symbolsAssigned = false;
   std::optional<uint32_t> checkValue;  // set by Finalize
@@ -135,8 +140,10 @@ class Generator {
   void DefineReservedSymbols();
   // The modules map from moduleDefinitions, and the module symbols.
   void BuildModules();
-  // Lays out the walk over modules and definition maps as definitionList.
+  // Records the walk over the modules and their definition maps.
   void RecordWalk();
+  // Which function gives each internal name its prototype (firstBinding).
+  void RecordFirstBindings();
   void SetFormatVersions();
   // False after reporting a class without the class feature.
   bool CheckClassFeature();

@@ -9,6 +9,8 @@
 #include "format/spec_file_format.h"
 #include "generator/model/name_order.h"
 
+namespace spec_file = kivformat::spec_file;
+
 namespace kivg {
 
 namespace {
@@ -39,9 +41,9 @@ class NameNumberer {
 // The qualified names of the class members, in walk order. A deque, so that
 // views of its names stay valid as it grows.
 struct MemberNames {
-  explicit MemberNames(const DefinitionList& list) {
-    const std::vector<WalkStep>& steps = list.steps();
-    ForEachQualifiedName(list, [&](uint32_t i, std::string_view qualifiedName) {
+  explicit MemberNames(const DefinitionWalk& walk) {
+    const std::vector<WalkStep>& steps = walk.steps();
+    ForEachQualifiedName(walk, [&](uint32_t i, std::string_view qualifiedName) {
       if (!steps[i].IsMember() || !steps[i].IsDefinition()) return;
       names.emplace_back(qualifiedName);
       stepIndexes.push_back(i);
@@ -80,9 +82,9 @@ void NumberDefinitionNames(std::vector<WalkStep>& steps, NameNumberer& names,
 
 // Numbers the parameter names, function by function in byte order of the
 // qualified names; functions sharing one stay in walk order.
-void NumberParameterNames(DefinitionList& list, const MemberNames& members,
+void NumberParameterNames(DefinitionWalk& walk, const MemberNames& members,
                           NameNumberer& names) {
-  const std::vector<WalkStep>& steps = list.steps();
+  const std::vector<WalkStep>& steps = walk.steps();
   std::vector<NameKey> functions;
   functions.reserve(steps.size());
   size_t member = 0;
@@ -96,7 +98,7 @@ void NumberParameterNames(DefinitionList& list, const MemberNames& members,
   }
   SortByName(functions);
   for (const NameKey& function : functions) {
-    for (ListedParameter& parameter : list.ParametersOf(steps[function.index]))
+    for (WalkParameter& parameter : walk.ParametersOf(steps[function.index]))
       parameter.symbol = names.Number(parameter.name);
   }
 }
@@ -118,11 +120,11 @@ ListedNames NumberNames(Generator& generator) {
   for (const auto& alias : generator.importsByAlias) names.Number(alias.first);
   listed.aliasEnd = generator.nameSymbols.size();
 
-  DefinitionList& list = generator.definitionList;
-  std::vector<WalkStep>& steps = list.steps();
+  DefinitionWalk& walk = generator.walk;
+  std::vector<WalkStep>& steps = walk.steps();
   NumberDefinitionNames(steps, names, generator.nameSymbols);
-  const MemberNames members(list);
-  NumberParameterNames(list, members, names);
+  const MemberNames members(walk);
+  NumberParameterNames(walk, members, names);
   listed.end = generator.nameSymbols.size();
 
   // Member names are numbered after every listed name; they never appear in

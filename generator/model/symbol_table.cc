@@ -6,6 +6,8 @@
 #include "format/reserved_names.h"
 #include "generator/model/name_order.h"
 
+namespace reserved_names = kivformat::reserved_names;
+
 namespace kivg {
 
 uint32_t SymbolTable::Find(std::string_view name, uint64_t hash,

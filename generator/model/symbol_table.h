@@ -10,14 +10,21 @@
 #include <utility>
 #include <vector>
 
+#include "format/encoded_spec_format.h"
 #include "generator/model/text_pool.h"
 
 namespace kivg {
 
 class SymbolTable {
  public:
-  // The highest number ever handed out.
-  static constexpr int32_t kLastSymbol = 0x7FFFFFF;
+  // The highest number ever handed out: 2^27 - 1 (0x7FFFFFF). The encoded
+  // spec carries a symbol in a 32-bit word whose top bits are flags (a
+  // class, a member function, a parameter's kind), so every number must
+  // leave them clear; this one leaves a bit more.
+  static constexpr int32_t kLastSymbol = (int32_t{1} << 27) - 1;
+  static_assert((static_cast<uint32_t>(kLastSymbol) &
+                 kivformat::encoded_spec::kSymbolFlagBits) == 0,
+                "symbol numbers would run into the encoded spec's flag bits");
 
   explicit SymbolTable(int32_t firstFree) : nextSymbol_(firstFree) {}
 

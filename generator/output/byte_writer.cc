@@ -2,6 +2,8 @@
 
 #include "format/coding.h"
 
+namespace coding = kivformat::coding;
+
 namespace kivg {
 
 void AppendByteEscape(std::string& text, uint8_t byte) {
@@ -28,7 +30,7 @@ void WriteByteEscape(std::ostream& out, uint8_t byte) {
 
 void WriteWordEscape(std::ostream& out, uint32_t word) {
   std::string bytes;
-  coding::PutWord(bytes, word);
+  coding::PutFixed32(bytes, word);
   std::string text;
   AppendEscapes(text, bytes);
   out.write(text.data(), static_cast<std::streamsize>(text.size()));

@@ -15,7 +15,10 @@ void AppendByteEscape(std::string& text, uint8_t byte);
 void AppendEscapes(std::string& text, const std::string& bytes);
 
 // The stream forms of the escapes. They write unformatted characters, so the
-// stream's flags, fill and width are left exactly as the caller set them.
+// stream's flags, fill and width are left exactly as the caller set them. No
+// writer calls them (the C source writer buffers its text and appends the
+// escapes to it); they stay as the stream operations of the escape format,
+// and their tests pin the escapes byte for byte.
 void WriteByteEscape(std::ostream& out, uint8_t byte);
 // Four byte escapes, most significant byte first (64 is "\0\0\0\x40").
 void WriteWordEscape(std::ostream& out, uint32_t word);

@@ -4,39 +4,19 @@
 #include <string_view>
 #include <vector>
 
-#include "generator/model/name_order.h"
 #include "generator/output/text_sink.h"
 
 namespace kivg {
 
 namespace {
 
-// For each step, whether it is the function that declares its internal name:
-// the first in walk order decides the prototype, later definitions bound to
-// the same C function add nothing. Sorting the names, rather than hashing
-// them, keeps a large spec's pass in cache.
-std::vector<bool> FindDeclaringFunctions(const std::vector<WalkStep>& steps) {
-  std::vector<NameKey> internalNames;
-  internalNames.reserve(steps.size());
-  for (uint32_t i = 0; i < steps.size(); ++i) {
-    if (steps[i].kind == StepKind::kFunction)
-      internalNames.emplace_back(steps[i].internalName, i);
-  }
-  SortByName(internalNames);
-  std::vector<bool> declares(steps.size());
-  for (size_t i = 0; i < internalNames.size(); ++i) {
-    if (i == 0 || !SameName(internalNames[i - 1], internalNames[i]))
-      declares[internalNames[i].index] = true;
-  }
-  return declares;
-}
-
-void WritePrototypes(const DefinitionList& list, TextSink& sink) {
+void WritePrototypes(const DefinitionWalk& walk, TextSink& sink) {
   std::string& text = sink.text();
-  const std::vector<WalkStep>& steps = list.steps();
-  const std::vector<bool> declares = FindDeclaringFunctions(steps);
+  const std::vector<WalkStep>& steps = walk.steps();
+  // The first definition in walk order that binds an internal name decides
+  // its prototype; later ones bound to the same C function add nothing.
   for (uint32_t i = 0; i < steps.size(); ++i) {
-    if (!declares[i]) continue;
+    if (!DeclaresPrototype(steps[i], i)) continue;
     const WalkStep& function = steps[i];
     text += '\n';
     if (function.isLibrary) text += "KIV_LIB_API ";
@@ -47,7 +27,7 @@ void WritePrototypes(const DefinitionList& list, TextSink& sink) {
       text += "    (KivEngine *, KivDataEntry **returnValue);\n";
     } else {
       text += "    (KivEngine *,\n";
-      for (const ListedParameter& parameter : list.ParametersOf(function)) {
+      for (const WalkParameter& parameter : walk.ParametersOf(function)) {
         text += "     KivDataEntry *_";
         text += parameter.name;
         text += ',';
@@ -108,7 +88,7 @@ void WriteHeader(const Generator& generator, std::ostream& out) {
       ";\n"
       "\n";
   WriteSymbolMacros(generator, sink);
-  WritePrototypes(generator.definitionList, sink);
+  WritePrototypes(generator.walk, sink);
   sink.text() +=
       "\n"
       "#ifdef __cplusplus\n"

@@ -6,8 +6,12 @@
 
 #include "format/coding.h"
 #include "format/encoded_spec_format.h"
+#include "format/value_coding.h"
 #include "generator/output/byte_writer.h"
 #include "generator/output/text_sink.h"
+
+namespace coding = kivformat::coding;
+namespace encoded_spec = kivformat::encoded_spec;
 
 namespace kivg {
 
@@ -85,12 +89,12 @@ class DispatchWriter {
         servesOldEngines_(servesOldEngines),
         sink_(sink) {}
 
-  void Write(const DefinitionList& list) {
-    for (const WalkStep& step : list.steps()) {
+  void Write(const DefinitionWalk& walk) {
+    for (const WalkStep& step : walk.steps()) {
       if (step.kind == StepKind::kModuleBegin) {
         ModuleBegin(step.name);
       } else if (step.kind == StepKind::kFunction) {
-        Function(step, list.ParametersOf(step));
+        Function(step, walk.ParametersOf(step));
       } else if (step.kind == StepKind::kModuleEnd) {
         ModuleEnd();
       }
@@ -111,17 +115,17 @@ class DispatchWriter {
   }
 
   void Function(const WalkStep& function,
-                DefinitionList::Range<const ListedParameter> parameters) {
+                DefinitionWalk::Range<const WalkParameter> parameters) {
     std::string& text = sink_.text();
     text += "                case ";
     AppendNumber(function.qualifiedSymbol, text);
     text += ":\n                {\n";
-    for (const ListedParameter& parameter : parameters)
+    for (const WalkParameter& parameter : parameters)
       AppendParameterFetch(parameter, text);
     text += "                    return ";
     text += function.internalName;
     text += "(engine, ";
-    for (const ListedParameter& parameter : parameters) {
+    for (const WalkParameter& parameter : parameters) {
       text += '_';
       text += parameter.name;
       text += IsGroup(parameter.kind) ? ".value, " : ", ";
@@ -137,7 +141,7 @@ class DispatchWriter {
     text += "            break;\n";
   }
 
-  static void AppendParameterFetch(const ListedParameter& parameter,
+  static void AppendParameterFetch(const WalkParameter& parameter,
                                    std::string& text) {
     const std::string_view name = parameter.name;
     if (!IsGroup(parameter.kind)) {
@@ -185,8 +189,8 @@ class EncodedSpecWriter {
     bytes += static_cast<char>(version_);
     if (version_ >= encoded_spec::kFirstVersionWithFeatures)
       bytes += static_cast<char>(generator_.features);
-    coding::PutWord(bytes,
-                    static_cast<uint32_t>(generator_.modules.size() - 1));
+    coding::PutFixed32(bytes,
+                       static_cast<uint32_t>(generator_.modules.size() - 1));
     WriteEntry(bytes);
   }
 
@@ -195,15 +199,15 @@ class EncodedSpecWriter {
       std::string bytes(1, static_cast<char>(encoded_spec::kImport));
       int32_t moduleNumber =
           generator_.moduleSymbols.Lookup(alias.second.moduleName);
-      coding::PutWord(bytes, static_cast<uint32_t>(0) -
-                                 static_cast<uint32_t>(moduleNumber));
+      coding::PutFixed32(bytes, static_cast<uint32_t>(0) -
+                                    static_cast<uint32_t>(moduleNumber));
       WriteEntry(bytes);
     }
   }
 
-  void WriteDefinitions(const DefinitionList& list) {
+  void WriteDefinitions(const DefinitionWalk& walk) {
     std::string bytes;
-    for (const WalkStep& step : list.steps()) {
+    for (const WalkStep& step : walk.steps()) {
       bytes.clear();
       switch (step.kind) {
         case StepKind::kModuleBegin:
@@ -214,12 +218,12 @@ class EncodedSpecWriter {
           if (!AppendAssignment(step, bytes)) continue;
           break;
         case StepKind::kFunction:
-          AppendFunction(step, list.ParametersOf(step), bytes);
+          AppendFunction(step, walk.ParametersOf(step), bytes);
           break;
         case StepKind::kClassBegin:
           bytes += static_cast<char>(encoded_spec::kClassBegin);
-          coding::PutWord(bytes, static_cast<uint32_t>(step.nameSymbol) |
-                                     encoded_spec::kClassFlag);
+          coding::PutFixed32(bytes, static_cast<uint32_t>(step.nameSymbol) |
+                                        encoded_spec::kClassFlag);
           break;
         case StepKind::kClassEnd:
           bytes.assign(reinterpret_cast<const char*>(encoded_spec::kClassEnd),
@@ -265,13 +269,13 @@ class EncodedSpecWriter {
     }
     bytes += static_cast<char>(encoded_spec::kConstant);
     if (version_ >= encoded_spec::kFirstVersionWithHeader)
-      coding::PutWord(bytes, static_cast<uint32_t>(assignment.nameSymbol));
+      coding::PutFixed32(bytes, static_cast<uint32_t>(assignment.nameSymbol));
     coding::PutValue(bytes, assignment.value.Coded());
     return true;
   }
 
   void AppendFunction(const WalkStep& function,
-                      DefinitionList::Range<const ListedParameter> parameters,
+                      DefinitionWalk::Range<const WalkParameter> parameters,
                       std::string& bytes) const {
     const size_t count = parameters.size();
     const bool isLong =
@@ -282,29 +286,31 @@ class EncodedSpecWriter {
     bytes += static_cast<char>(isLong ? encoded_spec::kLongParameterCount
                                       : static_cast<uint8_t>(count));
     if (version_ >= encoded_spec::kFirstVersionWithHeader)
-      coding::PutWord(
+      coding::PutFixed32(
           bytes, static_cast<uint32_t>(function.nameSymbol) |
                      (encodesMember ? encoded_spec::kMemberFunctionFlag : 0));
-    if (isLong) coding::PutWord(bytes, static_cast<uint32_t>(count));
+    if (isLong) coding::PutFixed32(bytes, static_cast<uint32_t>(count));
     if (encodesMember)
-      coding::PutWord(bytes, static_cast<uint32_t>(function.qualifiedSymbol));
-    for (const ListedParameter& parameter : parameters)
+      coding::PutFixed32(bytes,
+                         static_cast<uint32_t>(function.qualifiedSymbol));
+    for (const WalkParameter& parameter : parameters)
       AppendParameter(parameter, bytes);
   }
 
-  static void AppendParameter(const ListedParameter& parameter,
+  static void AppendParameter(const WalkParameter& parameter,
                               std::string& bytes) {
     const uint32_t symbol = static_cast<uint32_t>(parameter.symbol);
     if (parameter.hasDefault) {
-      coding::PutWord(bytes, symbol | encoded_spec::kParameterDefaultFlag);
+      coding::PutFixed32(bytes, symbol | encoded_spec::kParameterDefaultFlag);
       coding::PutValue(bytes, parameter.defaultValue.Coded());
     } else if (parameter.kind == ParameterKind::TupleGroup) {
-      coding::PutWord(bytes, symbol | encoded_spec::kParameterTupleGroupFlag);
+      coding::PutFixed32(bytes,
+                         symbol | encoded_spec::kParameterTupleGroupFlag);
     } else if (parameter.kind == ParameterKind::DictionaryGroup) {
-      coding::PutWord(bytes,
-                      symbol | encoded_spec::kParameterDictionaryGroupFlag);
+      coding::PutFixed32(bytes,
+                         symbol | encoded_spec::kParameterDictionaryGroupFlag);
     } else {
-      coding::PutWord(bytes, symbol);
+      coding::PutFixed32(bytes, symbol);
     }
   }
 
@@ -330,8 +336,7 @@ void WriteSource(const Generator& generator, std::ostream& out,
   AppendPreambleAndDispatchHead(generator, headerFileName, servesOldEngines,
                                 sink.text());
 
-  DispatchWriter(generator, servesOldEngines, sink)
-      .Write(generator.definitionList);
+  DispatchWriter(generator, servesOldEngines, sink).Write(generator.walk);
   std::string& text = sink.text();
   text += "    }\n";
   if (servesOldEngines) text += "    #endif\n";
@@ -342,7 +347,7 @@ void WriteSource(const Generator& generator, std::ostream& out,
   EncodedSpecWriter encoded(generator, sink);
   encoded.WriteHeaderEntry();
   encoded.WriteImportEntries();
-  encoded.WriteDefinitions(generator.definitionList);
+  encoded.WriteDefinitions(generator.walk);
   encoded.EnsureAnEntry();
   sink.Flush();
 

@@ -5,6 +5,9 @@
 #include "format/coding.h"
 #include "format/spec_file_format.h"
 
+namespace coding = kivformat::coding;
+namespace spec_file = kivformat::spec_file;
+
 namespace kivg {
 
 namespace {
@@ -12,7 +15,7 @@ namespace {
 void WriteFileHeader(const Generator& generator, std::string& bytes) {
   bytes.append(spec_file::kMagic, spec_file::kMagicSize);
   bytes += static_cast<char>(generator.specFormatVersion);
-  coding::PutWord(bytes, *generator.checkValue);
+  coding::PutFixed32(bytes, *generator.checkValue);
   if (generator.specFormatVersion >= spec_file::kFirstVersionWithFeatures)
     bytes += static_cast<char>(generator.features);
 }

@@ -8,6 +8,8 @@
 #include "standin/compiler/script_parser.h"
 #include "standin/compiler/source_info_writer.h"
 
+namespace executable = kivformat::executable;
+
 namespace standin {
 
 namespace {

@@ -3,13 +3,16 @@
 #include "format/coding.h"
 #include "format/executable_format.h"
 
+namespace coding = kivformat::coding;
+namespace executable = kivformat::executable;
+
 namespace standin {
 
 ExecutableWriter::ExecutableWriter(uint32_t checkValue) {
   bytes_.append(executable::kMagic, executable::kMagicSize);
   for (uint8_t byte : executable::kCodeVersion)
     bytes_ += static_cast<char>(byte);
-  coding::PutWord(bytes_, checkValue);
+  coding::PutFixed32(bytes_, checkValue);
 }
 
 void ExecutableWriter::PushNone() { bytes_ += char(executable::kPushNone); }
@@ -25,7 +28,7 @@ void ExecutableWriter::PushBoolean(bool value) {
 
 void ExecutableWriter::PushInteger(int64_t value) {
   bytes_ += char(executable::kPushInteger);
-  coding::PutLong(bytes_, static_cast<uint64_t>(value));
+  coding::PutFixed64(bytes_, static_cast<uint64_t>(value));
 }
 
 void ExecutableWriter::PushFloat(double value) {
@@ -35,14 +38,14 @@ void ExecutableWriter::PushFloat(double value) {
 
 void ExecutableWriter::PushString(const std::string& value) {
   bytes_ += char(executable::kPushString);
-  coding::PutWord(bytes_, static_cast<uint32_t>(value.size()));
+  coding::PutFixed32(bytes_, static_cast<uint32_t>(value.size()));
   bytes_ += value;
 }
 
 void ExecutableWriter::PushConstant(uint32_t module, int32_t symbol) {
   bytes_ += char(executable::kPushConstant);
-  coding::PutWord(bytes_, module);
-  coding::PutWord(bytes_, static_cast<uint32_t>(symbol));
+  coding::PutFixed32(bytes_, module);
+  coding::PutFixed32(bytes_, static_cast<uint32_t>(symbol));
 }
 
 void ExecutableWriter::PushArguments() {
@@ -53,12 +56,12 @@ void ExecutableWriter::Call(uint32_t module, int32_t symbol,
                             uint8_t positionalCount,
                             const std::vector<int32_t>& keywords) {
   bytes_ += char(executable::kCall);
-  coding::PutWord(bytes_, module);
-  coding::PutWord(bytes_, static_cast<uint32_t>(symbol));
+  coding::PutFixed32(bytes_, module);
+  coding::PutFixed32(bytes_, static_cast<uint32_t>(symbol));
   bytes_ += static_cast<char>(positionalCount);
   bytes_ += static_cast<char>(keywords.size());
   for (int32_t keyword : keywords)
-    coding::PutWord(bytes_, static_cast<uint32_t>(keyword));
+    coding::PutFixed32(bytes_, static_cast<uint32_t>(keyword));
 }
 
 void ExecutableWriter::Discard() { bytes_ += char(executable::kDiscard); }

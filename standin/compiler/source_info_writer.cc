@@ -3,14 +3,16 @@
 #include "format/coding.h"
 #include "format/source_info_format.h"
 
+namespace coding = kivformat::coding;
+
 namespace standin {
 
 namespace {
 
-using coding::PutWord;
+using coding::PutFixed32;
 
 void AppendName(std::string& bytes, const std::string& name) {
-  PutWord(bytes, static_cast<uint32_t>(name.size()));
+  PutFixed32(bytes, static_cast<uint32_t>(name.size()));
   bytes += name;
 }
 
@@ -31,23 +33,23 @@ void SourceInfoWriter::AddSymbol(int32_t symbol, const std::string& name) {
 }
 
 std::string SourceInfoWriter::Bytes() const {
-  namespace format = source_info_format;
+  namespace format = kivformat::source_info;
   std::string bytes(format::kMagic, format::kMagicSize);
   bytes += static_cast<char>(format::kVersion);
   bytes += static_cast<char>(withNames_ ? format::kHasSymbolNames : 0);
-  PutWord(bytes, static_cast<uint32_t>(files_.size()));
+  PutFixed32(bytes, static_cast<uint32_t>(files_.size()));
   for (const std::string& file : files_) AppendName(bytes, file);
-  PutWord(bytes, static_cast<uint32_t>(positions_.size()));
+  PutFixed32(bytes, static_cast<uint32_t>(positions_.size()));
   for (const Position& p : positions_) {
-    PutWord(bytes, p.programCounter);
-    PutWord(bytes, p.file);
-    PutWord(bytes, p.line);
-    PutWord(bytes, p.column);
+    PutFixed32(bytes, p.programCounter);
+    PutFixed32(bytes, p.file);
+    PutFixed32(bytes, p.line);
+    PutFixed32(bytes, p.column);
   }
-  PutWord(bytes, withNames_ ? static_cast<uint32_t>(symbols_.size()) : 0);
+  PutFixed32(bytes, withNames_ ? static_cast<uint32_t>(symbols_.size()) : 0);
   if (withNames_) {
     for (const auto& [symbol, name] : symbols_) {
-      PutWord(bytes, static_cast<uint32_t>(symbol));
+      PutFixed32(bytes, static_cast<uint32_t>(symbol));
       AppendName(bytes, name);
     }
   }

@@ -1,38 +1,41 @@
 #include "standin/compiler/spec_names.h"
 
-#include <cstring>
+#include <string_view>
 
 #include "format/coding.h"
 #include "format/reserved_names.h"
 #include "format/spec_file_format.h"
 
+namespace coding = kivformat::coding;
+namespace spec_file = kivformat::spec_file;
+namespace reserved_names = kivformat::reserved_names;
+
 namespace standin {
 
 bool SpecNames::Parse(const std::string& bytes, std::string* error) {
+  coding::MemoryReader in{coding::MemorySource(bytes)};
+  std::string_view magic;
   if (bytes.size() < spec_file::kFixedHeaderSize ||
-      std::memcmp(bytes.data(), spec_file::kMagic, spec_file::kMagicSize) !=
-          0) {
+      !in.GetBytes(spec_file::kMagicSize, &magic) ||
+      magic != std::string_view(spec_file::kMagic, spec_file::kMagicSize)) {
     *error = "not an application spec file";
     return false;
   }
-  formatVersion_ = static_cast<uint8_t>(bytes[spec_file::kVersionOffset]);
+  in.GetByte(&formatVersion_);
   if (formatVersion_ < spec_file::kFirstVersion ||
       formatVersion_ > spec_file::kLastVersion) {
     *error = "unsupported spec file format version " +
              std::to_string(formatVersion_);
     return false;
   }
-  checkValue_ = coding::GetWord(reinterpret_cast<const uint8_t*>(bytes.data()) +
-                                spec_file::kCheckValueOffset);
-  size_t at = spec_file::kFixedHeaderSize;
+  in.GetFixed32(&checkValue_);
   features_ = 0;
-  if (formatVersion_ >= spec_file::kFirstVersionWithFeatures) {
-    if (bytes.size() <= at) {
-      *error = "spec file is cut off";
-      return false;
-    }
-    features_ = static_cast<uint8_t>(bytes[at++]);
+  if (formatVersion_ >= spec_file::kFirstVersionWithFeatures &&
+      !in.GetByte(&features_)) {
+    *error = "spec file is cut off";
+    return false;
   }
+  size_t at = in.position();
 
   for (const reserved_names::Row& reserved : reserved_names::kRows)
     if (reserved_names::IsPresent(reserved, features_))

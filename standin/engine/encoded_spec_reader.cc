@@ -3,54 +3,51 @@
 #include "format/coding.h"
 #include "format/encoded_spec_format.h"
 #include "format/spec_file_format.h"
+#include "format/value_coding.h"
+
+namespace coding = kivformat::coding;
+namespace spec_file = kivformat::spec_file;
 
 namespace standin {
 
-namespace es = encoded_spec;
+namespace es = kivformat::encoded_spec;
 
 EncodedSpec::EncodedSpec(const uint8_t* bytes, size_t size)
     : bytes_(bytes), size_(bytes == nullptr ? 0 : size) {}
 
-bool EncodedSpec::Byte(size_t offset, uint8_t* out) const {
-  if (offset >= size_) return false;
-  *out = bytes_[offset];
-  return true;
-}
-
-bool EncodedSpec::Word(size_t offset, uint32_t* out) const {
-  if (offset > size_ || size_ - offset < coding::kWordSize) return false;
-  *out = coding::GetWord(bytes_ + offset);
-  return true;
+coding::MemoryReader EncodedSpec::ReaderAt(size_t offset) const {
+  return coding::MemoryReader(coding::MemorySource(bytes_, size_), offset);
 }
 
 bool EncodedSpec::ReadHeader() {
-  size_t at = 0;
   version_ = 0;
   features_ = 0;
   moduleCount_ = 1;
+  coding::MemoryReader in = ReaderAt(0);
   if (size_ >= 2 && bytes_[0] == es::kHeaderMark &&
       bytes_[1] == es::kHeaderMark) {
-    at = 2;
-    if (!Byte(at++, &version_) || version_ < es::kFirstVersionWithHeader)
+    in.Skip(2);
+    if (!in.GetByte(&version_) || version_ < es::kFirstVersionWithHeader)
       return false;
-    if (version_ >= es::kFirstVersionWithFeatures && !Byte(at++, &features_))
+    if (version_ >= es::kFirstVersionWithFeatures && !in.GetByte(&features_))
       return false;
     uint32_t extraModules;
-    if (!Word(at, &extraModules) || extraModules >= es::kExtraModulesLimit)
+    if (!in.GetFixed32(&extraModules) || extraModules >= es::kExtraModulesLimit)
       return false;
-    at += coding::kWordSize;
     moduleCount_ = extraModules + 1;
   }
-  imports_ = at;
+  imports_ = in.position();
   importCount_ = 0;
-  uint8_t mark;
-  while (Byte(at, &mark) && mark == es::kImport) {
+  for (;;) {
+    coding::MemoryReader entry = in;
+    uint8_t mark;
     uint32_t module;
-    if (!Word(at + 1, &module)) return false;
-    at += es::kImportEntrySize;
+    if (!entry.GetByte(&mark) || mark != es::kImport) break;
+    if (!entry.GetFixed32(&module)) return false;
+    in = entry;
     ++importCount_;
   }
-  definitions_ = at;
+  definitions_ = in.position();
   return true;
 }
 
@@ -71,9 +68,10 @@ bool EncodedSpec::Validate() {
 
 bool EncodedSpec::ImportedModule(uint32_t aliasNumber, int32_t* module) const {
   if (aliasNumber == 0 || aliasNumber > importCount_) return false;
+  coding::MemoryReader in =
+      ReaderAt(imports_ + es::kImportEntrySize * (aliasNumber - 1) + 1);
   uint32_t word;
-  if (!Word(imports_ + es::kImportEntrySize * (aliasNumber - 1) + 1, &word))
-    return false;
+  if (!in.GetFixed32(&word)) return false;
   *module = static_cast<int32_t>(word);
   return true;
 }
@@ -105,9 +103,9 @@ bool EncodedSpec::FindFunction(int32_t module, int32_t symbol,
 }
 
 bool EncodedSpec::ReadValue(size_t offset, SpecValue* out, size_t* next) const {
-  size_t at = offset;
+  coding::MemoryReader in = ReaderAt(offset);
   coding::Value read;
-  if (!coding::GetValue(bytes_, size_, &at, &read)) return false;
+  if (!coding::GetValue(in, &read)) return false;
   SpecValue value;
   value.type = read.type;
   value.boolean = read.boolean;
@@ -119,20 +117,28 @@ bool EncodedSpec::ReadValue(size_t offset, SpecValue* out, size_t* next) const {
     value.textLength = static_cast<uint32_t>(read.text.size());
   }
   *out = value;
-  if (next != nullptr) *next = at;
+  if (next != nullptr) *next = in.position();
   return true;
 }
 
 EncodedSpec::Cursor::Cursor(const EncodedSpec& spec)
-    : spec_(spec), offset_(spec.definitions_) {
+    : spec_(spec), in_(spec.ReaderAt(spec.definitions_)) {
   nextImplied_ = spec_file::kFirstNameSymbol;
 }
 
 bool EncodedSpec::Cursor::Next(SpecDefinition* out) {
   if (failed_) return false;
   const bool named = spec_.version_ >= es::kFirstVersionWithHeader;
+  // The entry is read with a copy of the reader, which replaces in_ only
+  // once the whole entry has been read.
+  coding::MemoryReader in = in_;
   uint8_t mark;
-  while (spec_.Byte(offset_, &mark) && mark == es::kModuleBegin) {
+  for (;;) {
+    if (!in.GetByte(&mark)) {
+      if (classDepth_ > 0) failed_ = true;
+      return false;
+    }
+    if (mark != es::kModuleBegin) break;
     // Module begins appear only where a version 1+ header counts modules.
     if (!named || classDepth_ > 0 ||
         -module_ + 1 >= static_cast<int64_t>(spec_.moduleCount_)) {
@@ -140,53 +146,46 @@ bool EncodedSpec::Cursor::Next(SpecDefinition* out) {
       return false;
     }
     --module_;
-    ++offset_;
-  }
-  if (!spec_.Byte(offset_, &mark)) {
-    if (classDepth_ > 0) failed_ = true;
-    return false;
+    in_ = in;
   }
   SpecDefinition definition;
   definition.module = module_;
-  size_t at = offset_ + 1;
   uint32_t word;
   if (mark == es::kConstant) {
     definition.kind = DefinitionKind::Constant;
     if (named) {
-      if (!spec_.Word(at, &word)) return failed_ = true, false;
+      if (!in.GetFixed32(&word)) return failed_ = true, false;
       definition.symbol = static_cast<int32_t>(word);
-      at += coding::kWordSize;
     } else {
       definition.symbol = nextImplied_++;
     }
-    definition.value = at;
-    SpecValue value;
-    if (!spec_.ReadValue(at, &value, &at)) return failed_ = true, false;
+    definition.value = in.position();
+    coding::Value value;
+    if (!coding::GetValue(in, &value)) return failed_ = true, false;
   } else if (mark == es::kClassBegin && !named) {
     definition.kind = DefinitionKind::BareName;
     definition.symbol = nextImplied_++;
   } else if (mark == es::kClassBegin) {
+    coding::MemoryReader classEnd = in;
     uint8_t next;
-    if (!spec_.Byte(at, &next)) return failed_ = true, false;
+    if (!classEnd.GetByte(&next)) return failed_ = true, false;
     if (next == es::kClassEnd[1]) {
       if (classDepth_ == 0) return failed_ = true, false;
       --classDepth_;
       definition.kind = DefinitionKind::ClassEnd;
-      at += 1;
+      in = classEnd;
     } else {
-      if (!spec_.Word(at, &word) || (word & es::kClassFlag) == 0)
+      if (!in.GetFixed32(&word) || (word & es::kClassFlag) == 0)
         return failed_ = true, false;
       definition.kind = DefinitionKind::ClassBegin;
       definition.symbol = static_cast<int32_t>(word & ~es::kClassFlag);
-      at += coding::kWordSize;
       ++classDepth_;
     }
   } else if (mark <= es::kLongParameterCount) {
     definition.kind = DefinitionKind::Function;
     definition.parameterCount = mark;
     if (named) {
-      if (!spec_.Word(at, &word)) return failed_ = true, false;
-      at += coding::kWordSize;
+      if (!in.GetFixed32(&word)) return failed_ = true, false;
       if (spec_.version_ >= es::kFirstVersionWithFeatures &&
           (word & es::kMemberFunctionFlag) != 0) {
         definition.member = true;
@@ -197,44 +196,40 @@ bool EncodedSpec::Cursor::Next(SpecDefinition* out) {
       definition.symbol = nextImplied_++;
     }
     if (mark == es::kLongParameterCount) {
-      if (!spec_.Word(at, &word)) return failed_ = true, false;
+      if (!in.GetFixed32(&word)) return failed_ = true, false;
       definition.parameterCount = word;
-      at += coding::kWordSize;
     }
     definition.dispatchSymbol = definition.symbol;
     if (definition.member) {
-      if (!spec_.Word(at, &word)) return failed_ = true, false;
+      if (!in.GetFixed32(&word)) return failed_ = true, false;
       definition.dispatchSymbol = static_cast<int32_t>(word);
-      at += coding::kWordSize;
     }
-    definition.parameters = at;
+    definition.parameters = in.position();
     Parameters parameters(spec_, definition);
     SpecParameter parameter;
     while (parameters.Next(&parameter)) {
     }
     if (parameters.failed()) return failed_ = true, false;
-    at = parameters.end();
+    in = spec_.ReaderAt(parameters.end());
   } else {
     return failed_ = true, false;
   }
   if (definition.kind != DefinitionKind::Function)
     definition.dispatchSymbol = definition.symbol;
-  offset_ = at;
+  in_ = in;
   *out = definition;
   return true;
 }
 
 EncodedSpec::Parameters::Parameters(const EncodedSpec& spec,
                                     const SpecDefinition& function)
-    : spec_(spec),
-      offset_(function.parameters),
+    : in_(spec.ReaderAt(function.parameters)),
       remaining_(function.parameterCount) {}
 
 bool EncodedSpec::Parameters::Next(SpecParameter* out) {
   if (failed_ || remaining_ == 0) return false;
   uint32_t word;
-  if (!spec_.Word(offset_, &word)) return failed_ = true, false;
-  offset_ += coding::kWordSize;
+  if (!in_.GetFixed32(&word)) return failed_ = true, false;
   SpecParameter parameter;
   parameter.symbol = static_cast<int32_t>(word & ~es::kParameterFlagMask);
   switch (word & es::kParameterFlagMask) {
@@ -242,10 +237,9 @@ bool EncodedSpec::Parameters::Next(SpecParameter* out) {
       break;
     case es::kParameterDefaultFlag: {
       parameter.hasDefault = true;
-      parameter.value = offset_;
-      SpecValue value;
-      if (!spec_.ReadValue(offset_, &value, &offset_))
-        return failed_ = true, false;
+      parameter.value = in_.position();
+      coding::Value value;
+      if (!coding::GetValue(in_, &value)) return failed_ = true, false;
       break;
     }
     case es::kParameterTupleGroupFlag:

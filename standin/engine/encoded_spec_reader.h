@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "format/coding.h"
+
 namespace standin {
 
 enum class DefinitionKind : uint8_t {
@@ -26,7 +28,7 @@ enum class ParameterKindCode : uint8_t {
 
 // One literal value inside the spec bytes; a string is left in place.
 struct SpecValue {
-  uint8_t type = 0;  // an encoded_spec::kValue* number
+  uint8_t type = 0;  // an kivformat::encoded_spec::kValue* number
   bool boolean = false;
   int32_t integer = 0;
   double real = 0;
@@ -89,7 +91,7 @@ class EncodedSpec {
 
    private:
     const EncodedSpec& spec_;
-    size_t offset_;
+    kivformat::coding::MemoryReader in_;  // at the next entry
     int32_t module_ = 0;
     int32_t nextImplied_ = 0;
     uint32_t classDepth_ = 0;
@@ -103,18 +105,17 @@ class EncodedSpec {
     bool Next(SpecParameter* out);
     bool failed() const { return failed_; }
     // Offset just past the parameters read so far.
-    size_t end() const { return offset_; }
+    size_t end() const { return in_.position(); }
 
    private:
-    const EncodedSpec& spec_;
-    size_t offset_;
+    kivformat::coding::MemoryReader in_;
     uint32_t remaining_;
     bool failed_ = false;
   };
 
  private:
-  bool Byte(size_t offset, uint8_t* out) const;
-  bool Word(size_t offset, uint32_t* out) const;
+  // A reader of the spec's bytes from `offset` on.
+  kivformat::coding::MemoryReader ReaderAt(size_t offset) const;
   bool ReadHeader();
 
   const uint8_t* bytes_ = nullptr;

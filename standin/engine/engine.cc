@@ -13,6 +13,10 @@
 #include "standin/engine/engine_state.h"
 #include "standin/engine/value_text.h"
 
+namespace coding = kivformat::coding;
+namespace encoded_spec = kivformat::encoded_spec;
+namespace executable = kivformat::executable;
+
 using standin::EngineState;
 using standin::EntryKind;
 using standin::Fetch;
@@ -29,49 +33,38 @@ constexpr uint8_t kEngineVersion[4] = {
     (KIV_VERSION >> 24) & 0xFF, (KIV_VERSION >> 16) & 0xFF,
     (KIV_VERSION >> 8) & 0xFF, KIV_VERSION & 0xFF};
 
-// Reads instruction bytes from the code store and remembers why it stopped.
-class CodeCursor {
+// The code store as a byte source for the shared reader. It is read byte by
+// byte, because the store may page between any two, and it remembers why a
+// read stopped.
+class CodeSource {
  public:
-  CodeCursor(standin::CodeStore& code, size_t offset)
-      : code_(code), offset_(offset) {}
+  explicit CodeSource(standin::CodeStore& code) : code_(&code) {}
 
-  bool Byte(uint8_t* out) {
-    if (status_ != Fetch::Ok) return false;
-    status_ = code_.ByteAt(offset_, out);
-    if (status_ != Fetch::Ok) return false;
-    ++offset_;
+  bool Read(size_t offset, uint8_t* out, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+      status_ = code_->ByteAt(offset + i, &out[i]);
+      if (status_ != Fetch::Ok) return false;
+    }
     return true;
   }
-  bool Word(uint32_t* out) {
-    uint8_t bytes[coding::kWordSize];
-    if (!Bytes(bytes, sizeof bytes)) return false;
-    *out = coding::GetWord(bytes);
-    return true;
-  }
-  bool Long(uint64_t* out) {
-    uint8_t bytes[coding::kLongSize];
-    if (!Bytes(bytes, sizeof bytes)) return false;
-    *out = coding::GetLong(bytes);
-    return true;
-  }
-
-  size_t offset() const { return offset_; }
   KivRunResult failure() const {
     return status_ == Fetch::ReadError ? engine_results::kCodeReadError
                                        : engine_results::kInvalidInstruction;
   }
 
  private:
-  // Byte by byte, because the code store may page between any two.
-  bool Bytes(uint8_t* out, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-      if (!Byte(&out[i])) return false;
-    return true;
-  }
-
-  standin::CodeStore& code_;
-  size_t offset_;
+  standin::CodeStore* code_;
   Fetch status_ = Fetch::Ok;
+};
+
+// Reads an instruction and its operands; after a failed read, failure()
+// says whether the code ran out or could not be read.
+class CodeCursor : public coding::ByteReader<CodeSource> {
+ public:
+  CodeCursor(standin::CodeStore& code, size_t offset)
+      : ByteReader(CodeSource(code), offset) {}
+  size_t offset() const { return position(); }
+  KivRunResult failure() const { return source().failure(); }
 };
 
 KivAddCodeResult CheckHeader(EngineState& state) {
@@ -88,7 +81,7 @@ KivAddCodeResult CheckHeader(EngineState& state) {
   if (version[0] != kEngineVersion[0] || version[1] > kEngineVersion[1])
     return engine_results::kUnsupportedCodeVersion;
   const uint8_t* check = header + executable::kCheckValueOffset;
-  const uint32_t checkValue = coding::GetWord(check);
+  const uint32_t checkValue = coding::DecodeFixed32(check);
   if (checkValue != state.appSpec->checkValue)
     return KivAddCodeResult_InvalidCheckValue;
   std::memcpy(state.codeVersion, version, 4);
@@ -219,11 +212,11 @@ KivRunResult Call(KivEngine* engine, EngineState& state, CodeCursor& cursor) {
   uint32_t moduleOperand, symbolWord;
   uint8_t positionalCount, keywordCount;
   uint32_t keywords[executable::kMaxCallArguments];
-  if (!cursor.Word(&moduleOperand) || !cursor.Word(&symbolWord) ||
-      !cursor.Byte(&positionalCount) || !cursor.Byte(&keywordCount))
+  if (!cursor.GetFixed32(&moduleOperand) || !cursor.GetFixed32(&symbolWord) ||
+      !cursor.GetByte(&positionalCount) || !cursor.GetByte(&keywordCount))
     return cursor.failure();
   for (size_t k = 0; k < keywordCount; ++k)
-    if (!cursor.Word(&keywords[k])) return cursor.failure();
+    if (!cursor.GetFixed32(&keywords[k])) return cursor.failure();
 
   int32_t module;
   standin::SpecDefinition function;
@@ -283,7 +276,7 @@ KivRunResult Execute(KivEngine* engine, EngineState& state) {
   standin::DataArea& data = state.data;
   CodeCursor cursor(state.code, state.programCounter);
   uint8_t opcode;
-  if (!cursor.Byte(&opcode)) return cursor.failure();
+  if (!cursor.GetByte(&opcode)) return cursor.failure();
   uint32_t value = kNoEntry;
   switch (opcode) {
     case executable::kPushNone:
@@ -294,29 +287,29 @@ KivRunResult Execute(KivEngine* engine, EngineState& state) {
       break;
     case executable::kPushBoolean: {
       uint8_t flag;
-      if (!cursor.Byte(&flag)) return cursor.failure();
+      if (!cursor.GetByte(&flag)) return cursor.failure();
       value = data.NewBoolean(flag != 0);
       break;
     }
     case executable::kPushInteger: {
       uint64_t bits;
-      if (!cursor.Long(&bits)) return cursor.failure();
+      if (!cursor.GetFixed64(&bits)) return cursor.failure();
       value = data.NewInteger(static_cast<int64_t>(bits));
       break;
     }
     case executable::kPushFloat: {
-      uint64_t bits;
-      if (!cursor.Long(&bits)) return cursor.failure();
-      value = data.NewFloat(coding::DoubleFromBits(bits));
+      double real;
+      if (!cursor.GetDouble(&real)) return cursor.failure();
+      value = data.NewFloat(real);
       break;
     }
     case executable::kPushString: {
       uint32_t length;
-      if (!cursor.Word(&length)) return cursor.failure();
+      if (!cursor.GetFixed32(&length)) return cursor.failure();
       std::string text;
       for (uint32_t i = 0; i < length; ++i) {
         uint8_t byte;
-        if (!cursor.Byte(&byte)) return cursor.failure();
+        if (!cursor.GetByte(&byte)) return cursor.failure();
         text += static_cast<char>(byte);
       }
       value = data.NewString(text.data(), text.size());
@@ -324,7 +317,7 @@ KivRunResult Execute(KivEngine* engine, EngineState& state) {
     }
     case executable::kPushConstant: {
       uint32_t module, symbol;
-      if (!cursor.Word(&module) || !cursor.Word(&symbol))
+      if (!cursor.GetFixed32(&module) || !cursor.GetFixed32(&symbol))
         return cursor.failure();
       KivRunResult result =
           PushConstant(state, module, static_cast<int32_t>(symbol));

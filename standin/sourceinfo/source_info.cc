@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "format/coding.h"
 #include "format/source_info_format.h"
@@ -10,87 +11,68 @@ namespace standin {
 
 namespace {
 
-// Reads big-endian fields and refuses to step past the end.
-class ByteReader {
- public:
-  explicit ByteReader(const std::string& bytes) : bytes_(bytes) {}
+using kivformat::coding::MemoryReader;
+using kivformat::coding::MemorySource;
 
-  bool Byte(uint8_t* out) {
-    if (at_ >= bytes_.size()) return false;
-    *out = static_cast<uint8_t>(bytes_[at_++]);
-    return true;
-  }
-  bool Word(uint32_t* out) {
-    if (bytes_.size() - at_ < coding::kWordSize) return false;
-    *out =
-        coding::GetWord(reinterpret_cast<const uint8_t*>(bytes_.data()) + at_);
-    at_ += coding::kWordSize;
-    return true;
-  }
-  // A name: length word and bytes, none of them zero.
-  bool Name(std::string* out) {
-    uint32_t length;
-    if (!Word(&length) || length > bytes_.size() - at_) return false;
-    *out = bytes_.substr(at_, length);
-    at_ += length;
-    return out->find('\0') == std::string::npos;
-  }
-  bool atEnd() const { return at_ == bytes_.size(); }
-
- private:
-  const std::string& bytes_;
-  size_t at_ = 0;
-};
+// A name: its length word and its bytes, none of them zero.
+bool GetName(MemoryReader& in, std::string* out) {
+  uint32_t length;
+  std::string_view bytes;
+  if (!in.GetFixed32(&length) || !in.GetBytes(length, &bytes)) return false;
+  out->assign(bytes);
+  return bytes.find('\0') == std::string_view::npos;
+}
 
 }  // namespace
 
 bool SourceInfo::Parse(const std::string& bytes) {
-  namespace format = source_info_format;
-  ByteReader in(bytes);
+  namespace format = kivformat::source_info;
+  MemoryReader in{MemorySource(bytes)};
   uint8_t byte;
   for (size_t i = 0; i < format::kMagicSize; ++i)
-    if (!in.Byte(&byte) || byte != uint8_t(format::kMagic[i])) return false;
+    if (!in.GetByte(&byte) || byte != uint8_t(format::kMagic[i])) return false;
   uint8_t version, flags;
-  if (!in.Byte(&version) || version != format::kVersion || !in.Byte(&flags) ||
-      (flags & ~format::kHasSymbolNames) != 0)
+  if (!in.GetByte(&version) || version != format::kVersion ||
+      !in.GetByte(&flags) || (flags & ~format::kHasSymbolNames) != 0)
     return false;
   hasSymbolNames_ = (flags & format::kHasSymbolNames) != 0;
 
   // Counts are checked against the bytes left before anything is reserved,
   // so a corrupt count cannot ask for a huge allocation.
   uint32_t count;
-  if (!in.Word(&count) || count > bytes.size()) return false;
+  if (!in.GetFixed32(&count) || count > bytes.size()) return false;
   fileNames_.resize(count);
   for (std::string& name : fileNames_)
-    if (!in.Name(&name)) return false;
+    if (!GetName(in, &name)) return false;
 
-  if (!in.Word(&count) || count > bytes.size() / 16) return false;
+  if (!in.GetFixed32(&count) || count > bytes.size() / 16) return false;
   positions_.resize(count);
   for (size_t i = 0; i < positions_.size(); ++i) {
     SourcePosition& position = positions_[i];
-    if (!in.Word(&position.programCounter) || !in.Word(&position.file) ||
-        !in.Word(&position.line) || !in.Word(&position.column))
+    if (!in.GetFixed32(&position.programCounter) ||
+        !in.GetFixed32(&position.file) || !in.GetFixed32(&position.line) ||
+        !in.GetFixed32(&position.column))
       return false;
     if (position.file >= fileNames_.size()) return false;
     if (i > 0 && position.programCounter <= positions_[i - 1].programCounter)
       return false;
   }
 
-  if (!in.Word(&count) || count > bytes.size() / 8) return false;
+  if (!in.GetFixed32(&count) || count > bytes.size() / 8) return false;
   if (count > 0 && !hasSymbolNames_) return false;
   bool first = true;
   int32_t previous = 0;
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t word;
     std::string name;
-    if (!in.Word(&word) || !in.Name(&name)) return false;
+    if (!in.GetFixed32(&word) || !GetName(in, &name)) return false;
     int32_t symbol = static_cast<int32_t>(word);
     if (!first && symbol <= previous) return false;
     first = false;
     previous = symbol;
     symbolNames_.emplace(symbol, std::move(name));
   }
-  return in.atEnd();
+  return in.AtEnd();
 }
 
 const SourcePosition* SourceInfo::Find(uint32_t programCounter) const {

@@ -10,6 +10,8 @@
 #include "format/spec_file_format.h"
 #include "probe.h"
 
+namespace spec_file = kivformat::spec_file;
+
 extern "C" {
 // The app functions the generated dispatch calls; never reached here.
 KivRunResult ProbeRead(KivEngine*, KivDataEntry*, KivDataEntry*,

@@ -5,7 +5,9 @@
 // by man and groff with warnings on.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <regex>
@@ -242,6 +244,101 @@ TEST(VimSyntax, DetectsTheFileTypeAndGivesEveryTokenItsItem) {
       EXPECT_EQ(vim.highlight.at(at) == "Error", invalid)
           << Where(at, expected);
     }
+  }
+}
+
+// Every keyword of the token list in each place where the grammars tell
+// names from keywords: the statement start, a value, a function's name,
+// parameters and internal name, a module, an alias, an include and a class
+// name, and a deleted name. The keyword must be one token of its own there
+// and never a name, in both editors.
+class EveryKeyword : public ::testing::Test {
+ protected:
+  struct Place {
+    Position at;
+    std::string keyword;
+  };
+
+  void SetUp() override {
+    std::string text;
+    int line = 0;
+    for (const kivg::Keyword& keyword : kivg::kKeywords) {
+      const std::string k = keyword.spelling;
+      for (const std::string& statement :
+           {k, "x = " + k,
+            "def " + k + "(" + k + ", " + k + "=" + k + ", *" + k + ", **" + k +
+                ") = " + k,
+            "import " + k + " as " + k, "include " + k, "class " + k + ":",
+            "del " + k + ", " + k}) {
+        text += statement + "\n";
+        ++line;
+        // Every whole word of the line that is this keyword.
+        for (size_t from = 0;
+             (from = statement.find(k, from)) != std::string::npos;
+             from += k.size()) {
+          auto isNameCharacter = [&](size_t i) {
+            return i < statement.size() &&
+                   (std::isalnum(static_cast<unsigned char>(statement[i])) ||
+                    statement[i] == '_');
+          };
+          if ((from > 0 && isNameCharacter(from - 1)) ||
+              isNameCharacter(from + k.size()))
+            continue;
+          places_.push_back({{line, static_cast<int>(from) + 1}, k});
+        }
+      }
+    }
+    path_ = dir_.Write("keywords.kivs", text);
+  }
+
+  std::string Where(const Place& place) const {
+    return "'" + place.keyword + "' at line " + std::to_string(place.at.first) +
+           ", column " + std::to_string(place.at.second);
+  }
+
+  TempDir dir_;
+  std::vector<Place> places_;
+  std::string path_;
+};
+
+TEST_F(EveryKeyword, IsAKeywordToTheTextMateGrammar) {
+  const TextMateResult tm = TokenizeWithTextMate(path_);
+  ASSERT_EQ(tm.error, "");
+  ASSERT_GT(places_.size(), std::size(kivg::kKeywords) * 7);
+  for (const Place& place : places_) {
+    ASSERT_TRUE(tm.scope.count(place.at)) << Where(place);
+    const std::string& scope = tm.scope.at(place.at);
+    EXPECT_EQ(tm.tokenStart.at(place.at), place.at.second) << Where(place);
+    EXPECT_EQ(tm.tokenLength.at(place.at),
+              static_cast<int>(place.keyword.size()))
+        << Where(place) << ": " << scope;
+    EXPECT_TRUE(scope.rfind("variable.", 0) != 0 &&
+                scope.rfind("entity.name.", 0) != 0 &&
+                scope.rfind("meta.", 0) != 0)
+        << Where(place) << " is given the scope of a name: " << scope;
+  }
+}
+
+TEST_F(EveryKeyword, IsAKeywordToVim) {
+  const VimResult vim = HighlightWithVim(dir_, path_);
+  ASSERT_EQ(vim.error, "");
+  // The items the syntax file gives to names of each kind.
+  const std::set<std::string> nameItems = {
+      "kivsName",          "kivsConstant",    "kivsAlias",
+      "kivsModule",        "kivsIncludeName", "kivsClassName",
+      "kivsFunctionName",  "kivsParameter",   "kivsInternal",
+      "kivsUnknownFeature"};
+  for (const Place& place : places_) {
+    auto item = [&](int column) {
+      auto found = vim.item.find({place.at.first, column});
+      return found == vim.item.end() ? std::string("(none)") : found->second;
+    };
+    const int first = place.at.second;
+    const int last = first + static_cast<int>(place.keyword.size()) - 1;
+    EXPECT_EQ(nameItems.count(item(first)), 0u)
+        << Where(place) << " is given the item of a name: " << item(first);
+    EXPECT_EQ(item(last), item(first)) << Where(place);
+    EXPECT_NE(item(last + 1), item(first)) << Where(place);
   }
 }
 

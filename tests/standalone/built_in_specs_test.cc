@@ -16,6 +16,8 @@
 
 #include "format/encoded_spec_format.h"
 
+namespace encoded_spec = kivformat::encoded_spec;
+
 namespace {
 
 std::string ReadFile(const std::string& path) {

@@ -15,16 +15,16 @@ class EncodedSpecBuilder {
                              uint32_t modules) {
     bytes_ += "\xFF\xFF";
     bytes_ += static_cast<char>(version);
-    if (version >= encoded_spec::kFirstVersionWithFeatures)
+    if (version >= kivformat::encoded_spec::kFirstVersionWithFeatures)
       bytes_ += static_cast<char>(features);
     return Word(modules - 1);
   }
   EncodedSpecBuilder& Import(int32_t module) {
-    bytes_ += static_cast<char>(encoded_spec::kImport);
+    bytes_ += static_cast<char>(kivformat::encoded_spec::kImport);
     return Word(static_cast<uint32_t>(module));
   }
   EncodedSpecBuilder& ModuleBegin() {
-    bytes_ += static_cast<char>(encoded_spec::kModuleBegin);
+    bytes_ += static_cast<char>(kivformat::encoded_spec::kModuleBegin);
     return *this;
   }
   // A function entry head; its parameters follow.
@@ -33,15 +33,16 @@ class EncodedSpecBuilder {
     return *this;
   }
   EncodedSpecBuilder& Constant() {
-    bytes_ += static_cast<char>(encoded_spec::kConstant);
+    bytes_ += static_cast<char>(kivformat::encoded_spec::kConstant);
     return *this;
   }
   EncodedSpecBuilder& ClassBegin(uint32_t symbol) {
-    bytes_ += static_cast<char>(encoded_spec::kClassBegin);
-    return Word(symbol | encoded_spec::kClassFlag);
+    bytes_ += static_cast<char>(kivformat::encoded_spec::kClassBegin);
+    return Word(symbol | kivformat::encoded_spec::kClassFlag);
   }
   EncodedSpecBuilder& ClassEnd() {
-    bytes_.append(reinterpret_cast<const char*>(encoded_spec::kClassEnd), 2);
+    bytes_.append(
+        reinterpret_cast<const char*>(kivformat::encoded_spec::kClassEnd), 2);
     return *this;
   }
   EncodedSpecBuilder& Word(uint32_t word) {
@@ -51,38 +52,39 @@ class EncodedSpecBuilder {
   }
   EncodedSpecBuilder& Parameter(uint32_t symbol) { return Word(symbol); }
   EncodedSpecBuilder& TupleGroup(uint32_t symbol) {
-    return Word(symbol | encoded_spec::kParameterTupleGroupFlag);
+    return Word(symbol | kivformat::encoded_spec::kParameterTupleGroupFlag);
   }
   EncodedSpecBuilder& DictionaryGroup(uint32_t symbol) {
-    return Word(symbol | encoded_spec::kParameterDictionaryGroupFlag);
+    return Word(symbol |
+                kivformat::encoded_spec::kParameterDictionaryGroupFlag);
   }
   EncodedSpecBuilder& Defaulted(uint32_t symbol) {
-    return Word(symbol | encoded_spec::kParameterDefaultFlag);
+    return Word(symbol | kivformat::encoded_spec::kParameterDefaultFlag);
   }
   EncodedSpecBuilder& Integer(int32_t value) {
-    bytes_ += static_cast<char>(encoded_spec::kValueInteger);
+    bytes_ += static_cast<char>(kivformat::encoded_spec::kValueInteger);
     return Word(static_cast<uint32_t>(value));
   }
   EncodedSpecBuilder& String(const std::string& value) {
-    bytes_ += static_cast<char>(encoded_spec::kValueString);
+    bytes_ += static_cast<char>(kivformat::encoded_spec::kValueString);
     Word(static_cast<uint32_t>(value.size()));
     bytes_ += value;
     return *this;
   }
   EncodedSpecBuilder& Float(double value) {
-    bytes_ += static_cast<char>(encoded_spec::kValueFloat);
+    bytes_ += static_cast<char>(kivformat::encoded_spec::kValueFloat);
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     Word(static_cast<uint32_t>(bits >> 32));
     return Word(static_cast<uint32_t>(bits));
   }
   EncodedSpecBuilder& Boolean(bool value) {
-    bytes_ += static_cast<char>(encoded_spec::kValueBoolean);
+    bytes_ += static_cast<char>(kivformat::encoded_spec::kValueBoolean);
     bytes_ += static_cast<char>(value ? 1 : 0);
     return *this;
   }
   EncodedSpecBuilder& None() {
-    bytes_ += static_cast<char>(encoded_spec::kValueNone);
+    bytes_ += static_cast<char>(kivformat::encoded_spec::kValueNone);
     return *this;
   }
 

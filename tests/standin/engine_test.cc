@@ -13,6 +13,8 @@
 #include "tests/standin/encoded_spec_builder.h"
 #include "tests/standin/value_text_for_tests.h"
 
+namespace encoded_spec = kivformat::encoded_spec;
+
 namespace {
 
 constexpr uint32_t kCheck = 0x00C0FFEE;

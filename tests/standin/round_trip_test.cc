@@ -19,6 +19,8 @@
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
+namespace encoded_spec = kivformat::encoded_spec;
+
 namespace {
 
 // What kivg wrote for one spec source.

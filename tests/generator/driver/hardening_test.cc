@@ -4,12 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "generator/model/generator.h"
 #include "tests/generator/kivg_run.h"
 
 namespace kivg {
@@ -28,16 +25,6 @@ constexpr bool kSanitized = false;
 #endif
 
 const std::string kMegabyteName = "n" + std::string(1 << 20, 'x');
-
-// Nested classes, one more space of indentation per level, then `tail` at
-// the top level.
-std::string NestedClasses(int depth, const std::string& tail) {
-  std::string text = "+class\n";
-  for (int level = 0; level < depth; ++level)
-    text += std::string(level, ' ') + "class C" + std::to_string(level) + ":\n";
-  text += std::string(depth, ' ') + "x = 1\n" + tail;
-  return text;
-}
 
 // One line of about a megabyte: a function with 100,000 parameters.
 std::string HugeLine() {
@@ -107,88 +94,6 @@ TEST(KivgHardening, HugeButValidInputIsWritten) {
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"app.c", "app.h",
                                                      "app.kivec", "app.kivs"}));
   }
-}
-
-// Redefining or deleting the outer class of a deep nesting destroys the whole
-// chain, as does the end of the run.
-TEST(KivgHardening, DeeplyNestedClassesAreReadAndReleased) {
-  const int depth = 1500;
-  const std::string line = std::to_string(depth + 3);
-  const struct {
-    const char* label;
-    std::string tail;
-    std::string err;
-  } cases[] = {
-      {"kept", "", ""},
-      {"redefined", "C0 = 1\n",
-       "app.kivs:" + line + ":1: Warning: Name 'C0' redefined\n"},
-      {"deleted", "del C0\n", ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
-    TempDir dir;
-    dir.Write("app.kivs", NestedClasses(depth, c.tail));
-    const ProgramResult result = RunKivg(dir, {"-q", "app.kivs"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, c.err);
-  }
-}
-
-// A million levels cannot be written as text (the indentation alone would be
-// half a terabyte), so the model is filled directly.
-class DeepModel : public ::testing::Test {
- protected:
-  static constexpr int kDepth = 1000000;
-
-  DeepModel() : generator_(std::make_unique<Generator>(diagnostics_, "app")) {
-    generator_->QueueModule("app");
-    generator_->StartNextModule(nullptr);
-    generator_->SetSource("app.kivs", true, false, SourceLocation());
-    generator_->SetFeature(Name("class"), true);
-    for (int level = 0; level < kDepth; ++level)
-      generator_->DefineClass(Name("C" + std::to_string(level)));
-  }
-
-  static Token* Name(const std::string& text) {
-    return new Token(SourceLocation("app.kivs", 1, 1), TokenType::NAME, text);
-  }
-
-  void CloseAllClasses() {
-    for (int level = 0; level < kDepth; ++level) generator_->EndClass();
-  }
-
-  std::ostringstream diagnostics_;
-  std::unique_ptr<Generator> generator_;
-};
-
-TEST_F(DeepModel, DestroyedWithClassesStillOpen) { generator_.reset(); }
-
-TEST_F(DeepModel, OuterClassRedefined) {
-  CloseAllClasses();
-  generator_->AssignConstant(Name("C0"), nullptr);
-  EXPECT_EQ(diagnostics_.str(), "app.kivs:1:1: Warning: Name 'C0' redefined\n");
-}
-
-TEST_F(DeepModel, OuterClassDeleted) {
-  CloseAllClasses();
-  auto* names = new NameList;
-  std::unique_ptr<Token> name(Name("C0"));
-  generator_->DeleteNames(names->Append(*name));
-  EXPECT_EQ(generator_->errorCount, 0);
-}
-
-TEST_F(DeepModel, FinalizedAndWalked) {
-  CloseAllClasses();
-  ASSERT_TRUE(generator_->Finalize());
-  const DefinitionList& walk = generator_->definitionList;
-  // The qualified names of a million nested classes share one string.
-  int definitions = 0;
-  ForEachQualifiedName(walk, [&](uint32_t i, std::string_view) {
-    if (walk.steps()[i].IsDefinition()) ++definitions;
-  });
-  // Every class, plus the class initializer that the class feature adds.
-  EXPECT_EQ(definitions, kDepth + 1);
-  EXPECT_EQ(diagnostics_.str(), "");
 }
 
 // Every file is read whole and closed before the next one is opened, so the

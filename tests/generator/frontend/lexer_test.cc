@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -473,6 +474,32 @@ TEST(LexerTest, NamesKeywordsAndOperators) {
       {"x\v\f\r= $", {"NAME 'x' @1:1", "ASSIGN @1:5", "BAD '$' @1:7"}},
       {"\xc3x", {"BAD '\\xc3' @1:1", "NAME 'x' @1:2"}},
   });
+}
+
+// Each keyword of the token list, as the lexer reads it: its own token with
+// its spelling as text, while one more character or another case makes it a
+// name. The list holds the 37 keywords, two of them entered by the first
+// lexer.
+TEST(KeywordTableTest, EveryKeywordOfTheTokenListIsLexedAsItself) {
+  std::vector<std::string> late;
+  for (const Keyword& keyword : kKeywords) {
+    const std::string spelling = keyword.spelling;
+    SCOPED_TRACE(spelling);
+    const std::string name = TokenTypeName(keyword.type);
+    std::string otherCase = spelling;
+    otherCase[0] ^= 0x20;  // every keyword starts with a letter
+    ExpectLine({
+        {spelling, {name + " '" + spelling + "' @1:1"}},
+        {spelling + "_ " + otherCase,
+         {"NAME '" + spelling + "_' @1:1",
+          "NAME '" + otherCase +
+              "' @1:" + std::to_string(spelling.size() + 3)}},
+    });
+    if (keyword.entered == KeywordEntry::kByFirstLexer)
+      late.push_back(spelling);
+  }
+  EXPECT_EQ(std::size(kKeywords), 37u);
+  EXPECT_EQ(late, (std::vector<std::string>{"lib", "include"}));
 }
 
 TEST(KeywordTableTest, LookupIsExactAndCaseSensitive) {

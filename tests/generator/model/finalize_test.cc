@@ -138,9 +138,8 @@ TEST(CheckValueTest, IsTheCrcOfTheWalksBytes) {
                             "f(a(b\x03" +
                             std::string("\0\0\0\x01", 4) + ".q" +
                             std::string(1, '\0');  // module m
-  EXPECT_EQ(
-      CheckValueOf(spec.generator.definitionList, spec.generator.features),
-      Crc(CrcEngine::Crc32(), bytes));
+  EXPECT_EQ(CheckValueOf(spec.generator.walk, spec.generator.features),
+            Crc(CrcEngine::Crc32(), bytes));
   EXPECT_EQ(spec.generator.checkValue, Crc(CrcEngine::Crc32(), bytes));
 }
 
@@ -353,10 +352,10 @@ std::string Join(const AliasSet& aliases) {
 
 // The recorded walk as one line per step, with the qualified names of the
 // definitions and class ends.
-std::vector<std::string> WalkLines(const DefinitionList& list) {
-  const std::vector<WalkStep>& steps = list.steps();
+std::vector<std::string> WalkLines(const DefinitionWalk& walk) {
+  const std::vector<WalkStep>& steps = walk.steps();
   std::vector<std::string> qualifiedNames(steps.size());
-  ForEachQualifiedName(list, [&](uint32_t i, std::string_view qualifiedName) {
+  ForEachQualifiedName(walk, [&](uint32_t i, std::string_view qualifiedName) {
     qualifiedNames[i] = std::string(qualifiedName);
   });
   std::vector<std::string> lines;
@@ -397,23 +396,23 @@ TEST(FinalizeTest, TheWalkIsDepthFirstInNameOrder) {
     Import(g, "mod", "q");
   });
   ASSERT_TRUE(spec.generator.Finalize());
-  EXPECT_EQ(WalkLines(spec.generator.definitionList), (std::vector<std::string>{
-                                                          "begin ",
-                                                          "B B",
-                                                          "A B:A",
-                                                          "end A B:A",
-                                                          "C B:C",
-                                                          "m B:C:m",
-                                                          "end C B:C",
-                                                          "y B:y",
-                                                          "end B B",
-                                                          "__init__ __init__",
-                                                          "a a",
-                                                          "z z",
-                                                          "end module ",
-                                                          "begin mod .q",
-                                                          "end module mod .q",
-                                                      }));
+  EXPECT_EQ(WalkLines(spec.generator.walk), (std::vector<std::string>{
+                                                "begin ",
+                                                "B B",
+                                                "A B:A",
+                                                "end A B:A",
+                                                "C B:C",
+                                                "m B:C:m",
+                                                "end C B:C",
+                                                "y B:y",
+                                                "end B B",
+                                                "__init__ __init__",
+                                                "a a",
+                                                "z z",
+                                                "end module ",
+                                                "begin mod .q",
+                                                "end module mod .q",
+                                            }));
 }
 
 // The walk that Finalize records: the definitions of the maps, with depths,
@@ -432,9 +431,9 @@ TEST(FinalizeTest, TheRecordedWalkFollowsTheMaps) {
     Import(g, "mod", "q");
   });
   ASSERT_TRUE(spec.generator.Finalize());
-  const DefinitionList& list = spec.generator.definitionList;
+  const DefinitionWalk& walk = spec.generator.walk;
   std::vector<std::string> lines;
-  for (const WalkStep& step : list.steps()) {
+  for (const WalkStep& step : walk.steps()) {
     static const char* const kKinds[] = {"begin", "assign", "def",
                                          "class", "end",    "end module"};
     std::string line = kKinds[static_cast<int>(step.kind)] + std::string(" ") +
@@ -443,7 +442,7 @@ TEST(FinalizeTest, TheRecordedWalkFollowsTheMaps) {
     if (step.hasValue) line += " = " + std::string(step.value.stringValue());
     if (step.kind == StepKind::kFunction) {
       line += " -> " + std::string(step.internalName) + "(";
-      for (const ListedParameter& parameter : list.ParametersOf(step)) {
+      for (const WalkParameter& parameter : walk.ParametersOf(step)) {
         line += std::string(parameter.name);
         if (parameter.hasDefault)
           line += "=" + std::to_string(parameter.defaultValue.integerValue);
@@ -472,12 +471,12 @@ TEST(FinalizeTest, TheRecordedWalkFollowsTheMaps) {
   const DefinitionMap& main = *spec.generator.modules.at({}).definitions;
   const auto& c = dynamic_cast<const ClassDefinition&>(*main.at("C"));
   const auto& d = dynamic_cast<const ClassDefinition&>(*c.definitions->at("D"));
-  EXPECT_EQ(list.steps()[1].element, main.at("C").get());
-  EXPECT_EQ(list.steps()[2].element, &d);
-  EXPECT_EQ(list.steps()[3].element, d.definitions->at("f").get());
-  EXPECT_EQ(list.steps()[5].element, c.definitions->at("text").get());
-  EXPECT_EQ(list.steps()[8].element, main.at("bare").get());
-  EXPECT_EQ(list.steps()[0].element, nullptr);
+  EXPECT_EQ(walk.steps()[1].element, main.at("C").get());
+  EXPECT_EQ(walk.steps()[2].element, &d);
+  EXPECT_EQ(walk.steps()[3].element, d.definitions->at("f").get());
+  EXPECT_EQ(walk.steps()[5].element, c.definitions->at("text").get());
+  EXPECT_EQ(walk.steps()[8].element, main.at("bare").get());
+  EXPECT_EQ(walk.steps()[0].element, nullptr);
 }
 
 // A main spec with one constant x of the given value.
@@ -598,26 +597,47 @@ TEST(FinalizeTest, AnUnknownDefinitionIsAnInternalError) {
   EXPECT_EQ(failure, "Internal error: Unknown definition type");
 }
 
-TEST(FinalizeTest, DeeplyNestedClassesDoNotExhaustTheStack) {
-  // Deep enough that a recursive walk or recursive destruction would overflow
-  // the process stack.
-  constexpr int kDepth = 200000;
-  Spec spec([](Generator& g) {
-    g.SetFeature(Name("class"), true);
-    for (int i = 0; i < kDepth; ++i) g.DefineClass(Name("C"));
-    for (int i = 0; i < kDepth; ++i) g.EndClass();
-  });
-  ASSERT_TRUE(spec.generator.Finalize());
-  int definitions = 0;
-  int classEnds = 0;
-  ForEachQualifiedName(
-      spec.generator.definitionList, [&](uint32_t i, std::string_view) {
-        const WalkStep& step = spec.generator.definitionList.steps()[i];
-        if (step.IsDefinition()) ++definitions;
-        if (step.kind == StepKind::kClassEnd) ++classEnds;
-      });
-  EXPECT_EQ(definitions, kDepth + 1);  // and __init__
-  EXPECT_EQ(classEnds, kDepth);
+// Which function gives each internal name its prototype: the first in walk
+// order (a class's members come right after the class), across classes and
+// modules; one that is bound to the C name of its own parameter binds
+// nothing, so the next one is first.
+TEST(FinalizeTest, TheFirstBindingOfEveryInternalNameIsRecorded) {
+  spec_builder::SpecBuilder spec;
+  Generator& g = spec.generator;
+  g.SetFeature(Name("class"), true);
+  g.DefineFunction(Name("z"), Parameters({}), Name("F"));
+  Import(g, "mod", "mod");
+  g.DefineClass(Name("C"));
+  g.DefineFunction(Name("m"), Parameters({Positional("self")}), Name("F"));
+  g.EndClass();
+  g.DefineFunction(Name("a"), Parameters({Positional("x")}), Name("_x"));
+  g.DefineFunction(Name("b"), Parameters({}), Name("_x"));
+  g.DefineFunction(Name("c"), Parameters({}), Name("_x"));
+  g.DefineFunction(Name("k"), Parameters({}), Name("KivLib_class_init"));
+  g.StartNextModule(nullptr);
+  g.SetSource("mod.kivs", true, false, SourceLocation());
+  g.DefineFunction(Name("y"), Parameters({}), Name("F"));
+  spec.StartRemainingModules();
+  spec.generator.Finalize();  // fails: 'a' names its own parameter
+  const std::vector<WalkStep>& steps = spec.generator.walk.steps();
+  std::vector<std::string> lines;
+  for (uint32_t i = 0; i < steps.size(); ++i) {
+    if (steps[i].kind != StepKind::kFunction) continue;
+    lines.push_back(std::string(steps[i].name) + " " +
+                    std::string(steps[i].internalName) + " first " +
+                    std::string(steps[steps[i].firstBinding].name) +
+                    (DeclaresPrototype(steps[i], i) ? " declares" : ""));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "m F first m declares",
+                       "__init__ KivLib_class_init first __init__ declares",
+                       "a _x first a declares",
+                       "b _x first b declares",
+                       "c _x first b",
+                       "k KivLib_class_init first __init__",
+                       "z F first m",
+                       "y F first m",
+                   }));
 }
 
 }  // namespace

@@ -488,13 +488,5 @@ TEST_F(GeneratorTest, LiteralsThatCannotBeBuilt) {
   EXPECT_EQ(generator.errorCount, 2);
 }
 
-TEST_F(GeneratorTest, TeardownOfDeeplyNestedClassesIsIterative) {
-  // Deep enough that recursive destructors or a recursive walk would overflow
-  // the process stack.
-  constexpr int kDepth = 200000;
-  for (int i = 0; i < kDepth; ++i) generator.DefineClass(Name("C", i + 1, 1));
-  EXPECT_EQ(generator.scopeStack.size(), static_cast<size_t>(kDepth));
-}
-
 }  // namespace
 }  // namespace kivg

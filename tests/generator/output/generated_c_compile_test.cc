@@ -188,12 +188,52 @@ TEST(GeneratedC, CompilesAsC99AndFromCxx) {
   }
 }
 
+// Parameter names whose C name a compiler or a header defines: kivg warns,
+// and the warning is earned, since gcc, clang or g++ then rejects the code.
+TEST(GeneratedC, ParameterNamesThatCompilersDefineAreWarned) {
+  const std::string gcc = FindInPath("gcc");
+  const std::string clang = FindInPath("clang");
+  ASSERT_FALSE(gcc.empty() || clang.empty())
+      << "gcc and clang are needed (scripts/install-packages.sh)";
+  const std::string include = "-I" + SourcePath("include");
+  for (const std::string name :
+       {"LP64", "GNU_SOURCE", "STDINT_H", "STDDEF_H", "STDBOOL_H"}) {
+    SCOPED_TRACE(name);
+    TempDir dir;
+    dir.Write("app.kivs", "def f(" + name + ") = F\n");
+    const ProgramResult generated = RunKivg(dir, {"-q", "app.kivs"}, "");
+    EXPECT_EQ(generated.status, 0);
+    EXPECT_EQ(generated.err, "app.kivs:1:7: Warning: Parameter '" + name +
+                                 "' has the C name '_" + name +
+                                 "', which is reserved to the C "
+                                 "implementation\n");
+    dir.Write("use_header.cc", "#include \"app.h\"\n");
+    RunOptions options;
+    options.workDir = dir.path();
+    int rejected = 0;
+    for (const std::string& compiler : {gcc, clang}) {
+      rejected +=
+          RunProgram(compiler,
+                     {"-std=c99", "-Wall", "-Wextra", "-Wno-unused-parameter",
+                      "-Werror", include, "-fsyntax-only", "app.c"},
+                     options)
+              .status != 0;
+    }
+    rejected += RunProgram(KIV_CXX_COMPILER,
+                           {"-std=c++17", "-Wall", "-Wextra", "-Werror",
+                            include, "-fsyntax-only", "use_header.cc"},
+                           options)
+                    .status != 0;
+    EXPECT_GT(rejected, 0) << "every compiler accepts the code";
+  }
+}
+
 // Specs near the edges of what the C names allow, accepted without a warning.
 const char* const kSilentEdgeSpecs[] = {
     "def a(x) = F\ndef b(*x) = F\ndef c(y=1) = F\ndef d(**z) = F\n",
     "def f(int, default, engine, ns, returnValue, functionSymbol, "
     "moduleSymbol, void, "
-    "size_t, bool, true, NULL, Complex_x, Bool2, namespace, KivStep) = F\n",
+    "size_t, bool, true, null, complex_x, bool2, namespace, kivStep) = F\n",
     "def f(a) = _b\ndef g(b) = G\ndef h(c) = _lower\n",
     "def f(a) = KivLib_abs\ndef g() = KivLib_x\ndef h(a, b) = "
     "KivDispatch_other\n",
@@ -265,10 +305,16 @@ const char* const kAwkwardInternalNames[] = {"int",
                                              "KivDispatch_other"};
 const char* const kPlainParameterNames[] = {
     "a", "b", "x",   "value",   "self",   "lower",
-    "F", "G", "int", "default", "engine", "ns"};
+    "f", "g", "int", "default", "engine", "ns"};
+// With an upper-case initial a parameter's C name ("_" and the name) is
+// reserved, and compilers and headers define such names: gcc and clang
+// predefine _LP64, g++ _GNU_SOURCE, and _STDINT_H, _STDDEF_H and _STDBOOL_H
+// are header guards.
 const char* const kAwkwardParameterNames[] = {
-    "returnValue", "Bool", "Complex", "Atomic", "Generic",       "_a",
-    "__b",         "_Q",   "size_t",  "Value",  "functionSymbol"};
+    "returnValue", "Bool",          "Complex",    "Atomic",   "Generic",
+    "_a",          "__b",           "_Q",         "size_t",   "Value",
+    "F",           "LP64",          "GNU_SOURCE", "STDINT_H", "STDDEF_H",
+    "STDBOOL_H",   "functionSymbol"};
 const char* const kAliases[] = {"mod", "other", "__get__", "__call__",
                                 "f",   "x",     "engine",  "int"};
 
@@ -360,7 +406,7 @@ TEST(GeneratedC, EverySpecAcceptedWithoutWarningCompiles) {
                                  std::end(kSilentEdgeSpecs));
   const size_t edgeSpecs = specs.size();
   std::mt19937 random(20261210);
-  while (specs.size() < edgeSpecs + 120)
+  while (specs.size() < edgeSpecs + 160)
     specs.push_back(RandomSpec(random, "s" + std::to_string(specs.size())));
 
   std::vector<std::string> sources, headerUses;

@@ -21,6 +21,8 @@
 #include "tests/generator/spec_builder.h"
 #include "tests/support/temp_dir.h"
 
+namespace coding = kivformat::coding;
+
 namespace kivg {
 namespace {
 
@@ -514,7 +516,7 @@ TEST(EncodedSpec, FunctionWithMoreThan250Parameters) {
   Outputs out = spec.Write();
 
   std::string expected = Bytes({0xFB, 0, 0, 0, 64, 0, 0, 0x01, 0x2C});
-  for (int i = 0; i < 300; ++i) coding::PutWord(expected, 65 + i);
+  for (int i = 0; i < 300; ++i) coding::PutFixed32(expected, 65 + i);
   std::vector<std::string> lines = RecordLines(out.source);
   ASSERT_EQ(3u, lines.size());
   EXPECT_EQ(Entry(Bytes({0xFF, 0xFF, 1, 0, 0, 0, 0})), lines[0]);

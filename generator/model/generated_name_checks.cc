@@ -10,9 +10,11 @@
 
 #include "format/reserved_names.h"
 #include "format/spec_file_format.h"
-#include "generator/model/c_names.h"
+#include "generator/model/c_identifiers.h"
 #include "generator/model/generator.h"
-#include "generator/model/name_order.h"
+
+namespace spec_file = kivformat::spec_file;
+namespace reserved_names = kivformat::reserved_names;
 
 namespace kivg {
 
@@ -26,7 +28,8 @@ std::string Quoted(std::string_view name) {
 
 // Walks every function definition in walk order and reports its internal
 // name and parameter names. The first definition that binds an internal name
-// decides the one prototype the header declares for it.
+// (WalkStep::firstBinding) decides the one prototype the header declares for
+// it, and a later one must agree with it.
 class CNameChecker {
  public:
   CNameChecker(Generator& generator,
@@ -40,13 +43,12 @@ class CNameChecker {
         recordName_("KivAppSpec_" + generator.specIdentifier),
         macroPrefix_("KIV_APP_" + generator.specIdentifier + "_") {}
 
-  void Check(const DefinitionList& list) {
-    const std::vector<WalkStep>& steps = list.steps();
-    const std::vector<uint32_t> firstBinding = FirstBindings(steps);
-    for (uint32_t i = 0; i < steps.size(); ++i) {
-      if (steps[i].kind != StepKind::kFunction) continue;
-      CheckInternalName(Function(steps[i]), Function(steps[firstBinding[i]]));
-      for (const auto& parameter : Function(steps[i]).parameters->parameters)
+  void Check(const DefinitionWalk& walk) {
+    const std::vector<WalkStep>& steps = walk.steps();
+    for (const WalkStep& step : steps) {
+      if (step.kind != StepKind::kFunction) continue;
+      CheckInternalName(walk, step, Function(steps[step.firstBinding]));
+      for (const auto& parameter : Function(step).parameters->parameters)
         CheckParameter(*parameter);
     }
   }
@@ -56,63 +58,40 @@ class CNameChecker {
     return static_cast<const FunctionDefinition&>(*step.element);
   }
 
-  // The parameter whose C name ("_" and its name) is the function's internal
-  // name, if any. Such a definition is reported for it and binds nothing.
-  static const Parameter* ParameterNamedLikeInternal(
-      const FunctionDefinition& function) {
-    const std::string& name = function.internalName;
-    for (const auto& parameter : function.parameters->parameters) {
-      if (name.size() == parameter->name.size() + 1 && name[0] == '_' &&
-          name.compare(1, std::string::npos, parameter->name) == 0)
-        return parameter.get();
+  // The parameter whose C name is the function's internal name, if any.
+  static const WalkParameter* ParameterNamedLikeInternal(
+      const DefinitionWalk& walk, const WalkStep& function) {
+    for (const WalkParameter& parameter : walk.ParametersOf(function)) {
+      if (c_identifiers::IsCNameOfParameter(function.internalName,
+                                            parameter.name))
+        return &parameter;
     }
     return nullptr;
   }
 
-  // For each function step, the first function step in walk order that
-  // binds the same internal name. Sorting the names rather than hashing them
-  // keeps a large spec's pass in cache and its memory short-lived.
-  static std::vector<uint32_t> FirstBindings(
-      const std::vector<WalkStep>& steps) {
-    std::vector<NameKey> bound;
-    bound.reserve(steps.size());
-    for (uint32_t i = 0; i < steps.size(); ++i) {
-      if (steps[i].kind == StepKind::kFunction &&
-          ParameterNamedLikeInternal(Function(steps[i])) == nullptr)
-        bound.emplace_back(steps[i].internalName, i);
-    }
-    SortByName(bound);
-    std::vector<uint32_t> first(steps.size());
-    for (uint32_t i = 0; i < steps.size(); ++i) first[i] = i;
-    for (size_t i = 1; i < bound.size(); ++i) {
-      if (SameName(bound[i - 1], bound[i]))
-        first[bound[i].index] = first[bound[i - 1].index];
-    }
-    return first;
-  }
-
-  void CheckInternalName(const FunctionDefinition& function,
+  void CheckInternalName(const DefinitionWalk& walk, const WalkStep& step,
                          const FunctionDefinition& first) {
+    const FunctionDefinition& function = Function(step);
     const std::string& name = function.internalName;
     const SourceLocation& where = function.location;
     // Messages are only built when there is something to report.
     const auto internal = [&name] { return "Internal name " + Quoted(name); };
     const char* const rename = "; use another internal name";
-    if (c_names::IsCKeyword(name))
+    if (c_identifiers::IsCKeyword(name))
       return Error(internal() + " is a C keyword" + rename, where);
-    if (c_names::IsDefinedByIncludedHeaders(name) ||
+    if (c_identifiers::IsDefinedByIncludedHeaders(name) ||
         IsDefinedByGeneratedCode(name))
       return Error(internal() +
                        " is already defined by the generated code or the "
                        "headers it includes" +
                        rename,
                    where);
-    if (c_names::IsDispatchVariable(name))
+    if (c_identifiers::IsDispatchVariable(name))
       return Error(internal() +
                        " is a variable of the generated dispatch function" +
                        rename,
                    where);
-    if (const Parameter* parameter = ParameterNamedLikeInternal(function))
+    if (const WalkParameter* parameter = ParameterNamedLikeInternal(walk, step))
       return Error(internal() + " is the C name of the function's parameter " +
                        Quoted(parameter->name) +
                        "; rename the internal name or the parameter",
@@ -129,7 +108,7 @@ class CNameChecker {
               "internal name",
           where, first.location, "The first binding of " + Quoted(name));
     }
-    if (c_names::IsCxxKeyword(name))
+    if (c_identifiers::IsCxxKeyword(name))
       return Warning(internal() +
                          " is a C++ keyword; the generated header cannot be "
                          "included from C++",
@@ -139,12 +118,18 @@ class CNameChecker {
                          " is the C program's entry point; the two would "
                          "clash when the application is built",
                      where);
-    if (c_names::IsStandardLibraryFunction(name))
+    if (c_identifiers::IsStandardLibraryObject(name))
+      return Warning(internal() +
+                         " is a macro of the C standard library that stands "
+                         "for an object; the two would clash when the "
+                         "application is built",
+                     where);
+    if (c_identifiers::IsStandardLibraryFunction(name))
       return Warning(internal() +
                          " is a function of the C standard library; the two "
                          "would clash when the application is built",
                      where);
-    if (c_names::IsReservedToImplementation(name))
+    if (c_identifiers::IsReservedToImplementation(name))
       return Warning(internal() +
                          " is reserved to the C implementation (it starts "
                          "with '__' or with '_' and an upper-case letter)",
@@ -156,24 +141,23 @@ class CNameChecker {
   static std::string Place(const SourceLocation& location,
                            const std::string& located) {
     if (location.HasFileName()) return located;
-    return "by the generated " + Quoted(*SymbolTable::ReservedName(3));
+    return "by the generated " + Quoted(reserved_names::kInit.name);
   }
 
   // The C name of a parameter is "_" and its name.
   void CheckParameter(const Parameter& parameter) {
     const std::string& name = parameter.name;
-    const auto start = [&name] {
-      return "Parameter " + Quoted(name) + " has the C name " +
-             Quoted("_" + name);
+    const std::string cName = "_" + name;
+    const auto start = [&] {
+      return "Parameter " + Quoted(name) + " has the C name " + Quoted(cName);
     };
-    // Every C keyword with a leading "_" goes on with an upper-case letter.
-    if (name[0] >= 'A' && name[0] <= 'Z' && c_names::IsCKeyword("_" + name)) {
+    if (c_identifiers::IsCKeyword(cName)) {
       Error(start() + ", which is a C keyword; rename the parameter",
             parameter.location);
-    } else if (name[0] == '_') {
-      // Then the C name starts with "__". A name with an upper-case initial
-      // gets "_" and an upper-case letter, reserved as well, but that is
-      // how common parameter names start, and compilers accept them.
+    } else if (c_identifiers::IsReservedToImplementation(cName)) {
+      // A name that starts with "_" or an upper-case letter: compilers and
+      // headers define such names (gcc _LP64, g++ _GNU_SOURCE, header
+      // guards such as _STDINT_H), and one of them would break the code.
       Warning(start() + ", which is reserved to the C implementation",
               parameter.location);
     }
@@ -238,8 +222,8 @@ void Generator::CheckImportAliases() {
 }
 
 void Generator::CheckGeneratedNames() {
-  CNameChecker(*this, &Generator::ReportErrorAt).Check(definitionList);
-  if (c_names::IsIncludedHeaderName(headerFileName))
+  CNameChecker(*this, &Generator::ReportErrorAt).Check(walk);
+  if (c_identifiers::IsIncludedHeaderName(headerFileName))
     ReportDiagnostic("Generated header '" + headerFileName +
                          "' would hide the header of the same name on the "
                          "include path; rename the spec or its code files",

@@ -5,7 +5,13 @@
 // silent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,7 +20,7 @@
 namespace {
 
 struct NameCase {
-  const char* label;
+  std::string label;
   std::map<std::string, std::string> files;  // app.kivs and what it reads
   std::string err;                           // all of standard error
   std::vector<std::string> options = {};     // before -q app.kivs
@@ -92,6 +98,7 @@ TEST(GeneratedNames, ErrorsAreLocatedAndLeaveNoOutputs) {
   };
   const char* defined[] = {"int32_t",
                            "size_t",
+                           "__bool_true_false_are_defined",
                            "NULL",
                            "bool",
                            "true",
@@ -172,6 +179,119 @@ TEST(GeneratedNames, ErrorsAreLocatedAndLeaveNoOutputs) {
   }
 }
 
+// The identifiers that the headers of the generated code define, as gcc and
+// clang see them (every macro and typedef of <stdbool.h>, <stddef.h> and
+// <stdint.h> that does not start with an underscore), and every Kiv name of
+// kiv.h: none of them may name an application's C function.
+bool IsNameCharacter(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// The identifiers of a text, in order.
+std::vector<std::string> Identifiers(const std::string& text) {
+  std::vector<std::string> words;
+  for (size_t i = 0; i < text.size();) {
+    if (!IsNameCharacter(text[i])) {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < text.size() && IsNameCharacter(text[end])) ++end;
+    if (!std::isdigit(static_cast<unsigned char>(text[i])))
+      words.push_back(text.substr(i, end - i));
+    i = end;
+  }
+  return words;
+}
+
+std::set<std::string> NamesTheIncludedHeadersDefine() {
+  std::set<std::string> names;
+  auto add = [&names](const std::string& name) {
+    if (name[0] != '_') names.insert(name);
+  };
+  TempDir dir;
+  dir.Write("headers.c",
+            "#include <stdbool.h>\n#include <stddef.h>\n#include <stdint.h>\n");
+  for (const char* compiler : {"gcc", "clang"}) {
+    RunOptions options;
+    options.workDir = dir.path();
+    // Every macro: "#define NAME ..." lines.
+    const ProgramResult macros =
+        RunProgram("/usr/bin/env",
+                   {compiler, "-std=c11", "-E", "-dM", "headers.c"}, options);
+    EXPECT_EQ(macros.status, 0) << compiler << ": " << macros.err;
+    std::istringstream lines(macros.out);
+    for (std::string line; std::getline(lines, line);) {
+      const std::vector<std::string> words = Identifiers(line);
+      if (words.size() >= 2 && words[0] == "define") add(words[1]);
+    }
+    // Every typedef: the last identifier before the declaration's ";",
+    // past the braces of a struct.
+    const ProgramResult code =
+        RunProgram("/usr/bin/env",
+                   {compiler, "-std=c11", "-E", "-P", "headers.c"}, options);
+    EXPECT_EQ(code.status, 0) << compiler << ": " << code.err;
+    for (size_t at = 0;
+         (at = code.out.find("typedef", at)) != std::string::npos; at += 7) {
+      size_t end = at;
+      for (int depth = 0; end < code.out.size(); ++end) {
+        const char c = code.out[end];
+        if (c == '{') ++depth;
+        if (c == '}') --depth;
+        if (c == ';' && depth == 0) break;
+      }
+      const size_t open = code.out.rfind('}', end);
+      if (open != std::string::npos && open > at) at = open;
+      const std::vector<std::string> words =
+          Identifiers(code.out.substr(at, end - at));
+      if (!words.empty()) add(words.back());
+    }
+  }
+  std::ifstream in(SourcePath("include/kiv.h"));
+  std::stringstream kivHeader;
+  kivHeader << in.rdbuf();
+  for (const std::string& word : Identifiers(kivHeader.str())) {
+    if ((word.rfind("Kiv", 0) == 0 && word.size() > 3 &&
+         (std::isupper(static_cast<unsigned char>(word[3])) ||
+          word[3] == '_')) ||
+        word.rfind("KIV_", 0) == 0)
+      names.insert(word);
+  }
+  return names;
+}
+
+TEST(GeneratedNames, EveryNameTheIncludedHeadersDefineIsAnError) {
+  const std::set<std::string> names = NamesTheIncludedHeadersDefine();
+  // Enough to show that the compilers and kiv.h were read: C11's names of the
+  // three headers alone are more.
+  ASSERT_GT(names.size(), 100u);
+  ASSERT_TRUE(names.count("max_align_t") && names.count("KivStep") &&
+              names.count("UINT_LEAST8_MAX"));
+  std::string spec;
+  std::vector<std::string> expected;
+  for (const std::string& name : names) {
+    char function[16];
+    std::snprintf(function, sizeof function, "f%04zu", expected.size() + 1);
+    spec += "def " + std::string(function) + "(a) = " + name + "\n";
+    expected.push_back("app.kivs:" + std::to_string(expected.size() + 1) +
+                       ":5: Error: Internal name '" + name +
+                       "' is already defined by the generated code or the "
+                       "headers it includes; use another internal name");
+  }
+  expected.push_back("Ended in ERROR");
+  TempDir dir;
+  const ProgramResult result =
+      RunCase(dir, {"header names", {{"app.kivs", spec}}, ""});
+  EXPECT_EQ(result.status, 1);
+  std::vector<std::string> lines;
+  std::istringstream err(result.err);
+  for (std::string line; std::getline(err, line);) lines.push_back(line);
+  // Line by line, so that a name the table lacks shows as itself.
+  for (size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(i < lines.size() ? lines[i] : "(no line)", expected[i]);
+  EXPECT_EQ(lines.size(), expected.size());
+}
+
 TEST(GeneratedNames, WarningsKeepTheOutputs) {
   const NameCase cases[] = {
       {"C standard library function",
@@ -208,6 +328,17 @@ TEST(GeneratedNames, WarningsKeepTheOutputs) {
        {{"app.kivs", "def f(a, _b=1) = F\n"}},
        "app.kivs:1:10: Warning: Parameter '_b' has the C name '__b', which is "
        "reserved to the C implementation\n"},
+      {"errno, which is no function",
+       {{"app.kivs", "def f(a) = errno\n"}},
+       "app.kivs:1:5: Warning: Internal name 'errno' is a macro of the C "
+       "standard library that stands for an object; the two would clash "
+       "when the application is built\n"},
+      {"parameter with an upper-case initial",
+       {{"app.kivs", "def f(a, Value=1, *LP64) = F\n"}},
+       "app.kivs:1:10: Warning: Parameter 'Value' has the C name '_Value', "
+       "which is reserved to the C implementation\n"
+       "app.kivs:1:20: Warning: Parameter 'LP64' has the C name '_LP64', "
+       "which is reserved to the C implementation\n"},
       {"alias that is also a definition",
        {{"app.kivs", "import m\nimport n as k\nm = 1\ndef k(x) = K\n"},
         {"m.kivs", "x = 1\n"},
@@ -221,8 +352,25 @@ TEST(GeneratedNames, WarningsKeepTheOutputs) {
        "and shares its symbol; rename the definition or import the module "
        "under another alias\n"},
   };
-  for (const NameCase& c : cases) {
-    SCOPED_TRACE(c.label);
+  std::vector<NameCase> all(std::begin(cases), std::end(cases));
+  // The memory-order forms of <stdatomic.h> are functions as much as their
+  // plain forms (libatomic exports the atomic_flag ones).
+  for (const char* operation :
+       {"store", "load", "exchange", "compare_exchange_strong",
+        "compare_exchange_weak", "fetch_add", "fetch_sub", "fetch_or",
+        "fetch_xor", "fetch_and", "flag_test_and_set", "flag_clear"}) {
+    for (const std::string& name :
+         {std::string("atomic_") + operation,
+          std::string("atomic_") + operation + "_explicit"}) {
+      all.push_back({"",
+                     {{"app.kivs", "def f(a) = " + name + "\n"}},
+                     "app.kivs:1:5: Warning: Internal name '" + name +
+                         "' is a function of the C standard library; the two "
+                         "would clash when the application is built\n"});
+    }
+  }
+  for (const NameCase& c : all) {
+    SCOPED_TRACE(c.label + c.files.at("app.kivs"));
     TempDir dir;
     const ProgramResult result = RunCase(dir, c);
     EXPECT_EQ(result.status, 0);
@@ -293,7 +441,7 @@ TEST(GeneratedNames, ValidNeighboursStaySilent) {
        {{"app.kivs",
          "def f(int, default, engine, ns, returnValue, functionSymbol, "
          "moduleSymbol, "
-         "void, size_t, Complex_x, Bool2, namespace) = F\n"}},
+         "void, size_t, complex_x, bool2, namespace) = F\n"}},
        ""},
       {"an underscore name of another function's parameter",
        {{"app.kivs", "def f(a) = _b\ndef g(b) = G\n"}},

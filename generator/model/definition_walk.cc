@@ -1,13 +1,13 @@
-#include "generator/model/definition_list.h"
+#include "generator/model/definition_walk.h"
 
 namespace kivg {
 
-void DefinitionList::Reserve(size_t steps, size_t parameters) {
+void DefinitionWalk::Reserve(size_t steps, size_t parameters) {
   steps_.reserve(steps);
   parameters_.reserve(parameters);
 }
 
-WalkStep& DefinitionList::AddStep(StepKind kind, std::string_view name,
+WalkStep& DefinitionWalk::AddStep(StepKind kind, std::string_view name,
                                   uint32_t depth) {
   WalkStep& step = steps_.emplace_back();
   step.kind = kind;
@@ -16,13 +16,13 @@ WalkStep& DefinitionList::AddStep(StepKind kind, std::string_view name,
   return step;
 }
 
-void DefinitionList::AddParameters(WalkStep& function,
+void DefinitionWalk::AddParameters(WalkStep& function,
                                    const ParameterList* list) {
   function.firstParameter = static_cast<uint32_t>(parameters_.size());
   function.parameterCount = 0;
   if (list == nullptr) return;
   for (const auto& parameter : list->parameters) {
-    ListedParameter& listed = parameters_.emplace_back();
+    WalkParameter& listed = parameters_.emplace_back();
     listed.name = Keep(parameter->name);
     listed.kind = parameter->kind;
     if (parameter->defaultValue) {
@@ -34,8 +34,8 @@ void DefinitionList::AddParameters(WalkStep& function,
       static_cast<uint32_t>(parameters_.size()) - function.firstParameter;
 }
 
-ListedValue DefinitionList::ValueOf(const Literal& literal) {
-  ListedValue value;
+WalkValue DefinitionWalk::ValueOf(const Literal& literal) {
+  WalkValue value;
   value.type = literal.type;
   switch (literal.type) {
     case LiteralType::Boolean:
@@ -58,19 +58,19 @@ ListedValue DefinitionList::ValueOf(const Literal& literal) {
   return value;
 }
 
-std::string_view DefinitionList::Keep(std::string_view text) {
+std::string_view DefinitionWalk::Keep(std::string_view text) {
   return text_.Keep(text);
 }
 
-DefinitionList::Range<ListedParameter> DefinitionList::ParametersOf(
+DefinitionWalk::Range<WalkParameter> DefinitionWalk::ParametersOf(
     const WalkStep& function) {
-  ListedParameter* first = parameters_.data() + function.firstParameter;
+  WalkParameter* first = parameters_.data() + function.firstParameter;
   return {first, first + function.parameterCount};
 }
 
-DefinitionList::Range<const ListedParameter> DefinitionList::ParametersOf(
+DefinitionWalk::Range<const WalkParameter> DefinitionWalk::ParametersOf(
     const WalkStep& function) const {
-  const ListedParameter* first = parameters_.data() + function.firstParameter;
+  const WalkParameter* first = parameters_.data() + function.firstParameter;
   return {first, first + function.parameterCount};
 }
 

@@ -1,11 +1,11 @@
-#include "generator/model/c_names.h"
+#include "generator/model/c_identifiers.h"
 
 #include <iterator>
 #include <unordered_set>
 
 namespace kivg {
 
-namespace c_names {
+namespace c_identifiers {
 namespace {
 
 using NameSet = std::unordered_set<std::string_view>;
@@ -70,6 +70,7 @@ const char* const kIncludedHeaderNames[] = {
     "bool",
     "true",
     "false",
+    "__bool_true_false_are_defined",
     // <stdint.h>
     "int8_t",
     "int16_t",
@@ -212,10 +213,14 @@ const char* const kDispatchVariables[] = {
     "engine", "moduleSymbol", "functionSymbol", "ns", "returnValue",
 };
 
-const char* const kStandardLibraryFunctions[] = {
-    // <assert.h>, <errno.h>, <setjmp.h>, <signal.h>, <stdarg.h>, <locale.h>
-    "assert",
+// Macros of the C standard library that stand for objects, not functions.
+const char* const kStandardLibraryObjects[] = {
     "errno",
+};
+
+const char* const kStandardLibraryFunctions[] = {
+    // <assert.h>, <setjmp.h>, <signal.h>, <stdarg.h>, <locale.h>
+    "assert",
     "setjmp",
     "longjmp",
     "signal",
@@ -755,6 +760,18 @@ const char* const kStandardLibraryFunctions[] = {
     "atomic_fetch_and",
     "atomic_flag_test_and_set",
     "atomic_flag_clear",
+    "atomic_store_explicit",
+    "atomic_load_explicit",
+    "atomic_exchange_explicit",
+    "atomic_compare_exchange_strong_explicit",
+    "atomic_compare_exchange_weak_explicit",
+    "atomic_fetch_add_explicit",
+    "atomic_fetch_sub_explicit",
+    "atomic_fetch_or_explicit",
+    "atomic_fetch_xor_explicit",
+    "atomic_fetch_and_explicit",
+    "atomic_flag_test_and_set_explicit",
+    "atomic_flag_clear_explicit",
 };
 
 const char* const kIncludedHeaderFiles[] = {
@@ -794,6 +811,11 @@ bool IsDispatchVariable(std::string_view name) {
   return names.count(name) != 0;
 }
 
+bool IsStandardLibraryObject(std::string_view name) {
+  static const NameSet names = MakeSet(kStandardLibraryObjects);
+  return names.count(name) != 0;
+}
+
 bool IsStandardLibraryFunction(std::string_view name) {
   static const NameSet names = MakeSet(kStandardLibraryFunctions);
   return names.count(name) != 0;
@@ -809,6 +831,6 @@ bool IsIncludedHeaderName(std::string_view fileName) {
   return names.count(fileName) != 0;
 }
 
-}  // namespace c_names
+}  // namespace c_identifiers
 
 }  // namespace kivg

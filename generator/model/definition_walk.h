@@ -4,7 +4,7 @@
 // check value, the numbering and every writer make a pass over it; reading
 // these arrays front to back keeps each pass in cache, where walking the
 // definition maps would visit map nodes and elements scattered over the heap.
-// Names and texts are copied into the list's own text pool, so a step holds
+// Names and texts are copied into the walk's own text pool, so a step holds
 // everything a writer needs.
 #pragma once
 
@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "format/coding.h"
+#include "format/value_coding.h"
 #include "generator/frontend/spec_elements.h"
 #include "generator/model/text_pool.h"
 
@@ -23,8 +23,8 @@ namespace kivg {
 // The aliases under which a module was imported; empty for the main module.
 using AliasSet = std::set<std::string>;
 
-// A literal's value; the string text lives in the list's text pool.
-struct ListedValue {
+// A literal's value; the string text lives in the walk's text pool.
+struct WalkValue {
   LiteralType type = LiteralType::None;
   uint32_t stringLength = 0;
   union {
@@ -36,8 +36,8 @@ struct ListedValue {
   std::string_view stringValue() const { return {stringData, stringLength}; }
 
   // The value as the byte formats code it.
-  coding::Value Coded() const {
-    coding::Value coded;
+  kivformat::coding::Value Coded() const {
+    kivformat::coding::Value coded;
     coded.type = static_cast<uint8_t>(type);
     switch (type) {
       case LiteralType::Boolean:
@@ -60,10 +60,10 @@ struct ListedValue {
   }
 };
 
-struct ListedParameter {
+struct WalkParameter {
   std::string_view name;
-  ListedValue defaultValue;  // when hasDefault
-  int32_t symbol = 0;        // the name's number, recorded by NumberNames
+  WalkValue defaultValue;  // when hasDefault
+  int32_t symbol = 0;      // the name's number, recorded by NumberNames
   ParameterKind kind = ParameterKind::Positional;
   bool hasDefault = false;
 };
@@ -96,7 +96,12 @@ struct WalkStep {
   const SourceElement* element = nullptr;
   uint32_t firstParameter = 0;  // functions: see ParametersOf
   uint32_t parameterCount = 0;
-  ListedValue value;  // assignments with a value
+  // Functions: the step of the first function in walk order that binds the
+  // same internal name; its own index when it is that function. The first
+  // binding decides the C function's one prototype, and a later one must
+  // agree with it. Recorded by Finalize (RecordFirstBindings).
+  uint32_t firstBinding = 0;
+  WalkValue value;  // assignments with a value
   // The numbers of the name and of the qualified name (the same outside
   // classes), recorded by NumberNames for definition steps.
   int32_t nameSymbol = 0;
@@ -109,11 +114,16 @@ struct WalkStep {
   bool IsMember() const { return depth > 0; }
 };
 
-class DefinitionList {
+// The function step at `index` declares its internal name's prototype.
+inline bool DeclaresPrototype(const WalkStep& step, uint32_t index) {
+  return step.kind == StepKind::kFunction && step.firstBinding == index;
+}
+
+class DefinitionWalk {
  public:
-  DefinitionList() = default;
-  DefinitionList(const DefinitionList&) = delete;
-  DefinitionList& operator=(const DefinitionList&) = delete;
+  DefinitionWalk() = default;
+  DefinitionWalk(const DefinitionWalk&) = delete;
+  DefinitionWalk& operator=(const DefinitionWalk&) = delete;
 
   // A contiguous run of a function's parameters.
   template <typename T>
@@ -131,18 +141,18 @@ class DefinitionList {
   WalkStep& AddStep(StepKind kind, std::string_view name, uint32_t depth);
   // Appends the parameters of the function step just added.
   void AddParameters(WalkStep& function, const ParameterList* list);
-  ListedValue ValueOf(const Literal& literal);
-  // A copy of the text that lives as long as the list.
+  WalkValue ValueOf(const Literal& literal);
+  // A copy of the text that lives as long as the walk.
   std::string_view Keep(std::string_view text);
 
   std::vector<WalkStep>& steps() { return steps_; }
   const std::vector<WalkStep>& steps() const { return steps_; }
-  Range<ListedParameter> ParametersOf(const WalkStep& function);
-  Range<const ListedParameter> ParametersOf(const WalkStep& function) const;
+  Range<WalkParameter> ParametersOf(const WalkStep& function);
+  Range<const WalkParameter> ParametersOf(const WalkStep& function) const;
 
  private:
   std::vector<WalkStep> steps_;
-  std::vector<ListedParameter> parameters_;
+  std::vector<WalkParameter> parameters_;
   TextPool text_;
 };
 
@@ -154,8 +164,8 @@ class DefinitionList {
 // growing string, so a deep nesting costs linear memory, not quadratic; the
 // view is valid only during the call.
 template <typename Visit>
-void ForEachQualifiedName(const DefinitionList& list, Visit&& visit) {
-  const std::vector<WalkStep>& steps = list.steps();
+void ForEachQualifiedName(const DefinitionWalk& walk, Visit&& visit) {
+  const std::vector<WalkStep>& steps = walk.steps();
   std::string qualifiedName;         // of the innermost open class
   std::vector<size_t> outerLengths;  // of qualifiedName around each open class
   for (uint32_t i = 0; i < steps.size(); ++i) {
