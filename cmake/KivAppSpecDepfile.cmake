@@ -10,6 +10,7 @@
 function(kiv_escape_make_path out path)
   string(REPLACE "$" "$$" path "${path}")
   string(REPLACE "#" "\\#" path "${path}")
+  string(REPLACE ":" "\\:" path "${path}")
   string(REGEX REPLACE "(\\\\*)([ \t])" "\\1\\1\\\\\\2" path "${path}")
   set(${out} "${path}" PARENT_SCOPE)
 endfunction()

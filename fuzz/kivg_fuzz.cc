@@ -12,7 +12,7 @@
 #include "generator/driver/command_line.h"
 #include "generator/driver/memory_file_system.h"
 #include "generator/driver/run_sequence.h"
-#include "generator/driver/source_stack.h"
+#include "generator/driver/source_files.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "generator/driver/source_stack.h"
+#include "generator/driver/source_files.h"
 
 namespace kivls {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "generator/driver/source_stack.h"
+#include "generator/driver/source_files.h"
 #include "language_server/base_protocol.h"
 #include "language_server/spec_check.h"
 #include "language_server/text_document.h"

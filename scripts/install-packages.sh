@@ -17,7 +17,9 @@
 #                                         lintian; for the editor-support
 #                                         tests Node.js with npm (the TextMate
 #                                         tokenizer and the protocol client
-#                                         library), Vim, Neovim, man and groff.
+#                                         library), Vim, Neovim, man and groff;
+#                                         strace for kivg's tests that stop it
+#                                         at each commit step.
 set -euo pipefail
 
 tools_only=false
@@ -55,6 +57,7 @@ if ! $tools_only; then
   command -v nvim >/dev/null || missing+=(neovim)
   command -v man >/dev/null || missing+=(man-db)
   command -v groff >/dev/null || missing+=(groff-base)
+  command -v strace >/dev/null || missing+=(strace)
 fi
 
 if [ ${#missing[@]} -gt 0 ]; then

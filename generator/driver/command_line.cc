@@ -27,14 +27,25 @@ std::string OutputBase(const std::string& option, const std::string& specName) {
   return option;
 }
 
-// The spec name is written between the double quotes of the C source's
-// #include line, where a double quote, a backslash or a control character
-// would end or break the line.
+// The header's file name is written between the double quotes of the C
+// source's #include line, where a double quote, a backslash or a control
+// character would end or break the line; a tab is a character a quoted
+// include may hold.
 bool FitsIncludeLine(const std::string& name) {
   for (unsigned char c : name) {
-    if (c == '"' || c == '\\' || c < 0x20 || c == 0x7F) return false;
+    if (c == '"' || c == '\\' || (c < 0x20 && c != '\t') || c == 0x7F)
+      return false;
   }
   return true;
+}
+
+// What of a C file base lands in the #include line: the part after the
+// last slash. A backslash is no separator here, so -c a\b would be
+// created as the file a\b.h and included as b.h: it is refused with the
+// rest.
+std::string IncludedPart(const std::string& base) {
+  const size_t slash = base.rfind('/');
+  return slash == std::string::npos ? base : base.substr(slash + 1);
 }
 
 }  // namespace
@@ -151,6 +162,10 @@ bool DeriveOutputNames(const GeneratorOptions& options, OutputNames* names,
   names->specPath = EndsWith(options.specOption, kSpecSuffix)
                         ? options.specOption
                         : specBase + kSpecSuffix;
+  if (!FitsIncludeLine(IncludedPart(codeBase))) {
+    err << "Invalid code file name: " << options.codeOption << "\n";
+    return false;
+  }
   names->headerPath = codeBase + ".h";
   names->sourcePath = codeBase + ".c";
   return true;

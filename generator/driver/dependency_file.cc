@@ -3,10 +3,48 @@
 #include <cstring>
 #include <filesystem>
 
-#include "generator/driver/file_error.h"
-#include "generator/driver/file_output.h"
-
 namespace kivg {
+
+namespace {
+
+constexpr char kRerunMarker[] = "/dev/null/kivg-rerun";
+
+bool IsUnspellable(unsigned char c) {
+  return c < 0x20 || c == 0x7f || std::strchr(";|=*?\"'^&<>`", c) != nullptr;
+}
+
+}  // namespace
+
+std::optional<std::string> SpellDependencyPath(const std::string& path) {
+  if (path.empty() || path.front() == '~' || path.back() == '\\' ||
+      path.back() == ':')
+    return std::nullopt;
+  const size_t open = path.find('[');
+  if (open != std::string::npos && path.find(']', open) != std::string::npos)
+    return std::nullopt;
+  if (path.back() == ')' && path.find('(') != std::string::npos)
+    return std::nullopt;
+  std::string spelled;
+  spelled.reserve(path.size());
+  size_t backslashes = 0;  // the run of backslashes just copied
+  for (char c : path) {
+    if (c == '\0' || IsUnspellable(static_cast<unsigned char>(c)))
+      return std::nullopt;
+    if (c == ' ') {
+      // Both readers halve a run of backslashes before an escaped space.
+      spelled.append(backslashes, '\\');
+      spelled += '\\';
+    } else if (c == '#' || c == ':' || c == '$') {
+      // Before these make halves a backslash run and Ninja drops one
+      // backslash: no spelling reads back alike in both.
+      if (backslashes > 0) return std::nullopt;
+      spelled += c == '$' ? '$' : '\\';
+    }
+    spelled += c;
+    backslashes = c == '\\' ? backslashes + 1 : 0;
+  }
+  return spelled;
+}
 
 DependencyFile::DependencyFile(std::vector<std::string> targets)
     : targets_(std::move(targets)) {}
@@ -21,17 +59,27 @@ void DependencyFile::AddPrerequisite(const std::string& path) {
   if (recorded_.insert(text).second) prerequisites_.push_back(std::move(text));
 }
 
+std::optional<std::string> DependencyFile::Unspellable() const {
+  for (const std::vector<std::string>* paths : {&targets_, &prerequisites_}) {
+    for (const std::string& path : *paths) {
+      if (!SpellDependencyPath(path)) return path;
+    }
+  }
+  return std::nullopt;
+}
+
 std::string DependencyFile::Text() const {
+  if (Unspellable()) return RerunText();
   std::string text;
   for (size_t i = 0; i < targets_.size(); ++i) {
     if (i > 0) text += ' ';
-    text += EscapeMakePath(targets_[i]);
+    text += *SpellDependencyPath(targets_[i]);
   }
   text += ':';
   for (size_t i = 0; i < prerequisites_.size(); ++i) {
     if (i > 0) text += " \\\n";
     text += ' ';
-    text += EscapeMakePath(prerequisites_[i]);
+    text += *SpellDependencyPath(prerequisites_[i]);
   }
   text += '\n';
   // Each prerequisite is also a target of its own without prerequisites:
@@ -39,46 +87,24 @@ std::string DependencyFile::Text() const {
   // runs kivg again instead of stopping at a file it has no rule for.
   for (const std::string& prerequisite : prerequisites_) {
     text += '\n';
-    text += EscapeMakePath(prerequisite);
+    text += *SpellDependencyPath(prerequisite);
     text += ":\n";
   }
   return text;
 }
 
-std::string EscapeMakePath(const std::string& path) {
-  std::string escaped;
-  escaped.reserve(path.size());
-  size_t backslashes = 0;  // the run of backslashes just copied
-  for (char c : path) {
-    if (c == ' ' || c == '\t') {
-      escaped.append(backslashes, '\\');
-      escaped += '\\';
-    } else if (c == '#') {
-      escaped += '\\';
-    } else if (c == '$') {
-      escaped += '$';
-    }
-    escaped += c;
-    backslashes = c == '\\' ? backslashes + 1 : 0;
+std::string DependencyFile::RerunText() const {
+  std::string targets;
+  for (const std::string& target : targets_) {
+    const std::optional<std::string> spelled = SpellDependencyPath(target);
+    if (!spelled) continue;
+    if (!targets.empty()) targets += ' ';
+    targets += *spelled;
   }
-  return escaped;
-}
-
-bool WriteDependencyFile(const DependencyFile& file, const std::string& path,
-                         std::ostream& err) {
-  FileOutput output;
-  int error = output.Open(path);
-  if (error == 0) {
-    output.stream() << file.Text();
-    error = output.Close();
-    if (error == 0) error = output.Commit();
-  }
-  if (error == 0) return true;
-  // Only the temporary is removed: a device or FIFO named as the dependency
-  // file stays, and an earlier regular file there is left as it was.
-  output.Discard();
-  err << FileErrorLine(FileAccess::kWriting, path, std::strerror(error));
-  return false;
+  // Without a target that can be named, an empty file: it adds nothing to
+  // the build tool's own rule, and both tools read it.
+  if (targets.empty()) return std::string();
+  return targets + ": " + kRerunMarker + "\n\n" + kRerunMarker + ":\n";
 }
 
 }  // namespace kivg

@@ -9,24 +9,23 @@
 #include "cli/descriptor_buffer.h"
 #include "generator/driver/dependency_file.h"
 #include "generator/driver/file_error.h"
-#include "generator/driver/output_files.h"
+#include "generator/driver/output_set.h"
 #include "generator/driver/run_sequence.h"
 
 namespace kivg {
 
 namespace {
 
-// Writes the dependency file named by KIV_SPEC_DEPFILE, if any. Only a run
-// whose outputs were all written gets here: after a failure a build tool
-// must find no rule claiming the outputs are up to date.
-bool WriteDependencies(const OutputNames& names, const std::string& path,
-                       const std::vector<std::string>& filesRead,
-                       std::ostream& err) {
-  if (path.empty()) return true;
+// The dependency file of a run whose outputs were all written: every file
+// read, by the path it was opened under.
+DependencyFile DependenciesOf(const OutputNames& names,
+                              const std::vector<FileRead>& filesRead) {
   DependencyFile dependencies(
       {names.specPath, names.headerPath, names.sourcePath});
-  for (const std::string& file : filesRead) dependencies.AddPrerequisite(file);
-  return WriteDependencyFile(dependencies, path, err);
+  for (const FileRead& file : filesRead)
+    dependencies.AddPrerequisite(file.resolvedPath.empty() ? file.path
+                                                           : file.resolvedPath);
+  return dependencies;
 }
 
 // The model of a large spec is millions of small heap blocks. Handing them
@@ -66,10 +65,10 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
     return 1;
   }
 
-  OutputFiles outputs;
+  OutputSet outputs;
   if (!outputs.Create(names, options.source, depfile, err)) return 1;
   RunOutcome outcome;
-  std::vector<std::string> filesRead;
+  std::vector<FileRead> filesRead;
   try {
     if (lastRun == nullptr) lastRun = new std::unique_ptr<RunSequence>;
     lastRun->reset();
@@ -89,12 +88,11 @@ int RunGenerator(const std::vector<std::string>& args, std::ostream& out,
   switch (outcome) {
     case RunOutcome::kWritten:
       // Nothing is put into place unless all three were written whole.
-      if (outputs.Close(true, err)) {
+      if (!outputs.Close(err)) {
         outputs.Remove();
         return 2;
       }
-      if (!outputs.Commit(err)) return 2;
-      return WriteDependencies(names, depfile, filesRead, err) ? 0 : 2;
+      return outputs.Commit(DependenciesOf(names, filesRead), err) ? 0 : 2;
     case RunOutcome::kSpecError:
       err << "Ended in ERROR\n";
       outputs.Remove();

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "generator/driver/source_stack.h"
+#include "generator/driver/source_files.h"
 
 namespace kivg {
 

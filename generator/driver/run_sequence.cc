@@ -1,11 +1,11 @@
 #include "generator/driver/run_sequence.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include "generator/driver/file_error.h"
+#include "generator/driver/shown_text.h"
 #include "generator/model/name_numbering.h"
 #include "generator/output/header_writer.h"
 #include "generator/output/source_writer.h"
@@ -30,28 +30,7 @@ const char* LexicalErrorMessage(TokenType type) {
   }
 }
 
-// Longest part of a bad token's text that a message shows.
-constexpr size_t kShownTokenBytes = 64;
-
 }  // namespace
-
-std::string ShownTokenText(const std::string& text) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string shown;
-  const size_t count = std::min(text.size(), kShownTokenBytes);
-  for (size_t i = 0; i < count; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x20 || c > 0x7e) {
-      shown += "\\x";
-      shown += kHex[c >> 4];
-      shown += kHex[c & 0xf];
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
-  if (count < text.size()) shown += "...";
-  return shown;
-}
 
 RunSequence::RunSequence(const GeneratorOptions& options,
                          const OutputNames& names, SourceFileSystem& files,
@@ -104,7 +83,7 @@ RunOutcome RunSequence::Run(OutputStreams outputs) {
          << names_.sourcePath << "\n"
          << std::flush;
   WriteHeader(generator_, outputs.header);
-  WriteSource(generator_, outputs.source, FileNamePart(names_.headerPath));
+  WriteSource(generator_, outputs.source, generator_.headerFileName);
   return RunOutcome::kWritten;
 }
 
@@ -114,9 +93,7 @@ RunOutcome RunSequence::Read() {
     std::vector<ModuleReference> references;
     const std::string module = generator_.StartNextModule(&references);
     if (module.empty()) break;
-    if (!OpenModule(module, references)) return openFailure_;
-    const RunOutcome outcome = ReadModule();
-    if (outcome != RunOutcome::kWritten) return outcome;
+    if (!OpenModule(module, references) || !ReadModule()) return failure_;
   }
   generator_.headerFileName = FileNamePart(names_.headerPath);
   if (!generator_.Finalize()) return RunOutcome::kSpecError;
@@ -125,84 +102,117 @@ RunOutcome RunSequence::Read() {
 
 bool RunSequence::OpenModule(const std::string& module,
                              const std::vector<ModuleReference>& references) {
-  const std::string fileName = module + ".kivs";
-  if (filesRead_.size() >= kMaxFilesRead) {
-    for (const ModuleReference& reference : references)
-      ReportLine(reference.location, "Too many source files read (limit " +
-                                         std::to_string(kMaxFilesRead) +
-                                         "): " + fileName);
-    return false;
-  }
   // The main spec is SOURCE exactly as typed, read once by the check before
   // the run; other modules are searched.
+  const std::string fileName = module + ".kivs";
   const bool isMain = module == names_.specName;
-  SourceText text;
-  if (isMain && mainSourceSet_) {
-    text = std::move(mainSource_);
-    mainSourceSet_ = false;
-  } else {
-    text = isMain ? files_.Read(options_.source)
-                  : FindSourceFile(files_, searchPath_, fileName);
+  return OpenSource(
+      fileName,
+      [&] {
+        if (isMain && mainSourceSet_) {
+          mainSourceSet_ = false;
+          return std::move(mainSource_);
+        }
+        return isMain ? files_.Read(options_.source)
+                      : FindSourceFile(files_, searchPath_, fileName);
+      },
+      references, module, false);
+}
+
+bool RunSequence::PushInclude() {
+  // IncludeSource left the include statement's location here; the token
+  // just fed may already be on a later line.
+  const std::string requested = generator_.currentSourceName;
+  return OpenSource(
+      requested, [&] { return FindSourceFile(files_, searchPath_, requested); },
+      {ModuleReference{std::string(), generator_.currentLocation}},
+      std::string(), true);
+}
+
+// The names in these lines come from the spec and are shown escaped, as a
+// bad token's text is.
+bool RunSequence::OpenSource(const std::string& name,
+                             const std::function<SourceText()>& read,
+                             const std::vector<ModuleReference>& requests,
+                             const std::string& module, bool isInclude) {
+  // A module's stack is empty when it is opened, so only includes can pass
+  // the depth.
+  std::string limit;
+  if (stack_.size() >= kMaxIncludeDepth)
+    limit = "Includes nested too deeply (limit " +
+            std::to_string(kMaxIncludeDepth) + "): ";
+  else if (filesRead_.size() >= kMaxFilesRead)
+    limit = "Too many source files read (limit " +
+            std::to_string(kMaxFilesRead) + "): ";
+  if (!limit.empty()) {
+    for (const ModuleReference& request : requests)
+      ReportLine(request.location, limit + ShownText(name));
+    return Fail(RunOutcome::kOpenError);
   }
+
+  SourceText text = read();
   if (text.status == SourceText::kReadFailed) {
     ReportLine(SourceLocation(),
-               FileErrorMessage(FileAccess::kReading, text.path,
+               FileErrorMessage(FileAccess::kReading, ShownText(text.path),
                                 std::strerror(text.error)));
-    return false;
+    return Fail(RunOutcome::kOpenError);
   }
   if (text.status == SourceText::kOpenFailed) {
-    if (references.empty())
+    if (requests.empty())
       ReportLine(SourceLocation(),
                  FileErrorMessage(FileAccess::kOpening, options_.source,
                                   std::strerror(text.error)));
-    for (const ModuleReference& reference : references) {
+    for (const ModuleReference& request : requests) {
       ReportLine(
-          reference.location,
+          request.location,
           FileErrorMessage(
-              FileAccess::kOpening, fileName, std::strerror(text.error),
-              reference.alias != module ? reference.alias : std::string()));
+              FileAccess::kOpening, ShownText(name), std::strerror(text.error),
+              request.alias != module ? request.alias : std::string()));
     }
-    return false;
+    return Fail(RunOutcome::kOpenError);
+  }
+  if (stack_.Holds(text.path)) {
+    for (const ModuleReference& request : requests)
+      ReportLine(request.location,
+                 "Include cycle detected: " + ShownText(text.path));
+    return Fail(RunOutcome::kOpenError);
   }
   if (const FileKey* output = OutputRead(text)) {
-    for (const ModuleReference& reference : references)
-      ReportLine(reference.location,
-                 FileErrorMessage(FileAccess::kOpening, text.path,
+    for (const ModuleReference& request : requests)
+      ReportLine(request.location,
+                 FileErrorMessage(FileAccess::kOpening, ShownText(text.path),
                                   "Same file as " + output->path));
-    openFailure_ = RunOutcome::kOutputAsSource;
-    return false;
+    return Fail(RunOutcome::kOutputAsSource);
   }
-  filesRead_.push_back(text.path);
+
+  // A module's first file is named after the module, an included file
+  // after the path it was found under.
+  SourceEntry entry;
+  entry.name = isInclude ? text.path : name;
   SourceOrigin origin;
   origin.path = text.path;
-  if (!references.empty()) {
-    origin.requestedAt = references.front().location;
-    origin.imported = true;
+  if (!requests.empty()) {
+    origin.requestedAt = requests.front().location;
+    origin.imported = !isInclude;
   }
-  sources_.emplace(fileName, std::move(origin));
-  generator_.SetSource(fileName, true, false, SourceLocation());
-  PushSource(std::move(text), fileName, SourceLocation());
+  if (isInclude) entry.includeLocation = requests.front().location;
+  sources_.emplace(entry.name, std::move(origin));
+  filesRead_.push_back({text.path, text.resolvedPath});
+  generator_.SetSource(entry.name, true, false, SourceLocation());
+  entry.lexer = std::make_unique<Lexer>(std::move(text.contents), entry.name);
+  entry.parser = std::make_unique<Parser>(generator_);
+  stack_.Push(std::move(entry));
   return true;
 }
 
-void RunSequence::PushSource(SourceText text, const std::string& name,
-                             const SourceLocation& includeLocation) {
-  SourceEntry entry;
-  entry.name = name;
-  entry.includeLocation = includeLocation;
-  entry.lexer = std::make_unique<Lexer>(std::move(text.contents), name);
-  entry.parser = std::make_unique<Parser>(generator_);
-  sourceStack_.push_back(std::move(entry));
-}
-
-RunOutcome RunSequence::ReadModule() {
-  while (!sourceStack_.empty()) {
-    SourceEntry& top = sourceStack_.back();
+bool RunSequence::ReadModule() {
+  while (!stack_.empty()) {
+    SourceEntry& top = stack_.top();
     std::unique_ptr<Token> token(top.lexer->NextToken());
     generator_.currentLocation = token->location;
     if (IsErrorToken(token->type)) {
       ReportLexicalError(*token);
-      return RunOutcome::kSpecError;
+      return Fail(RunOutcome::kSpecError);
     }
     const TokenType type = token->type;
     if (type == TokenType::END) {
@@ -211,7 +221,7 @@ RunOutcome RunSequence::ReadModule() {
     } else {
       top.parser->Parse(type, token.release());
     }
-    if (generator_.errorCount != 0) return RunOutcome::kSpecError;
+    if (generator_.errorCount != 0) return Fail(RunOutcome::kSpecError);
 
     if (generator_.isLibrary) top.savedLibrary = true;
     // An include statement on a file's last line is only reduced when END
@@ -220,62 +230,11 @@ RunOutcome RunSequence::ReadModule() {
     const bool includeRequested = generator_.currentSourceName != top.name;
     if (type == TokenType::END) top.finished = true;
     if (includeRequested) {
-      if (!PushInclude()) return openFailure_;
+      if (!PushInclude()) return false;
     } else if (type == TokenType::END) {
-      PopFinishedFiles();
+      stack_.PopFinished(generator_);
     }
   }
-  return RunOutcome::kWritten;
-}
-
-bool RunSequence::PushInclude() {
-  const std::string requested = generator_.currentSourceName;
-  // IncludeSource left the include statement's location here; the token
-  // just fed may already be on a later line.
-  const SourceLocation includeLocation = generator_.currentLocation;
-  if (sourceStack_.size() >= kMaxIncludeDepth) {
-    ReportLine(includeLocation, "Includes nested too deeply (limit " +
-                                    std::to_string(kMaxIncludeDepth) +
-                                    "): " + requested);
-    return false;
-  }
-  if (filesRead_.size() >= kMaxFilesRead) {
-    ReportLine(includeLocation, "Too many source files read (limit " +
-                                    std::to_string(kMaxFilesRead) +
-                                    "): " + requested);
-    return false;
-  }
-  SourceText text = FindSourceFile(files_, searchPath_, requested);
-  if (text.status == SourceText::kReadFailed) {
-    ReportLine(SourceLocation(),
-               FileErrorMessage(FileAccess::kReading, text.path,
-                                std::strerror(text.error)));
-    return false;
-  }
-  if (text.status == SourceText::kOpenFailed) {
-    ReportLine(includeLocation,
-               FileErrorMessage(FileAccess::kOpening, requested,
-                                std::strerror(text.error)));
-    return false;
-  }
-  for (const SourceEntry& entry : sourceStack_) {
-    if (entry.name == text.path) {
-      ReportLine(includeLocation, "Include cycle detected: " + text.path);
-      return false;
-    }
-  }
-  if (const FileKey* output = OutputRead(text)) {
-    ReportLine(includeLocation,
-               FileErrorMessage(FileAccess::kOpening, text.path,
-                                "Same file as " + output->path));
-    openFailure_ = RunOutcome::kOutputAsSource;
-    return false;
-  }
-  const std::string path = text.path;
-  filesRead_.push_back(path);
-  sources_.emplace(path, SourceOrigin{path, includeLocation, false});
-  generator_.SetSource(path, true, false, SourceLocation());
-  PushSource(std::move(text), path, includeLocation);
   return true;
 }
 
@@ -291,18 +250,6 @@ const FileKey* RunSequence::OutputRead(const SourceText& text) const {
     if (SameFile(key, output)) return &output;
   }
   return nullptr;
-}
-
-void RunSequence::PopFinishedFiles() {
-  SourceLocation includeLocation;
-  while (!sourceStack_.empty() && sourceStack_.back().finished) {
-    includeLocation = sourceStack_.back().includeLocation;
-    sourceStack_.pop_back();
-  }
-  if (sourceStack_.empty()) return;  // the module is finished
-  const SourceEntry& resumed = sourceStack_.back();
-  generator_.SetSource(resumed.name, false, resumed.savedLibrary,
-                       includeLocation);
 }
 
 void RunSequence::ReportLexicalError(const Token& token) {

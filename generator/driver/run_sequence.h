@@ -2,8 +2,11 @@
 // first, then imported modules in order of first mention) one source file at
 // a time through the lexer and parser into the model, stops at the first
 // error, finalizes the model and runs the three writers in their fixed order.
+// Reading works on any SourceFileSystem and writes nothing but diagnostics,
+// so that a caller may read a spec without writing its outputs.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -12,6 +15,7 @@
 
 #include "generator/driver/command_line.h"
 #include "generator/driver/same_file.h"
+#include "generator/driver/source_files.h"
 #include "generator/driver/source_stack.h"
 #include "generator/model/diagnostic.h"
 #include "generator/model/generator.h"
@@ -41,6 +45,12 @@ struct SourceOrigin {
   std::string path;
   SourceLocation requestedAt;
   bool imported = false;
+};
+
+// One source file the run read.
+struct FileRead {
+  std::string path;          // as it was found: in diagnostics
+  std::string resolvedPath;  // the file opened, when known (SourceText)
 };
 
 struct OutputStreams {
@@ -88,20 +98,32 @@ class RunSequence {
 
   // Every source file opened and read so far, in order, a file included
   // twice once per read.
-  const std::vector<std::string>& filesRead() const { return filesRead_; }
+  const std::vector<FileRead>& filesRead() const { return filesRead_; }
 
  private:
+  // Opens the named module's first file and pushes it.
   bool OpenModule(const std::string& module,
-                  const std::vector<kivg::ModuleReference>& references);
-  // Feeds the current file's tokens until the module's stack is empty.
-  RunOutcome ReadModule();
+                  const std::vector<ModuleReference>& references);
+  // Opens the file the include statement just reduced asks for and pushes
+  // it.
   bool PushInclude();
+  // The steps every source file goes through, whoever asked for it: the
+  // limits, the read, the cycle and output checks, then the push. The
+  // requests are the import statements that named a module (none for the
+  // main spec), or the one include statement, whose alias is empty.
+  bool OpenSource(const std::string& name,
+                  const std::function<SourceText()>& read,
+                  const std::vector<ModuleReference>& requests,
+                  const std::string& module, bool isInclude);
+  // Feeds the current module's tokens until its stack is empty.
+  bool ReadModule();
   // The output `text` is, or null.
   const FileKey* OutputRead(const SourceText& text) const;
-  void PopFinishedFiles();
-  void PushSource(SourceText text, const std::string& name,
-                  const kivg::SourceLocation& includeLocation);
-  void ReportLexicalError(const kivg::Token& token);
+  void ReportLexicalError(const Token& token);
+  bool Fail(RunOutcome outcome) {
+    failure_ = outcome;
+    return false;
+  }
   // One of the driver's own lines, as a record.
   void ReportLine(const SourceLocation& location, std::string message);
 
@@ -113,19 +135,14 @@ class RunSequence {
   // The printer of the stream constructor; null with an outside sink.
   std::unique_ptr<DiagnosticPrinter> printer_;
   DiagnosticSink& diagnostics_;
-  kivg::Generator generator_;
-  std::vector<SourceEntry> sourceStack_;
-  std::vector<std::string> filesRead_;
+  Generator generator_;
+  SourceStack stack_;
+  std::vector<FileRead> filesRead_;
   std::map<std::string, SourceOrigin> sources_;
   SourceText mainSource_;
   bool mainSourceSet_ = false;
   std::vector<FileKey> outputs_;
-  RunOutcome openFailure_ = RunOutcome::kOpenError;  // why the last open failed
+  RunOutcome failure_ = RunOutcome::kOpenError;
 };
-
-// Cuts a bad token's text to a readable length and escapes every byte below
-// 0x20 or above 0x7E as \xHH, so that a huge unterminated string or a
-// binary file does not flood a terminal with raw bytes.
-std::string ShownTokenText(const std::string& text);
 
 }  // namespace kivg

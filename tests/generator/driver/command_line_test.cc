@@ -77,6 +77,20 @@ TEST(KivgCommandLine, EndsBeforeReadingWithExactTexts) {
       {{"app.KIVS"}, 1, "", "File name must end with .kivs\n"},
       {{".kivs"}, 1, "", "File name must end with .kivs\n"},
       {{"dir/.kivs"}, 1, "", "Invalid source file name: dir/.kivs\n"},
+      // The header's name goes between the quotes of the C source's
+      // #include line, which these would end, break or point elsewhere.
+      {{"-c", "q\"b", "app.kivs"}, 1, "", "Invalid code file name: q\"b\n"},
+      {{"-c", "a\\b", "app.kivs"}, 1, "", "Invalid code file name: a\\b\n"},
+      {{"-c", "gen\\", "app.kivs"}, 1, "", "Invalid code file name: gen\\\n"},
+      {{"-c", "esc\x1b]0;t\x07", "app.kivs"},
+       1,
+       "",
+       "Invalid code file name: esc\x1b]0;t\x07\n"},
+      {{"-c", "nl\nx", "app.kivs"}, 1, "", "Invalid code file name: nl\nx\n"},
+      {{"-c", "del\x7f", "app.kivs"},
+       1,
+       "",
+       "Invalid code file name: del\x7f\n"},
       {{"missing.kivs"},
        1,
        "",
@@ -123,10 +137,16 @@ TEST(KivgCommandLine, DerivesOutputPaths) {
        {},
        "Writing spec to out.kivec\nWriting code to app.h and app.c\n",
        {"app.c", "app.h", "out.kivec", "some/dir/app.kivs"}},
-      {{"-s", "a", "-s", "b", "/c", "gen\\", "some\\dir\\app.kivs"},
-       {},
-       "Writing spec to b.kivec\nWriting code to gen\\app.h and gen\\app.c\n",
-       {"b.kivec", "gen\\app.c", "gen\\app.h", "some\\dir\\app.kivs"}},
+      {{"-s", "a", "-s", "b\\", "/c", "gen/", "some\\dir\\app.kivs"},
+       {"gen"},
+       "Writing spec to b\\app.kivec\nWriting code to gen/app.h and "
+       "gen/app.c\n",
+       {"b\\app.kivec", "gen/app.c", "gen/app.h", "some\\dir\\app.kivs"}},
+      // Only the header's own name lands in the #include line.
+      {{"-c", "d\"q/x", "app.kivs"},
+       {"d\"q"},
+       "Writing spec to app.kivec\nWriting code to d\"q/x.h and d\"q/x.c\n",
+       {"app.kivec", "app.kivs", "d\"q/x.c", "d\"q/x.h"}},
   };
   for (const NamingCase& c : cases) {
     TempDir dir;
@@ -138,6 +158,28 @@ TEST(KivgCommandLine, DerivesOutputPaths) {
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, c.writing);
     EXPECT_EQ(dir.Files(), c.files);
+  }
+}
+
+// A tab is a character a quoted #include may hold, in the spec name and
+// in the -c value alike.
+TEST(KivgCommandLine, TabStaysAllowedInTheIncludedName) {
+  const struct {
+    std::vector<std::string> args;
+    std::string source, include;
+  } cases[] = {
+      {{"-q", "-c", "t\tb", "app.kivs"}, "t\tb.c", "#include \"t\tb.h\"\n"},
+      {{"-q", "a\tb.kivs"}, "a\tb.c", "#include \"a\tb.h\"\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    TempDir dir;
+    dir.Write(c.args.back(), "x = 1\n");
+    const ProgramResult result = RunKivg(dir, c.args);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    ASSERT_TRUE(dir.Exists(c.source));
+    EXPECT_NE(dir.Read(c.source).find(c.include), std::string::npos);
   }
 }
 

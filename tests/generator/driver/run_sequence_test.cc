@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "generator/driver/file_error.h"
 #include "generator/driver/memory_file_system.h"
 #include "tests/generator/kivg_run.h"
 
@@ -89,6 +88,18 @@ TEST(KivgRun, FailedRunsLeaveNoOutputs) {
        {{"app.kivs", "x = 1\ninclude \"y\"\n\n\nz = 2\n"}},
        "",
        "app.kivs:2:9: Error opening y.kivs: No such file or directory\n"},
+      // Names from the spec are shown escaped, as a bad token's text is: an
+      // escape sequence in one never reaches the terminal.
+      {"control bytes in an include name",
+       {{"app.kivs", "include \"./\\x1b]0;pwned\\x07\\\\x\"\n"}},
+       nullptr,
+       "app.kivs:1:9: Error opening ./\\x1b]0;pwned\\x07\\\\x.kivs: No such "
+       "file or directory\n"},
+      {"control bytes in a module name",
+       {{"app.kivs", "import \"m\\r\" as m\n"}},
+       "",
+       "app.kivs:1:17: Error opening m\\x0d.kivs imported as 'm': No such file "
+       "or directory\n"},
       {"include cycle",
        {{"app.kivs", "include \"./a\"\n"},
         {"a.kivs", "include \"./b\"\n"},
@@ -277,6 +288,44 @@ TEST(KivgRun, LastLineIncludeWithoutFinalNewlineIsRead) {
   EXPECT_NE(actual.header.find("KivRunResult G"), std::string::npos);
 }
 
+// A lib declared by a file included on the last line ends with that file,
+// newline or not: the generated __init__ of the class feature belongs to
+// the main spec, which is no library, and so does every later definition.
+TEST(KivgRun, LibOfALastLineIncludeEndsWithIt) {
+  const struct {
+    const char* title;
+    Files files;
+    const char* init;  // the prototype's first line
+  } cases[] = {
+      {"include in the main spec",
+       {{"app.kivs", "+class\ninclude l\n"},
+        {"inc/l.kivs", "lib\ndef g() = G\n"}},
+       "\nKivRunResult KivLib_class_init\n"},
+      {"include two files deep",
+       {{"app.kivs", "+class\ninclude \"./a\"\n"},
+        {"a.kivs", "def f() = F\ninclude l\n"},
+        {"inc/l.kivs", "lib\ndef g() = G\n"}},
+       "\nKivRunResult KivLib_class_init\n"},
+      {"a library main spec keeps its lib",
+       {{"app.kivs", "lib\n+class\ninclude p\n"},
+        {"inc/p.kivs", "def g() = G\n"}},
+       "\nKIV_LIB_API KivRunResult KivLib_class_init\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    Files without = c.files;
+    for (auto& [name, content] : without) content.pop_back();
+    const KivgOutputs expected = RunSpec(c.files, {"-q", "app.kivs"}, "inc/");
+    const KivgOutputs actual = RunSpec(without, {"-q", "app.kivs"}, "inc/");
+    ASSERT_EQ(expected.result.status, 0) << expected.result.err;
+    EXPECT_EQ(actual.result.status, 0) << actual.result.err;
+    EXPECT_NE(expected.header.find(c.init), std::string::npos);
+    EXPECT_EQ(actual.header, expected.header);
+    EXPECT_EQ(actual.source, expected.source);
+    EXPECT_EQ(actual.spec, expected.spec);
+  }
+}
+
 // A line after a continuation is indentation-checked like any other: each
 // source defines y at the top level, exactly as without the continuation.
 TEST(KivgRun, ContinuationsDoNotHideIndentation) {
@@ -316,31 +365,6 @@ TEST(KivgRun, EmptySpecWritesAllOutputs) {
 
 }  // namespace
 
-TEST(FileErrorLine, FormatsEveryFormOfTheLine) {
-  using kivg::FileAccess;
-  using kivg::FileErrorLine;
-  const kivg::SourceLocation at("app.kivs", 3, 8);
-  struct Case {
-    std::string line, expected;
-  } cases[] = {
-      {FileErrorLine(FileAccess::kOpening, "app.kivs", "No such file"),
-       "Error opening app.kivs: No such file\n"},
-      {FileErrorLine(FileAccess::kReading, "./big.kivs", "File too large"),
-       "Error reading ./big.kivs: File too large\n"},
-      {FileErrorLine(at, FileAccess::kOpening, "lib.kivs", "No such file"),
-       "app.kivs:3:8: Error opening lib.kivs: No such file\n"},
-      {FileErrorLine(at, FileAccess::kOpening, "lib.kivs", "No such file", "l"),
-       "app.kivs:3:8: Error opening lib.kivs imported as 'l': No such file\n"},
-      {FileErrorLine(at, FileAccess::kOpening, "app.h", "Same file as app.h"),
-       "app.kivs:3:8: Error opening app.h: Same file as app.h\n"},
-      {FileErrorLine(FileAccess::kCreating, "out/app.kivec", "No such file"),
-       "Error creating out/app.kivec: No such file\n"},
-      {FileErrorLine(FileAccess::kWriting, "standard output", "Broken pipe"),
-       "Error writing standard output: Broken pipe\n"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(c.line, c.expected);
-}
-
 // The run sequence in this process, on sources held in memory: what it
 // reports, how it ends and which files it read, without the program around
 // it.
@@ -360,7 +384,9 @@ class InMemoryRun : public ::testing::Test {
                           err_);
     if (mainSource_) run.SetMainSource(*mainSource_);
     const kivg::RunOutcome outcome = run.Run({spec_, header_, source_});
-    filesRead_ = run.filesRead();
+    filesRead_.clear();
+    for (const kivg::FileRead& file : run.filesRead())
+      filesRead_.push_back(file.path);
     return outcome;
   }
 

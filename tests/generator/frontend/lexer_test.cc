@@ -516,3 +516,31 @@ TEST(KeywordTableTest, LookupIsExactAndCaseSensitive) {
 
 }  // namespace
 }  // namespace kivg
+
+// Line and column count in 64 bits: a line longer than 2^31 or 2^32
+// characters neither overflows nor wraps. The lexer starts counting near
+// the limits instead of reading a file that long.
+TEST(LexerCounters, CountPastThirtyTwoBits) {
+  const struct {
+    int64_t line, column;
+    std::string source;
+    std::string location;  // of the bad token
+  } cases[] = {
+      {1, 2147483646, "ab $", "x.kivs:1:2147483649"},
+      {1, 4294967294, "ab $", "x.kivs:1:4294967297"},
+      {4294967295, 1, "a\n$", "x.kivs:4294967296:1"},
+      {int64_t{1} << 40, 1, "$", "x.kivs:1099511627776:1"},
+  };
+  for (const auto& c : cases) {
+    kivg::Lexer lexer(c.source, "x.kivs");
+    lexer.SetInputPosition(c.line, c.column);
+    std::string location;
+    for (int i = 0; i < 10 && location.empty(); ++i) {
+      std::unique_ptr<kivg::Token> token(lexer.NextToken());
+      if (token->type == kivg::TokenType::BAD)
+        location = kivg::FormatLocation(token->location);
+      if (token->type == kivg::TokenType::END) break;
+    }
+    EXPECT_EQ(location, c.location);
+  }
+}
