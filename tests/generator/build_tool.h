@@ -8,8 +8,8 @@
 
 #include "tests/support/run_program.h"
 
-// Writes the rule of doc/generated-files.md for make (a pattern rule and
-// -include app.kivs.d) or for Ninja (depfile app.kivec.d, deps = gcc,
+// Writes the simplest rules of doc/generated-files.md: for make (a pattern
+// rule and -include app.kivs.d) or for Ninja (depfile app.kivec.d, deps = gcc,
 // restat) into `directory`, for the spec app.kivs there.
 inline void WriteDocumentedRule(const std::string& directory, bool ninja) {
   const std::string kivg = BinPath("kivg");
